@@ -1,0 +1,41 @@
+# make run   installs what is missing, builds, and starts the server
+# make test  installs what is missing, builds, and runs every test
+BUILD ?= build
+BUILD_TYPE ?= RelWithDebInfo
+SANITIZE ?= OFF
+ARGS ?=
+
+PACKAGES := cmake ninja-build g++ pkg-config make qt6-base-dev qt6-base-dev-tools libgl-dev \
+            libmicrohttpd-dev fonts-wqy-microhei
+TEST_PACKAGES := curl
+BENCH_PACKAGES := nginx-light wrk curl
+
+.PHONY: all deps test-deps build run test bench format clean
+
+all: build
+
+deps:
+	@tools/install-deps.sh $(PACKAGES)
+
+test-deps: deps
+	@tools/install-deps.sh $(TEST_PACKAGES)
+
+build: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DBOXFLEET_SANITIZE=$(SANITIZE) -DBOXFLEET_WERROR=ON -DBUILD_TESTING=ON
+	cmake --build $(BUILD)
+
+run: build
+	$(BUILD)/bin/boxfleet $(ARGS)
+
+test: test-deps build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j2
+
+bench: build
+	@tools/install-deps.sh $(BENCH_PACKAGES)
+	bench/content/run.sh $(BUILD)
+
+format:
+	find src tests tools bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,16 @@
+# Compile settings shared by every target of the project.
+add_library(boxfleet_settings INTERFACE)
+target_compile_features(boxfleet_settings INTERFACE cxx_std_20)
+target_compile_options(boxfleet_settings INTERFACE -Wall -Wextra)
+target_compile_definitions(boxfleet_settings INTERFACE QT_NO_FOREACH QT_NO_CAST_TO_ASCII)
+
+option(BOXFLEET_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(BOXFLEET_WERROR "Treat warnings as errors" OFF)
+if(BOXFLEET_WERROR)
+    target_compile_options(boxfleet_settings INTERFACE -Werror)
+endif()
+if(BOXFLEET_SANITIZE)
+    target_compile_options(boxfleet_settings INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                                       -fno-sanitize-recover=undefined)
+    target_link_options(boxfleet_settings INTERFACE -fsanitize=address,undefined)
+endif()

@@ -1,0 +1,48 @@
+#include "../config/qtprompter.h"
+#include "../config/serverapp.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("boxfleet"));
+    QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Management server for a fleet of display boxes."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption deploy(QStringLiteral("deploy"), QStringLiteral("The settings file to use."),
+                                    QStringLiteral("file"));
+    const QCommandLineOption content(QStringLiteral("content"),
+                                     QStringLiteral("Content folder to use when the settings name none."),
+                                     QStringLiteral("dir"));
+    const QCommandLineOption serviceIp(QStringLiteral("service-ip"),
+                                       QStringLiteral("Address for HTTP links when the settings name none."),
+                                       QStringLiteral("ip"));
+    const QCommandLineOption boxPort(QStringLiteral("box-port"), QStringLiteral("TCP port boxes connect to."),
+                                     QStringLiteral("port"), QString::number(kDefaultBoxPort));
+    parser.addOptions({deploy, content, serviceIp, boxPort});
+    parser.process(application);
+
+    StartupOptions options;
+    options.deployFile = parser.value(deploy);
+    options.content = parser.value(content);
+    options.serviceIp = parser.value(serviceIp);
+    bool portOk = false;
+    options.boxPort = parser.value(boxPort).toInt(&portOk);
+    if (!portOk || options.boxPort < 1 || options.boxPort > 65535) {
+        std::fprintf(stderr, "boxfleet: --box-port needs a port from 1 to 65535\n");
+        return 2;
+    }
+
+    QtPrompter prompter;
+    ServerApp server(options, prompter);
+    if (!server.start())
+        return server.exitCode();
+    return server.exec();
+}

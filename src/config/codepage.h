@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The boxes, the INI files and the GB2312 documents hold texts as GB2312
+// bytes; inside the program every text is Unicode. These are the only
+// conversions between the two.
+namespace CodePage {
+
+// The GB2312 bytes of a text; ok is false (and the result empty) when the
+// text holds a character GB2312 cannot represent.
+QByteArray toGb2312(const QString &text, bool *ok = nullptr);
+
+// Bytes from a box or a file: decoded leniently as GB18030, a superset of
+// GB2312, so that nothing a box sends makes the decoder fail.
+QString fromGb2312(const QByteArray &bytes);
+
+bool canEncode(const QString &text);
+
+// The length of the text in GB2312 bytes (two for a Chinese character), or -1
+// when it cannot be encoded. Limits that count bytes use this.
+qsizetype byteLength(const QString &text);
+
+} // namespace CodePage

@@ -1,0 +1,93 @@
+#include "contentservice.h"
+
+#include "settings.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+namespace {
+
+using InitFunction = int (*)(void *, char *, char *, int);
+using StopFunction = void (*)();
+using RootsFunction = void (*)(const char *, const char *);
+using PathFunction = void (*)(const char *);
+using LimitFunction = void (*)(long long);
+using LoggerFunction = void (*)(void (*)(void *, const char *), void *);
+
+} // namespace
+
+ContentService::ContentService(QObject *parent) : QObject(parent) {}
+
+ContentService::~ContentService()
+{
+    stop();
+}
+
+QString ContentService::defaultLibraryPath()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/libvestrid.so");
+}
+
+QString ContentService::uploadRoot(const ServerSettings &settings)
+{
+    return settings.contentRoot + QStringLiteral("filesys/");
+}
+
+ContentService::Result ContentService::start(const QString &libraryPath, const ServerSettings &settings, void *window)
+{
+    if (m_running)
+        return Started;
+    m_library.setFileName(libraryPath);
+    if (!m_library.load()) {
+        qWarning("Cannot load the content service: %s", qPrintable(m_library.errorString()));
+        return NotLoadable;
+    }
+    const auto init = reinterpret_cast<InitFunction>(m_library.resolve("VodServerInit"));
+    if (!init) {
+        qWarning("The content service library has no VodServerInit");
+        return NoEntryPoint;
+    }
+    if (const auto setLogger = reinterpret_cast<LoggerFunction>(m_library.resolve("VodServerSetLogger")))
+        setLogger(&ContentService::relayLog, this);
+    if (const auto setRoots = reinterpret_cast<RootsFunction>(m_library.resolve("VodServerSetRoots"))) {
+        setRoots(QFile::encodeName(settings.contentRoot).constData(),
+                 QFile::encodeName(uploadRoot(settings)).constData());
+    }
+    if (init(window, m_bufferA, m_bufferB, settings.servicePort) != 0)
+        return NotListening;
+    m_running = true;
+    return Started;
+}
+
+void ContentService::stop()
+{
+    if (!m_library.isLoaded())
+        return;
+    if (m_running) {
+        if (const auto stopService = reinterpret_cast<StopFunction>(m_library.resolve("VodServerStop")))
+            stopService();
+        m_running = false;
+    }
+    if (const auto setLogger = reinterpret_cast<LoggerFunction>(m_library.resolve("VodServerSetLogger")))
+        setLogger(nullptr, nullptr);
+}
+
+void ContentService::publish(const QString &path)
+{
+    if (const auto publishPath = reinterpret_cast<PathFunction>(m_library.resolve("VodServerPublish")))
+        publishPath(QFile::encodeName(path).constData());
+}
+
+void ContentService::setUploadLimit(qint64 bytes)
+{
+    if (const auto setLimit = reinterpret_cast<LimitFunction>(m_library.resolve("VodServerSetUploadLimit")))
+        setLimit(bytes);
+}
+
+void ContentService::relayLog(void *context, const char *line)
+{
+    auto *self = static_cast<ContentService *>(context);
+    const QString text = QString::fromUtf8(line);
+    QMetaObject::invokeMethod(
+        self, [self, text] { emit self->logLine(text); }, Qt::QueuedConnection);
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QLibrary>
+#include <QObject>
+#include <QString>
+
+struct ServerSettings;
+
+// Starts the content HTTP service library beside the executable and relays
+// its log lines to this thread.
+class ContentService : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ContentService)
+
+public:
+    enum Result
+    {
+        Started = 0,
+        NotLoadable = 2,  // the library cannot be loaded
+        NoEntryPoint = 3, // the library has no VodServerInit
+        NotListening = 4, // the library loaded but the service did not start (port in use)
+    };
+
+    explicit ContentService(QObject *parent = nullptr);
+    ~ContentService() override;
+
+    // libvestrid.so in the executable's folder.
+    static QString defaultLibraryPath();
+
+    // Loads the library, gives it the content root and its upload folder, and
+    // starts it on the settings' service port.
+    Result start(const QString &libraryPath, const ServerSettings &settings, void *window = nullptr);
+    void stop();
+    bool isRunning() const { return m_running; }
+
+    // Lets the service hand out a file outside the content root.
+    void publish(const QString &path);
+    void setUploadLimit(qint64 bytes);
+
+    // The folder under the content root that boxes upload into.
+    static QString uploadRoot(const ServerSettings &settings);
+
+signals:
+    // A line from the service's own threads, delivered on this object's thread.
+    void logLine(const QString &line);
+
+private:
+    static void relayLog(void *context, const char *line);
+
+    QLibrary m_library;
+    bool m_running = false;
+    char m_bufferA[16] = {};
+    char m_bufferB[16] = {};
+};

@@ -1,0 +1,280 @@
+#include "inifile.h"
+
+#include "require.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <climits>
+#include <optional>
+
+namespace {
+
+constexpr const char *kUnit = "inifile";
+
+bool isLineBreak(char c)
+{
+    return c == '\n' || c == '\r';
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// A stored name matches a wanted one when the wanted name begins with it.
+bool nameMatches(const QByteArray &stored, const QByteArray &wanted)
+{
+    return wanted.startsWith(stored);
+}
+
+std::optional<QByteArray> readText(const QString &file)
+{
+    BF_REQUIRE(!file.isEmpty(), kUnit, "file !=NULL");
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return f.readAll();
+}
+
+bool writeText(const QString &file, const QByteArray &text)
+{
+    QSaveFile f(file);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    if (f.write(text) != text.size())
+        return false;
+    return f.commit();
+}
+
+struct Header
+{
+    qsizetype start; // the '['
+    qsizetype close; // the ']', or the end of the text
+    QByteArray name;
+};
+
+// Section headers: a '[' at the start of the text or directly after a line break.
+QList<Header> headers(const QByteArray &text)
+{
+    QList<Header> result;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != '[' || (i > 0 && !isLineBreak(text[i - 1])))
+            continue;
+        qsizetype close = text.indexOf(']', i + 1);
+        if (close < 0)
+            close = text.size();
+        result.append({i, close, text.mid(i + 1, close - i - 1)});
+    }
+    return result;
+}
+
+struct SettingHit
+{
+    bool sectionFound = false;
+    qsizetype insertAt = -1; // start of the lines of the last matching section
+    bool keyFound = false;
+    qsizetype valueStart = -1;
+    qsizetype valueEnd = -1; // the line break that ends the value, or the end of the text
+};
+
+SettingHit findSetting(const QByteArray &text, const QByteArray &section, const QByteArray &key)
+{
+    BF_REQUIRE(!section.isEmpty(), kUnit, "section != NULL && strlen(section)");
+    BF_REQUIRE(!key.isEmpty(), kUnit, "key != NULL && strlen(key)");
+    SettingHit hit;
+    for (const Header &h : headers(text)) {
+        if (!nameMatches(h.name, section))
+            continue;
+        qsizetype pos = h.close + 1;
+        while (pos < text.size() && isBlank(text[pos]))
+            ++pos;
+        pos = qMin(pos, text.size());
+        hit.sectionFound = true;
+        hit.insertAt = pos;
+        // The section's lines run up to the next line that begins with '['.
+        while (pos < text.size()) {
+            qsizetype end = pos;
+            while (end < text.size() && !isLineBreak(text[end]))
+                ++end;
+            const bool lineStart = pos == 0 || isLineBreak(text[pos - 1]);
+            if (lineStart && text[pos] == '[')
+                break;
+            if (end > pos && text[pos] != ';') {
+                const qsizetype eq = text.indexOf('=', pos);
+                if (eq > pos && eq < end && nameMatches(text.mid(pos, eq - pos), key)) {
+                    hit.keyFound = true;
+                    hit.valueStart = eq + 1;
+                    hit.valueEnd = end;
+                    return hit;
+                }
+            }
+            pos = end + 1;
+        }
+    }
+    return hit;
+}
+
+struct BlockSection
+{
+    qsizetype bodyStart;
+    qsizetype bodyEnd; // the next '[' anywhere, or the end of the text
+};
+
+std::optional<BlockSection> findBlockSection(const QByteArray &text, const QByteArray &section)
+{
+    for (const Header &h : headers(text)) {
+        if (!nameMatches(h.name, section))
+            continue;
+        const qsizetype start = qMin(h.close + 1, text.size());
+        qsizetype end = text.indexOf('[', start);
+        if (end < 0)
+            end = text.size();
+        return BlockSection{start, end};
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+bool IniIsValidBlockValue(const QByteArray &value)
+{
+    if (value.size() >= MAX_INIWRITEVALUELEN)
+        return false;
+    for (char c : value) {
+        if (c == ',' || c == '}' || isLineBreak(c) || c == '\0')
+            return false;
+    }
+    return true;
+}
+
+int IniReadString(const QByteArray &section, const QByteArray &key, QByteArray &value, int size,
+                  const char *defaultValue, const QString &file)
+{
+    BF_REQUIRE(!section.isEmpty(), kUnit, "section != NULL && strlen(section)");
+    BF_REQUIRE(!key.isEmpty(), kUnit, "key != NULL && strlen(key)");
+    BF_REQUIRE(size > 0, kUnit, "size > 0");
+    BF_REQUIRE(!file.isEmpty(), kUnit, "file !=NULL");
+    if (const auto text = readText(file)) {
+        const SettingHit hit = findSetting(*text, section, key);
+        if (hit.keyFound) {
+            value = text->mid(hit.valueStart, qMin<qsizetype>(hit.valueEnd - hit.valueStart, size - 1));
+            return 1;
+        }
+    }
+    if (defaultValue)
+        value = QByteArray(defaultValue).left(size);
+    return 0;
+}
+
+int IniReadInt(const QByteArray &section, const QByteArray &key, int defaultValue, const QString &file)
+{
+    QByteArray text;
+    if (!IniReadString(section, key, text, 32, nullptr, file))
+        return defaultValue;
+    qsizetype i = 0;
+    while (i < text.size() && isBlank(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    long long number = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        number = number * 10 + (text[i] - '0');
+        if (number > static_cast<long long>(INT_MAX) + 1)
+            number = static_cast<long long>(INT_MAX) + 1; // saturate: out of range is not a wrap-around
+    }
+    if (negative)
+        number = -number;
+    return static_cast<int>(std::clamp<long long>(number, INT_MIN, INT_MAX));
+}
+
+int IniWriteString(const QByteArray &section, const QByteArray &key, const QByteArray &value, const QString &file)
+{
+    BF_REQUIRE(!section.isEmpty(), kUnit, "section != NULL && strlen(section)");
+    BF_REQUIRE(!key.isEmpty(), kUnit, "key != NULL && strlen(key)");
+    BF_REQUIRE(!file.isEmpty(), kUnit, "file !=NULL");
+    // A line break or a zero byte would not read back as this value.
+    if (value.contains('\n') || value.contains('\r') || value.contains('\0'))
+        return 0;
+    const QByteArray old = readText(file).value_or(QByteArray());
+    QByteArray text;
+    if (old.isEmpty()) {
+        text = "[" + section + "]\n" + key + "=" + value + "\n";
+    } else {
+        const SettingHit hit = findSetting(old, section, key);
+        if (!hit.sectionFound)
+            text = old + "\n[" + section + "]\n" + key + "=" + value + "\n";
+        else if (!hit.keyFound)
+            text = old.left(hit.insertAt) + key + "=" + value + "\n" + old.mid(hit.insertAt);
+        else
+            text = old.left(hit.valueStart) + value + old.mid(hit.valueEnd);
+    }
+    return writeText(file, text) ? 1 : 0;
+}
+
+int IniReadNode(InitNode &node, const QString &file)
+{
+    BF_REQUIRE(!node.section.isEmpty(), kUnit, "pNode->section != NULL && strlen(pNode->section)");
+    BF_REQUIRE(!node.key.isEmpty(), kUnit, "pNode->key != NULL && strlen(pNode->key)");
+    node.blocks.clear();
+    const auto text = readText(file);
+    if (!text)
+        return 0;
+    const auto body = findBlockSection(*text, node.section);
+    if (!body)
+        return 0;
+    const QByteArray &t = *text;
+    qsizetype pos = body->bodyStart;
+    while (pos < body->bodyEnd) {
+        qsizetype lineEnd = pos;
+        while (lineEnd < body->bodyEnd && !isLineBreak(t[lineEnd]))
+            ++lineEnd;
+        const qsizetype eq = t.indexOf('=', pos);
+        if (eq >= 0 && eq < lineEnd && nameMatches(t.mid(pos, eq - pos), node.key) && eq + 1 < body->bodyEnd &&
+            t[eq + 1] == '{') {
+            const qsizetype close = t.indexOf('}', eq + 2);
+            // A block that is not closed inside its section is not read.
+            if (close < 0 || close >= body->bodyEnd)
+                break;
+            node.blocks.append(t.mid(eq + 2, close - eq - 2).split(','));
+            // The rest of the block's line is not looked at.
+            lineEnd = close;
+            while (lineEnd < body->bodyEnd && !isLineBreak(t[lineEnd]))
+                ++lineEnd;
+        }
+        pos = lineEnd + 1;
+    }
+    return 1;
+}
+
+int IniWriteNode(const InitNode &node, const QString &file)
+{
+    BF_REQUIRE(!file.isEmpty(), kUnit, "file !=NULL");
+    BF_REQUIRE(!node.section.isEmpty() && !node.key.isEmpty(), kUnit, "pHead!=NULL");
+    for (const auto &block : node.blocks) {
+        for (const QByteArray &value : block) {
+            if (!IniIsValidBlockValue(value))
+                return 0;
+        }
+    }
+    const auto old = readText(file);
+    const auto body = old ? findBlockSection(*old, node.section) : std::nullopt;
+    QByteArray text;
+    if (body) {
+        text = old->left(body->bodyStart + 1);
+        if (body->bodyStart >= old->size())
+            text += '\n'; // the header was the last thing in the file
+    } else {
+        text = "[" + node.section + "]\n";
+    }
+    for (const auto &block : node.blocks) {
+        if (block.isEmpty())
+            continue;
+        text += node.key + "={" + block.join(',') + "}\n";
+    }
+    if (body)
+        text += "\n" + old->mid(body->bodyEnd);
+    return writeText(file, text) ? 1 : 0;
+}

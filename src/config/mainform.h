@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+struct AppContext;
+struct Forms;
+
+namespace Ui {
+class TForm1;
+}
+
+inline constexpr char kMainWindowTitle[] = "boxfleet";
+
+// Main window: the top bar that opens every other window, and the frame the
+// schedule editor lives in. Building it loads the settings and starts the
+// content service; it throws StartupError when start-up cannot go on.
+class TForm1 : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TForm1)
+
+public:
+    TForm1(AppContext &context, Forms &forms, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+signals:
+    // The operator (or a termination signal) closed the main window.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void sbGroupClick();
+    void sbBoxManagementClick();
+    void sb_CMDPromptClick();
+    void sb_FtpFileClick();
+    void sb_FilestyleClick();
+    void sbDeployClick();
+    void Timer1Timer();
+
+    std::unique_ptr<Ui::TForm1> m_ui;
+    AppContext &m_context;
+    Forms &m_forms;
+    QTimer *m_timer1 = nullptr;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+// The fixed operator messages shown by several windows.
+namespace Msg {
+
+inline constexpr char CantGetHostName[] = "Can't getting local host name.";
+inline constexpr char EmptyScheduleList[] = "Warning: Empty schedule List.";
+inline constexpr char EmptyFtpList[] = "Warning: Empty FTP List.";
+inline constexpr char ServerStartFailed[] = "Server Start Failed";
+inline constexpr char NoEnoughResource[] = "No enough Resource";
+inline constexpr char ErrorFileName[] = "Error File Name";
+inline constexpr char DragFromLibrary[] = "Pls. Drag Items from content library";
+inline constexpr char FillStartEndTime[] = "Pls. Fill in Correct StartTime and EndTime";
+inline constexpr char FillPlanTime[] = "Pls. Fill in Correct PlanTime";
+inline constexpr char FillSpeedMS[] = "Pls. Fill in Correct SpeedMS";
+inline constexpr char FillYOff[] = "Pls. Fill in Correct YOff";
+inline constexpr char ChooseRightDate[] = "Pls. Choose a right date to perform it!";
+inline constexpr char ScheduleExists[] = "The same schedule Item alreay Exist";
+inline constexpr char NoEffectiveBox[] = "Warning: Not selected an effective box";
+inline constexpr char InvalidIp[] = "Invalid IP";
+inline constexpr char InvalidMask[] = "Invalid Mask";
+inline constexpr char InvalidGw[] = "Invalid GW";
+inline constexpr char InvalidDns1[] = "Invalid Dns1";
+inline constexpr char InvalidDns2[] = "Invalid DNS2";
+inline constexpr char InvalidPort[] = "Invalid Port";
+inline constexpr char RepeatName[] = "Repeat Name";
+inline constexpr char InvalidUpgradeImage[] = "Invalid upgrade image";
+
+// Start-up.
+inline constexpr char CannotCreate[] = "Cannot create %1";
+inline constexpr char InputBoxTitle[] = "Input Box";
+inline constexpr char DriverPrompt[] = "Driver";
+inline constexpr char ServerIpPrompt[] = "Server IP";
+inline constexpr char ErrorTitle[] = "Error";
+
+} // namespace Msg

@@ -1,0 +1,101 @@
+#include "serverapp.h"
+
+#include "mainform.h"
+#include "prompter.h"
+#include "signalbridge.h"
+
+#include "../console/boxMag.h"
+#include "../console/cmdhistory.h"
+#include "../console/deploymanage.h"
+#include "../console/downloadlist.h"
+#include "../console/filesystem.h"
+#include "../console/group.h"
+#include "../console/schdlist.h"
+#include "../ftp/ftpFastconnect.h"
+#include "../ftp/ftpList.h"
+#include "../ftp/ftpfile.h"
+
+#include <QApplication>
+#include <QProcess>
+
+ServerApp::ServerApp(const StartupOptions &options, Prompter &prompter, const QString &contentLibrary, QObject *parent)
+    : QObject(parent)
+{
+    m_context.options = options;
+    m_context.prompter = &prompter;
+    m_context.content = &m_content;
+    m_context.contentLibrary = contentLibrary;
+    connect(&m_content, &ContentService::logLine, this,
+            [](const QString &line) { qInfo("content service: %s", qPrintable(line)); });
+}
+
+ServerApp::~ServerApp()
+{
+    destroyWindows();
+}
+
+bool ServerApp::start()
+{
+    try {
+        m_forms.form1 = new TForm1(m_context, m_forms);
+        m_forms.form2 = new TForm2(m_context, m_forms);
+        m_forms.form3 = new TForm3(m_context, m_forms);
+        m_forms.form4 = new TForm4(m_context, m_forms);
+        m_forms.form5 = new TForm5(m_context, m_forms);
+        m_forms.form6 = new TForm6(m_context, m_forms);
+        m_forms.form7 = new TForm7(m_context, m_forms);
+        m_forms.form8 = new TForm8(m_context, m_forms);
+        m_forms.form9 = new TForm9(m_context, m_forms);
+        m_forms.form10 = new TForm10(m_context, m_forms);
+        m_forms.form11 = new TForm11(m_context, m_forms);
+    } catch (const StartupError &error) {
+        destroyWindows();
+        if (error.cancelled) {
+            m_exitCode = 0;
+        } else {
+            m_context.prompter->error(QString::fromLatin1(kMainWindowTitle), error.message);
+            m_exitCode = 1;
+        }
+        return false;
+    }
+    connect(m_forms.form1, &TForm1::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    m_signals = std::make_unique<SignalBridge>();
+    connect(m_signals.get(), &SignalBridge::terminationRequested, m_forms.form1, &QWidget::close);
+    return true;
+}
+
+int ServerApp::exec()
+{
+    QApplication::setQuitOnLastWindowClosed(false);
+    m_forms.form1->show();
+    QApplication::exec();
+    m_signals.reset();
+    destroyWindows();
+    m_content.stop();
+    if (m_context.restartRequested) {
+        // The new copy gets the same arguments; the old one ends all the
+        // same when it cannot be started.
+        const QStringList arguments = QCoreApplication::arguments().mid(1);
+        if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments))
+            qWarning("Could not start a new copy of the server");
+    }
+    m_exitCode = 0;
+    return m_exitCode;
+}
+
+void ServerApp::destroyWindows()
+{
+    // Reverse order of creation; the main window goes last.
+    delete m_forms.form11;
+    delete m_forms.form10;
+    delete m_forms.form9;
+    delete m_forms.form8;
+    delete m_forms.form7;
+    delete m_forms.form6;
+    delete m_forms.form5;
+    delete m_forms.form4;
+    delete m_forms.form3;
+    delete m_forms.form2;
+    delete m_forms.form1;
+    m_forms = Forms();
+}

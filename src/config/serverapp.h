@@ -1,0 +1,45 @@
+#pragma once
+
+#include "appcontext.h"
+#include "contentservice.h"
+#include "forms.h"
+
+#include <QObject>
+
+#include <memory>
+
+class SignalBridge;
+
+// The server process: its process-wide objects, its eleven windows created in
+// their fixed order, the message loop, and the restart.
+class ServerApp : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ServerApp)
+
+public:
+    ServerApp(const StartupOptions &options, Prompter &prompter,
+              const QString &contentLibrary = ContentService::defaultLibraryPath(), QObject *parent = nullptr);
+    ~ServerApp() override;
+
+    // Creates the windows. False when start-up ended before the message loop:
+    // the error was shown (exit code 1) or the operator cancelled (exit code 0).
+    bool start();
+
+    // Shows the main window, runs the message loop until it closes, then
+    // starts a new copy of the program when a restart was requested.
+    int exec();
+
+    int exitCode() const { return m_exitCode; }
+    AppContext &context() { return m_context; }
+    Forms &forms() { return m_forms; }
+
+private:
+    void destroyWindows();
+
+    AppContext m_context;
+    ContentService m_content;
+    Forms m_forms;
+    std::unique_ptr<SignalBridge> m_signals;
+    int m_exitCode = 0;
+};

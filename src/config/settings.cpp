@@ -1,0 +1,204 @@
+#include "settings.h"
+
+#include "codepage.h"
+#include "inifile.h"
+#include "messages.h"
+#include "prompter.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QHostAddress>
+#include <QNetworkInterface>
+#include <QStandardPaths>
+
+namespace {
+
+constexpr char kFallbackServiceIp[] = "192.168.1.100";
+constexpr int kPathBufferSize = 256;
+constexpr int kAddressBufferSize = 16;
+
+// The base folder of the content root as the operator types it: an absolute,
+// existing folder.
+std::optional<QString> checkedBaseFolder(const QString &answer)
+{
+    const QString trimmed = answer.trimmed();
+    if (trimmed.isEmpty() || !QDir::isAbsolutePath(trimmed))
+        return std::nullopt;
+    const QFileInfo info(trimmed);
+    if (!info.isDir())
+        return std::nullopt;
+    return QDir::cleanPath(info.absoluteFilePath());
+}
+
+QString withTrailingSeparator(const QString &folder)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+bool writeSetting(const char *section, const char *key, const QString &value, const QString &file)
+{
+    bool ok = false;
+    const QByteArray bytes = CodePage::toGb2312(value, &ok);
+    if (ok && IniWriteString(section, key, bytes, file))
+        return true;
+    qWarning("Could not write [%s] %s to %s", section, key, qPrintable(file));
+    return false;
+}
+
+// Asks for the folder that holds the content root until an existing folder
+// is named; nothing when the operator cancels.
+std::optional<QString> askContentRoot(Prompter &prompter)
+{
+    QString proposal = QDir::homePath();
+    for (;;) {
+        const auto answer =
+            prompter.input(QString::fromLatin1(Msg::InputBoxTitle), QString::fromLatin1(Msg::DriverPrompt), proposal);
+        if (!answer)
+            return std::nullopt;
+        const auto base = checkedBaseFolder(*answer);
+        if (!base) {
+            proposal = *answer;
+            continue;
+        }
+        const QString root = withTrailingSeparator(*base) + QStringLiteral("content/");
+        if (!CodePage::canEncode(root)) {
+            prompter.error(
+                QString::fromLatin1(Msg::ErrorTitle),
+                QStringLiteral("The folder name \"%1\" holds characters the settings file cannot store.").arg(root));
+            continue;
+        }
+        return root;
+    }
+}
+
+} // namespace
+
+QString DefaultDeployFile()
+{
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    if (!exeDir.isEmpty() && QFileInfo(exeDir).isWritable())
+        return exeDir + QStringLiteral("/Deploy.ini");
+    const QString configDir =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/boxfleet");
+    QDir().mkpath(configDir);
+    return configDir + QStringLiteral("/Deploy.ini");
+}
+
+QString DefaultContentRoot()
+{
+    return withTrailingSeparator(QDir::homePath()) + QStringLiteral("content/");
+}
+
+QString DefaultServiceIp()
+{
+    const auto addresses = QNetworkInterface::allAddresses();
+    for (const QHostAddress &address : addresses) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
+            return address.toString();
+    }
+    return QString::fromLatin1(kFallbackServiceIp);
+}
+
+void DeriveContentPaths(ServerSettings &s)
+{
+    const QString &root = s.contentRoot;
+    s.registryFile = root + QStringLiteral("MacGroup.ini");
+    s.ftpFile = root + QStringLiteral("Ftp.ini");
+    s.videoDir = root + QStringLiteral("video");
+    s.audioDir = root + QStringLiteral("audio");
+    s.pictureDir = root + QStringLiteral("picture");
+    s.bmpDir = root + QStringLiteral("BMP");
+    s.textDir = root + QStringLiteral("text");
+    s.binDir = root + QStringLiteral("Bin");
+    s.xmlDir = root + QStringLiteral("XML");
+    s.xmlPrefix = root + QStringLiteral("XML/");
+    s.downloadPrefix = root + QStringLiteral("XML/download");
+    s.planPrefix = root + QStringLiteral("XML/plan");
+}
+
+LoadResult LoadServerSettings(ServerSettings &s, const StartupOptions &options, Prompter &prompter, QString *error)
+{
+    s.deployFile = options.deployFile.isEmpty() ? DefaultDeployFile() : options.deployFile;
+    const QString &file = s.deployFile;
+
+    QByteArray content;
+    if (IniReadString("PATH", "CONTENT", content, kPathBufferSize, nullptr, file)) {
+        s.contentRoot = CodePage::fromGb2312(content);
+    } else {
+        if (!options.content.isEmpty()) {
+            s.contentRoot = withTrailingSeparator(QDir::cleanPath(QFileInfo(options.content).absoluteFilePath()));
+        } else {
+            const auto root = askContentRoot(prompter);
+            if (!root)
+                return LoadResult::Cancelled;
+            s.contentRoot = *root;
+        }
+        writeSetting("PATH", "CONTENT", s.contentRoot, file);
+    }
+    DeriveContentPaths(s);
+
+    const QString fallbackIp = DefaultServiceIp();
+    QByteArray ip;
+    if (IniReadString("SERVICE", "SERVICE IP", ip, kAddressBufferSize, nullptr, file)) {
+        s.serviceIp = CodePage::fromGb2312(ip);
+    } else {
+        QString answer = fallbackIp;
+        if (!options.serviceIp.isEmpty()) {
+            answer = options.serviceIp;
+        } else if (const auto typed = prompter.input(QString::fromLatin1(Msg::InputBoxTitle),
+                                                     QString::fromLatin1(Msg::ServerIpPrompt), fallbackIp)) {
+            answer = *typed;
+        }
+        // The address field holds 15 bytes; a text the settings file cannot
+        // store is replaced by the default rather than written broken.
+        bool ok = false;
+        const QByteArray bytes = CodePage::toGb2312(answer, &ok).left(kServiceIpMaxLen);
+        s.serviceIp = ok ? CodePage::fromGb2312(bytes) : fallbackIp;
+        writeSetting("SERVICE", "SERVICE IP", s.serviceIp, file);
+    }
+
+    s.servicePort = IniReadInt("SERVICE", "SERVICE PORT", kDefaultServicePort, file);
+    writeSetting("SERVICE", "SERVICE PORT", QString::number(s.servicePort), file);
+
+    s.boxPort = options.boxPort;
+
+    for (const QString *dir : {&s.videoDir, &s.audioDir, &s.pictureDir, &s.bmpDir, &s.binDir, &s.xmlDir, &s.textDir}) {
+        if (!QFileInfo(*dir).isDir() && !QDir().mkpath(*dir)) {
+            if (error)
+                *error = QString::fromLatin1(Msg::CannotCreate).arg(s.contentRoot);
+            return LoadResult::FolderFailed;
+        }
+    }
+    return LoadResult::Ok;
+}
+
+QString MakeTimestamp()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDate d = now.date();
+    const QTime t = now.time();
+    return QString::asprintf("%02d%02d%02d%02d%02d%02d", d.year() - 2000, d.month(), d.day(), t.hour(), t.minute(),
+                             t.second());
+}
+
+qint64 FileSizeOf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    return file.size();
+}
+
+QString ToUrlPath(const QString &path)
+{
+    QString result = path;
+    result.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return result;
+}
+
+QString HttpAddress(const ServerSettings &settings, const QString &path)
+{
+    return QStringLiteral("http://%1:%2/%3").arg(settings.serviceIp).arg(settings.servicePort).arg(ToUrlPath(path));
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QString>
+
+class Prompter;
+
+inline constexpr char kVersionText[] = "2.0.1.3";
+inline constexpr int kDefaultServicePort = 5002;
+inline constexpr int kDefaultBoxPort = 9988;
+// Texts of at most this many bytes fit the address field.
+inline constexpr int kServiceIpMaxLen = 15;
+
+// What the command line says about the settings. With both content and
+// serviceIp a first start asks nothing.
+struct StartupOptions
+{
+    QString deployFile; // the settings file; empty: the default place
+    QString content;    // the content root, used when [PATH] CONTENT is missing
+    QString serviceIp;  // used when [SERVICE] SERVICE IP is missing
+    int boxPort = kDefaultBoxPort;
+};
+
+// The settings and content paths, filled once at start-up. Every path ends as
+// the content root followed by its suffix, with no separator added.
+struct ServerSettings
+{
+    QString deployFile;
+    QString contentRoot;
+    QString registryFile;
+    QString ftpFile;
+    QString videoDir;
+    QString audioDir;
+    QString pictureDir;
+    QString bmpDir;
+    QString textDir;
+    QString binDir;
+    QString xmlDir;
+    QString xmlPrefix;
+    QString downloadPrefix;
+    QString planPrefix;
+    QString serviceIp;
+    int servicePort = kDefaultServicePort;
+    int boxPort = kDefaultBoxPort;
+};
+
+enum class LoadResult
+{
+    Ok = 0,
+    Cancelled,    // the operator cancelled the content folder prompt: nothing was written
+    FolderFailed, // a content folder could not be created; see error
+};
+
+// Fills settings from Deploy.ini, asking for what is missing, and creates the
+// content folders. On FolderFailed, error holds "Cannot create <content root>".
+LoadResult LoadServerSettings(ServerSettings &settings, const StartupOptions &options, Prompter &prompter,
+                              QString *error);
+
+// Where Deploy.ini lives: beside the executable when that folder is writable,
+// else in the user's configuration folder.
+QString DefaultDeployFile();
+
+// The content root the "Driver" prompt proposes when no folder was given.
+QString DefaultContentRoot();
+
+// This computer's first non-loopback IPv4 address, else a fixed private one.
+QString DefaultServiceIp();
+
+// Derives every path of settings from settings.contentRoot.
+void DeriveContentPaths(ServerSettings &settings);
+
+// Twelve digits of local time: year within the century, month, day, hour,
+// minute, second.
+QString MakeTimestamp();
+
+// The file's size in bytes, or -1 when it cannot be opened.
+qint64 FileSizeOf(const QString &path);
+
+// Backslashes turned into forward slashes.
+QString ToUrlPath(const QString &path);
+
+// "http://ip:port/" followed by the file's absolute path.
+QString HttpAddress(const ServerSettings &settings, const QString &path);
+
+// Why start-up ended before the message loop: a start-up error to show the
+// operator, or the operator's own cancel of a settings prompt.
+struct StartupError
+{
+    QString message;
+    bool cancelled = false;
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+struct AppContext;
+struct Forms;
+
+namespace Ui {
+class TForm5;
+}
+
+// Server setup window.
+class TForm5 : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TForm5)
+
+public:
+    TForm5(AppContext &context, Forms &forms, QWidget *parent = nullptr);
+    ~TForm5() override;
+
+    // The settings as Deploy.ini holds them, shown for editing.
+    void FillSetup(const QString &contentPath, const QString &serviceIp, int servicePort, const QString &deployFile);
+
+    QString contentPath() const { return m_contentPath; }
+    QString serviceIp() const { return m_serviceIp; }
+    int servicePort() const { return m_servicePort; }
+    QString deployFile() const { return m_deployFile; }
+
+private:
+    std::unique_ptr<Ui::TForm5> m_ui;
+    AppContext &m_context;
+    Forms &m_forms;
+    QString m_contentPath;
+    QString m_serviceIp;
+    int m_servicePort = 0;
+    QString m_deployFile;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+struct AppContext;
+struct Forms;
+
+namespace Ui {
+class TForm7;
+}
+
+// FTP files window.
+class TForm7 : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TForm7)
+
+public:
+    TForm7(AppContext &context, Forms &forms, QWidget *parent = nullptr);
+    ~TForm7() override;
+
+private:
+    std::unique_ptr<Ui::TForm7> m_ui;
+    AppContext &m_context;
+    Forms &m_forms;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+// The content HTTP service: boxes fetch files by their absolute local path
+// (http://ip:port//home/op/content/XML/1(T).xml) and upload the files they are
+// asked for by PUT (or a raw-body POST). Loaded by the program with QLibrary;
+// every entry point is a plain C function.
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define VESTRID_EXPORT __attribute__((visibility("default")))
+
+typedef void (*VodLogFunction)(void *context, const char *line);
+
+// Starts the service on all interfaces at port. window, bufA and bufB are
+// kept for the program's window (unused on this platform). Returns 0 when the
+// service listens, 1 when it could not start (port in use, no roots set).
+VESTRID_EXPORT int VodServerInit(void *window, char *bufA, char *bufB, int port);
+
+// Stops the service and waits for its threads.
+VESTRID_EXPORT void VodServerStop(void);
+
+// Files under contentRoot may be fetched; uploads land only under uploadRoot.
+VESTRID_EXPORT void VodServerSetRoots(const char *contentRoot, const char *uploadRoot);
+
+// A file outside the content root that the program handed out an address for.
+VESTRID_EXPORT void VodServerPublish(const char *path);
+
+// Largest upload accepted, in bytes.
+VESTRID_EXPORT void VodServerSetUploadLimit(long long bytes);
+
+// Where the service's own log lines go; called from the service's threads.
+VESTRID_EXPORT void VodServerSetLogger(VodLogFunction function, void *context);
+
+#ifdef __cplusplus
+}
+#endif

@@ -1,0 +1,263 @@
+// The content HTTP service over real HTTP on 127.0.0.1: files by their
+// absolute path, byte ranges, refused paths, atomic and capped uploads, and
+// many clients at once.
+#include "config/contentservice.h"
+#include "config/settings.h"
+#include "testutil.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <QTest>
+
+using TestUtil::curl;
+using TestUtil::readFile;
+using TestUtil::writeFile;
+
+class TestContentService : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    ServerSettings m_settings;
+    ContentService m_service;
+    QString m_base; // "http://127.0.0.1:port/"
+
+    QString url(const QString &localPath) const { return m_base + localPath; }
+    QString root() const { return m_settings.contentRoot; }
+    QString uploads() const { return ContentService::uploadRoot(m_settings); }
+
+    QStringList hiddenFiles(const QString &folder) const
+    {
+        return QDir(folder).entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden);
+    }
+
+    // A raw HTTP exchange, for requests curl will not send.
+    QByteArray rawRequest(const QByteArray &request)
+    {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, quint16(m_settings.servicePort));
+        if (!socket.waitForConnected(5000))
+            return {};
+        socket.write(request);
+        socket.waitForBytesWritten(5000);
+        QByteArray answer;
+        while (!answer.contains("\r\n\r\n") && socket.waitForReadyRead(5000))
+            answer += socket.readAll();
+        return answer;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_settings.contentRoot = m_dir.filePath(QStringLiteral("content/"));
+        m_settings.servicePort = TestUtil::freePort();
+        QVERIFY(QDir().mkpath(root() + QStringLiteral("XML")));
+        QVERIFY(QDir().mkpath(uploads() + QStringLiteral("box1")));
+        QByteArray data;
+        for (int i = 0; i < 1000; ++i)
+            data += QByteArray::number(i % 10);
+        writeFile(root() + QStringLiteral("XML/1(T).xml"), data);
+        writeFile(root() + QStringLiteral("video/空 格.mp4"), QByteArray());
+        QDir().mkpath(root() + QStringLiteral("video"));
+        writeFile(root() + QStringLiteral("video/空 格.mp4"), "movie");
+        writeFile(m_dir.filePath(QStringLiteral("outside.txt")), "secret");
+        QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("outside.txt")), root() + QStringLiteral("link.txt")));
+        QCOMPARE(m_service.start(QStringLiteral(VESTRID_LIBRARY), m_settings), ContentService::Started);
+        m_service.setUploadLimit(64 * 1024);
+        m_base = QStringLiteral("http://127.0.0.1:%1/").arg(m_settings.servicePort);
+    }
+
+    void servesFilesByAbsolutePath()
+    {
+        const QString file = root() + QStringLiteral("XML/1(T).xml");
+        auto result = curl(url(file));
+        QCOMPARE(result.status, 200);
+        QCOMPARE(result.body, readFile(file));
+        // A single slash after the port names the same file.
+        result = curl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_settings.servicePort).arg(file));
+        QCOMPARE(result.status, 200);
+        result = curl(QString::fromUtf8(QUrl(url(root() + QStringLiteral("video/空 格.mp4"))).toEncoded()));
+        QCOMPARE(result.status, 200);
+        QCOMPARE(result.body, QByteArray("movie"));
+    }
+
+    void servesByteRanges_data()
+    {
+        QTest::addColumn<QString>("range");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        const QByteArray data = readFile(m_dir.filePath(QStringLiteral("content/XML/1(T).xml")));
+        QTest::newRow("middle") << QStringLiteral("2-5") << 206 << data.mid(2, 4);
+        QTest::newRow("open end") << QStringLiteral("995-") << 206 << data.mid(995);
+        QTest::newRow("suffix") << QStringLiteral("-3") << 206 << data.right(3);
+        QTest::newRow("runs past the end") << QStringLiteral("990-5000") << 206 << data.mid(990);
+        QTest::newRow("starts past the end") << QStringLiteral("1000-1005") << 416 << QByteArray();
+        QTest::newRow("several ranges give the whole file") << QStringLiteral("0-1,5-6") << 200 << data;
+    }
+
+    void servesByteRanges()
+    {
+        QFETCH(QString, range);
+        QFETCH(int, status);
+        const auto result = curl(url(root() + QStringLiteral("XML/1(T).xml")), {QStringLiteral("-r"), range});
+        QCOMPARE(result.status, status);
+        if (status != 416)
+            QTEST(result.body, "body");
+    }
+
+    void refusesWhatItMustNotServe_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("status");
+        QTest::newRow("missing file") << QStringLiteral("content/XML/none.xml") << 404;
+        QTest::newRow("missing folder") << QStringLiteral("content/nowhere/x.xml") << 404;
+        QTest::newRow("outside the root") << QStringLiteral("outside.txt") << 403;
+        QTest::newRow("dot dot") << QStringLiteral("content/XML/../../outside.txt") << 403;
+        QTest::newRow("encoded dot dot") << QStringLiteral("content/XML/%2e%2e/%2E%2E/outside.txt") << 403;
+        QTest::newRow("symlink out of the root") << QStringLiteral("content/link.txt") << 403;
+        QTest::newRow("a folder") << QStringLiteral("content/XML") << 403;
+        QTest::newRow("system file") << QStringLiteral("../../../../etc/passwd") << 403;
+    }
+
+    void refusesWhatItMustNotServe()
+    {
+        QFETCH(QString, path);
+        const auto result = curl(m_base + m_dir.path() + QLatin1Char('/') + path, {QStringLiteral("--path-as-is")});
+        QTEST(result.status, "status");
+        QVERIFY(!result.body.contains("secret"));
+    }
+
+    void servesPublishedFilesOutsideTheRoot()
+    {
+        const QString image = m_dir.filePath(QStringLiteral("firmware.img"));
+        writeFile(image, "image bytes");
+        QCOMPARE(curl(url(image)).status, 403);
+        m_service.publish(image);
+        const auto result = curl(url(image));
+        QCOMPARE(result.status, 200);
+        QCOMPARE(result.body, QByteArray("image bytes"));
+        QCOMPARE(curl(url(m_dir.filePath(QStringLiteral("outside.txt")))).status, 403);
+    }
+
+    void answersBadRequests()
+    {
+        QVERIFY(rawRequest("GET nopath HTTP/1.1\r\nHost: x\r\n\r\n").startsWith("HTTP/1.1 400"));
+        QVERIFY(rawRequest("DELETE /" + root().toUtf8() + "XML/1(T).xml HTTP/1.1\r\nHost: x\r\n\r\n")
+                    .startsWith("HTTP/1.1 405"));
+        QVERIFY(QFile::exists(root() + QStringLiteral("XML/1(T).xml")));
+    }
+
+    void storesUploads()
+    {
+        const QString target = uploads() + QStringLiteral("box1/DirList.xml");
+        const QByteArray body(40000, 'u');
+        auto result = curl(url(target), {QStringLiteral("-T"), QStringLiteral("-")}, body);
+        QCOMPARE(result.status, 201);
+        QCOMPARE(readFile(target), body);
+        // A raw-body POST replaces the file.
+        result = curl(url(target), {QStringLiteral("--data-binary"), QStringLiteral("@-")}, "second");
+        QCOMPARE(result.status, 201);
+        QCOMPARE(readFile(target), QByteArray("second"));
+        QVERIFY(hiddenFiles(uploads() + QStringLiteral("box1")).isEmpty());
+        QCOMPARE(curl(url(target)).body, QByteArray("second"));
+    }
+
+    void refusesUploadsOutsideTheUploadFolder_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("status");
+        QTest::newRow("content root") << QStringLiteral("content/XML/1(T).xml") << 403;
+        QTest::newRow("dot dot out of filesys") << QStringLiteral("content/filesys/../XML/new.xml") << 403;
+        QTest::newRow("missing folder") << QStringLiteral("content/filesys/nobox/x.log") << 404;
+        QTest::newRow("onto a folder") << QStringLiteral("content/filesys/box1") << 403;
+    }
+
+    void refusesUploadsOutsideTheUploadFolder()
+    {
+        QFETCH(QString, path);
+        const QByteArray before = readFile(root() + QStringLiteral("XML/1(T).xml"));
+        const auto result = curl(m_base + m_dir.path() + QLatin1Char('/') + path,
+                                 {QStringLiteral("--path-as-is"), QStringLiteral("-T"), QStringLiteral("-")}, "evil");
+        QTEST(result.status, "status");
+        QCOMPARE(readFile(root() + QStringLiteral("XML/1(T).xml")), before);
+        QVERIFY(!QFile::exists(root() + QStringLiteral("XML/new.xml")));
+    }
+
+    void refusesOversizedUploadsLeavingNothing()
+    {
+        const QString target = uploads() + QStringLiteral("box1/big.bin");
+        const QByteArray body(200 * 1024, 'b');
+        // Declared too large.
+        auto result = curl(url(target), {QStringLiteral("-T"), QStringLiteral("-")}, body);
+        QCOMPARE(result.status, 413);
+        // Chunked, so only the bytes received tell.
+        result = curl(url(target),
+                      {QStringLiteral("-T"), QStringLiteral("-"), QStringLiteral("-H"),
+                       QStringLiteral("Transfer-Encoding: chunked")},
+                      body);
+        QCOMPARE(result.status, 413);
+        QVERIFY(!QFile::exists(target));
+        QVERIFY(hiddenFiles(uploads() + QStringLiteral("box1")).isEmpty());
+    }
+
+    void unfinishedUploadNeverAppears()
+    {
+        const QString folder = uploads() + QStringLiteral("box1");
+        const QString target = folder + QStringLiteral("/half.log");
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, quint16(m_settings.servicePort));
+        QVERIFY(socket.waitForConnected(5000));
+        socket.write("PUT /" + target.toUtf8() + " HTTP/1.1\r\nHost: x\r\nContent-Length: 1000\r\n\r\n" +
+                     QByteArray(500, 'h'));
+        QVERIFY(socket.waitForBytesWritten(5000));
+        // The body goes into a temporary file while the target stays absent.
+        QTRY_COMPARE_WITH_TIMEOUT(hiddenFiles(folder).size(), 1, 10000);
+        QVERIFY(!QFile::exists(target));
+        socket.abort();
+        QTRY_VERIFY_WITH_TIMEOUT(hiddenFiles(folder).isEmpty(), 10000);
+        QVERIFY(!QFile::exists(target));
+    }
+
+    void servesManyClientsAtOnce()
+    {
+        QTemporaryFile config;
+        QVERIFY(config.open());
+        const QByteArray address = url(root() + QStringLiteral("XML/1(T).xml")).toUtf8();
+        for (int i = 0; i < 256; ++i)
+            config.write("url = \"" + address + "\"\noutput = \"/dev/null\"\n");
+        config.flush();
+        QProcess process;
+        process.start(QStringLiteral("curl"),
+                      {QStringLiteral("-s"), QStringLiteral("--parallel"), QStringLiteral("--parallel-immediate"),
+                       QStringLiteral("--parallel-max"), QStringLiteral("256"), QStringLiteral("-w"),
+                       QStringLiteral("%{http_code}\\n"), QStringLiteral("-K"), config.fileName()});
+        QVERIFY(process.waitForFinished(120000));
+        QCOMPARE(process.exitCode(), 0);
+        const QList<QByteArray> codes = process.readAllStandardOutput().trimmed().split('\n');
+        QCOMPARE(codes.size(), 256);
+        QCOMPARE(codes.count("200"), 256);
+    }
+
+    void relaysItsLogLines()
+    {
+        QSignalSpy spy(&m_service, &ContentService::logLine);
+        QCOMPARE(curl(url(m_dir.filePath(QStringLiteral("outside.txt")))).status, 403);
+        const auto refusedGet = [&spy] {
+            for (const auto &arguments : spy) {
+                if (arguments.first().toString().contains(QStringLiteral("refused GET")))
+                    return true;
+            }
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(refusedGet(), 5000);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestContentService)
+#include "tst_contentservice.moc"
