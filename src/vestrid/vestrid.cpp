@@ -11,11 +11,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <string>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -24,11 +26,27 @@ namespace {
 
 constexpr long long kDefaultUploadLimit = 4LL << 30;
 constexpr size_t kUploadFlushSize = 256 * 1024;
+constexpr uint64_t kSmallFileSize = 32 * 1024;
 constexpr unsigned kConnectionTimeoutSeconds = 60;
+
+// A descriptor shared by every copy of the configuration that holds it.
+struct Descriptor
+{
+    int fd = -1;
+    explicit Descriptor(int f) : fd(f) {}
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            close(fd);
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+};
 
 struct Config
 {
     std::string contentRoot; // resolved, without a trailing '/'; "/" for the whole disk
+    std::shared_ptr<Descriptor> contentRootDir;
     std::string uploadRoot;
     std::set<std::string> published; // resolved paths
     long long uploadLimit = kDefaultUploadLimit;
@@ -257,22 +275,59 @@ RangeKind parseRange(const char *header, unsigned long long size, unsigned long 
     return RangeKind::Part;
 }
 
+// Opens a path under the content root in one call, the kernel refusing any
+// step ("..", a symlink) that would leave the root. -1 with errno EXDEV or
+// ENOSYS means: decide the slow way.
+int openBeneathRoot(const Config &config, const std::string &path)
+{
+    if (!config.contentRootDir || !isUnder(path, config.contentRoot) || config.contentRoot == "/") {
+        errno = ENOSYS;
+        return -1;
+    }
+    const std::string relative = path.substr(config.contentRoot.size() + 1);
+    open_how how = {};
+    how.flags = O_RDONLY | O_CLOEXEC;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
+    return static_cast<int>(
+        syscall(SYS_openat2, config.contentRootDir->fd, relative.empty() ? "." : relative.c_str(), &how, sizeof how));
+}
+
+// Opens a file that may be served: under the content root, or published.
+// -1 with the HTTP status to answer otherwise.
+int openServable(const Config &config, const std::string &path, unsigned &status)
+{
+    int fd = openBeneathRoot(config, path);
+    if (fd >= 0)
+        return fd;
+    if (errno == ENOENT || errno == ENOTDIR) {
+        status = MHD_HTTP_NOT_FOUND;
+        return -1;
+    }
+    const std::string real = resolved(path);
+    if (real.empty()) {
+        status = (errno == ENOENT || errno == ENOTDIR) ? MHD_HTTP_NOT_FOUND : MHD_HTTP_FORBIDDEN;
+        return -1;
+    }
+    if (!isUnder(real, config.contentRoot) && config.published.count(real) == 0) {
+        logLine("refused GET of %s", real.c_str());
+        status = MHD_HTTP_FORBIDDEN;
+        return -1;
+    }
+    fd = open(real.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        status = errno == ENOENT ? MHD_HTTP_NOT_FOUND : MHD_HTTP_FORBIDDEN;
+    return fd;
+}
+
 MHD_Result serveFile(MHD_Connection *connection, const char *url)
 {
     std::string path;
     if (!localPathOf(url, path))
         return sendStatus(connection, MHD_HTTP_BAD_REQUEST);
-    const std::string real = resolved(path);
-    if (real.empty())
-        return sendStatus(connection, (errno == ENOENT || errno == ENOTDIR) ? MHD_HTTP_NOT_FOUND : MHD_HTTP_FORBIDDEN);
-    const auto config = currentConfig();
-    if (!isUnder(real, config->contentRoot) && config->published.count(real) == 0) {
-        logLine("refused GET of %s", real.c_str());
-        return sendStatus(connection, MHD_HTTP_FORBIDDEN);
-    }
-    const int fd = open(real.c_str(), O_RDONLY | O_CLOEXEC);
+    unsigned status = MHD_HTTP_FORBIDDEN;
+    const int fd = openServable(*currentConfig(), path, status);
     if (fd < 0)
-        return sendStatus(connection, errno == ENOENT ? MHD_HTTP_NOT_FOUND : MHD_HTTP_FORBIDDEN);
+        return sendStatus(connection, status);
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
@@ -290,15 +345,31 @@ MHD_Result serveFile(MHD_Connection *connection, const char *url)
                           contentRange.c_str());
     }
     const uint64_t length = range == RangeKind::Part ? to - from + 1 : size;
-    // The response owns the descriptor from here on and sends with sendfile.
-    MHD_Response *response = MHD_create_response_from_fd_at_offset64(length, fd, range == RangeKind::Part ? from : 0);
-    if (!response) {
+    const uint64_t offset = range == RangeKind::Part ? from : 0;
+    MHD_Response *response = nullptr;
+    if (length <= kSmallFileSize) {
+        // A small body leaves in the same write as the headers.
+        void *body = std::malloc(length ? length : 1);
+        const ssize_t got = body ? pread(fd, body, length, static_cast<off_t>(offset)) : -1;
         close(fd);
-        return sendStatus(connection, MHD_HTTP_INTERNAL_SERVER_ERROR);
+        if (got != static_cast<ssize_t>(length)) {
+            std::free(body);
+            return sendStatus(connection, MHD_HTTP_INTERNAL_SERVER_ERROR);
+        }
+        response = MHD_create_response_from_buffer(length, body, MHD_RESPMEM_MUST_FREE);
+        if (!response)
+            std::free(body);
+    } else {
+        // The response owns the descriptor from here on and sends with sendfile.
+        response = MHD_create_response_from_fd_at_offset64(length, fd, offset);
+        if (!response)
+            close(fd);
     }
-    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, contentTypeOf(real));
+    if (!response)
+        return sendStatus(connection, MHD_HTTP_INTERNAL_SERVER_ERROR);
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, contentTypeOf(path));
     MHD_add_response_header(response, MHD_HTTP_HEADER_ACCEPT_RANGES, "bytes");
-    unsigned status = MHD_HTTP_OK;
+    status = MHD_HTTP_OK;
     if (range == RangeKind::Part) {
         const std::string contentRange =
             "bytes " + std::to_string(from) + "-" + std::to_string(to) + "/" + std::to_string(size);
@@ -509,8 +580,11 @@ void VodServerSetRoots(const char *contentRoot, const char *uploadRoot)
 {
     const std::string content = rootFrom(contentRoot);
     const std::string upload = rootFrom(uploadRoot);
+    const int dir = content.empty() ? -1 : open(content.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    auto contentDir = dir >= 0 ? std::make_shared<Descriptor>(dir) : nullptr;
     changeConfig([&](Config &c) {
         c.contentRoot = content;
+        c.contentRootDir = contentDir;
         c.uploadRoot = upload;
     });
 }
