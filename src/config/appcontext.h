@@ -2,6 +2,8 @@
 
 #include "settings.h"
 
+#include <QStringList>
+
 class ContentService;
 class Prompter;
 
@@ -15,4 +17,7 @@ struct AppContext
     ContentService *content = nullptr;
     QString contentLibrary; // the service library to load
     bool restartRequested = false;
+    // What a restart starts: this executable with this run's arguments.
+    QString restartProgram;
+    QStringList restartArguments;
 };

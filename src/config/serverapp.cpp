@@ -25,6 +25,8 @@ ServerApp::ServerApp(const StartupOptions &options, Prompter &prompter, const QS
     m_context.prompter = &prompter;
     m_context.content = &m_content;
     m_context.contentLibrary = contentLibrary;
+    m_context.restartProgram = QCoreApplication::applicationFilePath();
+    m_context.restartArguments = QCoreApplication::arguments().mid(1);
     connect(&m_content, &ContentService::logLine, this,
             [](const QString &line) { qInfo("content service: %s", qPrintable(line)); });
 }
@@ -75,8 +77,7 @@ int ServerApp::exec()
     if (m_context.restartRequested) {
         // The new copy gets the same arguments; the old one ends all the
         // same when it cannot be started.
-        const QStringList arguments = QCoreApplication::arguments().mid(1);
-        if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments))
+        if (!QProcess::startDetached(m_context.restartProgram, m_context.restartArguments))
             qWarning("Could not start a new copy of the server");
     }
     m_exitCode = 0;
