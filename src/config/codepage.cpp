@@ -35,4 +35,33 @@ qsizetype byteLength(const QString &text)
     return ok ? bytes.size() : -1;
 }
 
+QString leftBytes(const QString &text, qsizetype maxBytes)
+{
+    qsizetype used = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const qsizetype width = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const qsizetype bytes = text[i].unicode() < 0x80 ? 1 : 2;
+        if (used + bytes > maxBytes)
+            break;
+        used += bytes;
+        i += width;
+    }
+    return text.left(i);
+}
+
+QByteArray leftBytes(const QByteArray &bytes, qsizetype maxBytes)
+{
+    if (bytes.size() <= maxBytes)
+        return bytes;
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        const qsizetype width = static_cast<unsigned char>(bytes[i]) >= 0x80 ? 2 : 1;
+        if (i + width > maxBytes)
+            break;
+        i += width;
+    }
+    return bytes.left(i);
+}
+
 } // namespace CodePage

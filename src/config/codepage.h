@@ -22,4 +22,12 @@ bool canEncode(const QString &text);
 // when it cannot be encoded. Limits that count bytes use this.
 qsizetype byteLength(const QString &text);
 
+// The longest beginning of the text that fits maxBytes GB2312 bytes without
+// splitting a character; characters GB2312 cannot hold count as two bytes.
+QString leftBytes(const QString &text, qsizetype maxBytes);
+
+// The longest beginning of GB2312 bytes that fits maxBytes without splitting
+// a double-byte character.
+QByteArray leftBytes(const QByteArray &bytes, qsizetype maxBytes);
+
 } // namespace CodePage

@@ -1,0 +1,136 @@
+#include "boxserver.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace {
+
+// The error codes the event log shows, in the numbering boxes' operators know.
+int errorCode(QAbstractSocket::SocketError error)
+{
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return 10061;
+    case QAbstractSocket::SocketAccessError:
+        return 10013;
+    case QAbstractSocket::SocketResourceError:
+        return 10055;
+    case QAbstractSocket::SocketTimeoutError:
+        return 10060;
+    case QAbstractSocket::NetworkError:
+        return 10050;
+    default:
+        return 10053;
+    }
+}
+
+} // namespace
+
+BoxServer::BoxServer(QObject *parent) : QObject(parent), m_server(new QTcpServer(this))
+{
+    connect(m_server, &QTcpServer::newConnection, this, &BoxServer::accept);
+}
+
+BoxServer::~BoxServer() = default;
+
+bool BoxServer::listen(quint16 port)
+{
+    return m_server->listen(QHostAddress::AnyIPv4, port);
+}
+
+bool BoxServer::isListening() const
+{
+    return m_server->isListening();
+}
+
+quint16 BoxServer::port() const
+{
+    return m_server->serverPort();
+}
+
+QString BoxServer::errorString() const
+{
+    return m_server->errorString();
+}
+
+QString BoxServer::peerIp(const QTcpSocket *socket)
+{
+    return socket->peerAddress().toString();
+}
+
+int BoxServer::peerPort(const QTcpSocket *socket)
+{
+    return socket->peerPort();
+}
+
+void BoxServer::accept()
+{
+    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        m_connections.append(socket);
+        Link &link = m_links[socket];
+        link.flush = new QTimer(socket);
+        link.flush->setSingleShot(true);
+        link.flush->setInterval(kUnterminatedWaitMs);
+        connect(link.flush, &QTimer::timeout, this, [this, socket] { flushPending(socket); });
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket); });
+        connect(socket, &QTcpSocket::errorOccurred, this, [this, socket](QAbstractSocket::SocketError error) {
+            // A box closing its end is no error; the connection just goes.
+            if (error == QAbstractSocket::RemoteHostClosedError)
+                return;
+            const int code = errorCode(error);
+            emit clientError(socket, code);
+            if (code == 10053)
+                socket->abort();
+        });
+        emit clientConnected(socket);
+    }
+}
+
+void BoxServer::read(QTcpSocket *socket)
+{
+    auto it = m_links.find(socket);
+    if (it == m_links.end())
+        return;
+    it->pending += socket->readAll();
+    it->flush->stop();
+    // Signal receivers may send or close; keep working on a local copy.
+    QByteArray data = std::exchange(it->pending, QByteArray());
+    qsizetype start = 0;
+    for (;;) {
+        const qsizetype zero = data.indexOf('\0', start);
+        const qsizetype end = zero < 0 ? data.size() : zero;
+        if (end - start >= kMessageSize) {
+            emit messageReceived(socket, data.mid(start, kMessageSize));
+            start += kMessageSize;
+            continue;
+        }
+        if (zero < 0)
+            break;
+        if (zero > start)
+            emit messageReceived(socket, data.mid(start, zero - start));
+        start = zero + 1;
+    }
+    it = m_links.find(socket);
+    if (it == m_links.end() || start >= data.size())
+        return;
+    it->pending = data.mid(start);
+    it->flush->start();
+}
+
+void BoxServer::flushPending(QTcpSocket *socket)
+{
+    auto it = m_links.find(socket);
+    if (it == m_links.end() || it->pending.isEmpty())
+        return;
+    const QByteArray message = std::exchange(it->pending, QByteArray());
+    emit messageReceived(socket, message);
+}
+
+void BoxServer::drop(QTcpSocket *socket)
+{
+    m_connections.removeOne(socket);
+    m_links.remove(socket);
+    socket->deleteLater();
+}

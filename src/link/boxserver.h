@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+
+class QTcpServer;
+class QTcpSocket;
+class QTimer;
+
+// The socket boxes connect to, with its open connections in the order they
+// were accepted. Boxes send text messages ending in a zero byte, most as
+// 256-byte zero-padded blocks; TCP may split or join them, so every byte that
+// arrives is taken and cut at the zero bytes. A message that arrives without
+// its zero byte is taken as it stands once the box falls silent, or when it
+// reaches 256 bytes.
+class BoxServer : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(BoxServer)
+
+public:
+    static constexpr int kMessageSize = 256;
+    static constexpr int kUnterminatedWaitMs = 100;
+
+    explicit BoxServer(QObject *parent = nullptr);
+    ~BoxServer() override;
+
+    // Listens on every local IPv4 interface.
+    bool listen(quint16 port);
+    bool isListening() const;
+    quint16 port() const;
+    QString errorString() const;
+
+    // Open connections in accept order.
+    const QList<QTcpSocket *> &connections() const { return m_connections; }
+
+    static QString peerIp(const QTcpSocket *socket);
+    static int peerPort(const QTcpSocket *socket);
+
+signals:
+    void clientConnected(QTcpSocket *socket);
+    void messageReceived(QTcpSocket *socket, const QByteArray &message);
+    // Winsock-style codes: 10053 connection aborted, 10060 timed out, ...
+    void clientError(QTcpSocket *socket, int code);
+
+private:
+    struct Link
+    {
+        QByteArray pending;
+        QTimer *flush = nullptr;
+    };
+
+    void accept();
+    void read(QTcpSocket *socket);
+    void flushPending(QTcpSocket *socket);
+    void drop(QTcpSocket *socket);
+
+    QTcpServer *m_server = nullptr;
+    QList<QTcpSocket *> m_connections;
+    QHash<QTcpSocket *, Link> m_links;
+};

@@ -1,0 +1,73 @@
+#include "history.h"
+
+#include <QTime>
+
+#include <algorithm>
+
+CommandHistory::CommandHistory(QObject *parent) : QAbstractTableModel(parent) {}
+
+void CommandHistory::AddSentCommand(const QString &mac, const QString &clientName, const QString &ip,
+                                    const QString &historyName, int outcome)
+{
+    static const char *const states[] = {"Command Send", "Setup Succeed", "Setup Failed"};
+    const QString state = QString::fromLatin1(outcome >= 0 && outcome <= 2 ? states[outcome] : "Other");
+    addRow({{mac, clientName, ip, state, historyName, QString()}});
+}
+
+void CommandHistory::AddReply(const QString &mac, const QString &clientName, const QString &ip, const QString &display,
+                              const QString &message)
+{
+    addRow({{mac, clientName, ip, display, message, QString()}});
+}
+
+void CommandHistory::addRow(Row row)
+{
+    row.cells[TimeColumn] = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+    beginInsertRows({}, 0, 0);
+    m_rows.prepend(std::move(row));
+    endInsertRows();
+    emit rowAdded();
+}
+
+void CommandHistory::clear()
+{
+    beginResetModel();
+    m_rows.clear();
+    endResetModel();
+}
+
+void CommandHistory::sortByColumn(int column)
+{
+    if (column < 0 || column >= ColumnCount)
+        return;
+    emit layoutAboutToBeChanged();
+    std::stable_sort(m_rows.begin(), m_rows.end(), [column](const Row &a, const Row &b) {
+        return a.cells[column].compare(b.cells[column], Qt::CaseInsensitive) < 0;
+    });
+    emit layoutChanged();
+}
+
+int CommandHistory::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int CommandHistory::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant CommandHistory::data(const QModelIndex &index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows.size())
+        return {};
+    return m_rows.at(index.row()).cells[index.column()];
+}
+
+QVariant CommandHistory::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    static const char16_t *const captions[] = {u"Mac地址", u"客户端名", u"IP地址", u"状态", u"信息", u"时间"};
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
+        return {};
+    return QString::fromUtf16(captions[section]);
+}
