@@ -4,7 +4,11 @@
 
 #include <QStringList>
 
+class BoxServer;
+class Cmd_API;
+class CommandHistory;
 class ContentService;
+class MacGruoup;
 class Prompter;
 
 // The process-wide objects every window reaches: the settings, the prompter
@@ -15,7 +19,11 @@ struct AppContext
     ServerSettings settings;
     Prompter *prompter = nullptr;
     ContentService *content = nullptr;
-    QString contentLibrary; // the service library to load
+    MacGruoup *registry = nullptr;
+    CommandHistory *history = nullptr;
+    Cmd_API *cmd = nullptr;
+    BoxServer *boxServer = nullptr; // the socket boxes connect to
+    QString contentLibrary;         // the service library to load
     bool restartRequested = false;
     // What a restart starts: this executable with this run's arguments.
     QString restartProgram;

@@ -7,10 +7,14 @@
 #include "contentservice.h"
 #include "forms.h"
 #include "inifile.h"
+#include "link/boxserver.h"
+#include "link/cmd.h"
 #include "messages.h"
 #include "prompter.h"
+#include "registry/MacGroup.h"
 
 #include "../console/boxMag.h"
+#include "../console/boxlists.h"
 #include "../console/cmdhistory.h"
 #include "../console/deploymanage.h"
 #include "../console/filesystem.h"
@@ -18,6 +22,8 @@
 #include "../ftp/ftpfile.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QTreeWidget>
 
 namespace {
 
@@ -61,6 +67,24 @@ TForm1::TForm1(AppContext &context, Forms &forms, QWidget *parent)
         }
     }
 
+    if (m_context.boxServer && !m_context.boxServer->listen(quint16(m_context.settings.boxPort))) {
+        const QString reason = m_context.boxServer->errorString();
+        qWarning("Cannot listen for boxes on port %d: %s", m_context.settings.boxPort, qPrintable(reason));
+        m_context.prompter->error(
+            windowTitle(), QString::fromLatin1(Msg::CannotListenForBoxes).arg(m_context.settings.boxPort).arg(reason));
+    }
+    if (m_context.cmd) {
+        connect(m_context.cmd, &Cmd_API::boxMerged, this, &TForm1::boxHeard);
+        attachLink();
+    }
+    if (m_context.registry) {
+        BoxLists::PickList(pickGroups(), pickBoxes(), *m_context.registry, BoxLists::PickRefresh);
+        connect(m_ui->cb_Group, &QComboBox::activated, this, [this] {
+            BoxLists::PickList(pickGroups(), pickBoxes(), *m_context.registry, BoxLists::PickShowGroup,
+                               m_ui->cb_Group->currentText());
+        });
+    }
+
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setInterval(kOfflineCheckMs);
@@ -77,6 +101,67 @@ TForm1::TForm1(AppContext &context, Forms &forms, QWidget *parent)
 
 TForm1::~TForm1() = default;
 
+QComboBox *TForm1::pickGroups() const
+{
+    return m_ui->cb_Group;
+}
+
+QTreeWidget *TForm1::pickBoxes() const
+{
+    return m_ui->lv_OnlineBox;
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    attachLink();
+    QWidget::showEvent(event);
+}
+
+void TForm1::attachLink()
+{
+    if (m_context.cmd && m_forms.form3)
+        m_context.cmd->AttachLink(m_forms.form3, m_context.boxServer);
+}
+
+void TForm1::boxHeard(const QString &mac, int result)
+{
+    const MacGruoup &registry = *m_context.registry;
+    if (m_forms.form2) {
+        BoxLists::UpdateGroupListRow(m_forms.form2->groupList(), registry, mac);
+        BoxLists::FillGroupListBox(m_forms.form2->groupListBox(), registry);
+        if (result == RES_NEWBOX)
+            BoxLists::FillGroupCombo(m_forms.form2->groupCombo(), registry);
+    }
+    if (m_forms.form3)
+        BoxLists::UpdateDetailRow(m_forms.form3->boxList(), registry, BoxFilter::Online, mac);
+    if (m_forms.form7)
+        BoxLists::PickList(m_forms.form7->pickGroups(), m_forms.form7->pickBoxes(), registry, BoxLists::PickUpdateBox,
+                           mac);
+    BoxLists::PickList(pickGroups(), pickBoxes(), registry, BoxLists::PickUpdateBox, mac);
+    if (m_forms.form10)
+        BoxLists::PickList(m_forms.form10->pickGroups(), m_forms.form10->pickBoxes(), registry, BoxLists::PickUpdateBox,
+                           mac);
+}
+
+void TForm1::boxesSilent(const QList<int> &silent)
+{
+    const MacGruoup &registry = *m_context.registry;
+    for (int slot : silent) {
+        const QString mac = registry.Box(slot).MacAdd;
+        if (m_forms.form2)
+            BoxLists::UpdateGroupListRow(m_forms.form2->groupList(), registry, mac);
+        if (m_forms.form3)
+            BoxLists::UpdateDetailRow(m_forms.form3->boxList(), registry, BoxFilter::Online, mac);
+        if (m_forms.form7)
+            BoxLists::PickList(m_forms.form7->pickGroups(), m_forms.form7->pickBoxes(), registry,
+                               BoxLists::PickRemoveBox, mac);
+        BoxLists::PickList(pickGroups(), pickBoxes(), registry, BoxLists::PickRemoveBox, mac);
+        if (m_forms.form10)
+            BoxLists::PickList(m_forms.form10->pickGroups(), m_forms.form10->pickBoxes(), registry,
+                               BoxLists::PickRemoveBox, mac);
+    }
+}
+
 void TForm1::closeEvent(QCloseEvent *event)
 {
     event->accept();
@@ -85,11 +170,22 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 void TForm1::sbGroupClick()
 {
+    if (!m_forms.form2)
+        return;
+    const MacGruoup &registry = *m_context.registry;
+    BoxLists::FillGroupList(m_forms.form2->groupList(), registry, BoxFilter::All);
+    BoxLists::FillGroupListBox(m_forms.form2->groupListBox(), registry);
+    BoxLists::FillGroupCombo(m_forms.form2->groupCombo(), registry);
+    if (m_forms.form3)
+        BoxLists::FillDetailList(m_forms.form3->boxList(), registry, BoxFilter::Online);
     showWindow(m_forms.form2);
 }
 
 void TForm1::sbBoxManagementClick()
 {
+    if (!m_forms.form3)
+        return;
+    BoxLists::FillDetailList(m_forms.form3->boxList(), *m_context.registry, BoxFilter::Online);
     showWindow(m_forms.form3);
 }
 
@@ -100,11 +196,19 @@ void TForm1::sb_CMDPromptClick()
 
 void TForm1::sb_FtpFileClick()
 {
+    if (!m_forms.form7)
+        return;
+    BoxLists::PickList(m_forms.form7->pickGroups(), m_forms.form7->pickBoxes(), *m_context.registry,
+                       BoxLists::PickRefresh);
     showWindow(m_forms.form7);
 }
 
 void TForm1::sb_FilestyleClick()
 {
+    if (!m_forms.form10)
+        return;
+    BoxLists::PickList(m_forms.form10->pickGroups(), m_forms.form10->pickBoxes(), *m_context.registry,
+                       BoxLists::PickRefresh);
     showWindow(m_forms.form10);
 }
 
@@ -122,4 +226,8 @@ void TForm1::sbDeployClick()
     showWindow(m_forms.form5);
 }
 
-void TForm1::Timer1Timer() {}
+void TForm1::Timer1Timer()
+{
+    if (m_context.registry)
+        boxesSilent(m_context.registry->CheckOffline());
+}

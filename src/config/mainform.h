@@ -5,6 +5,8 @@
 
 #include <memory>
 
+class QComboBox;
+class QTreeWidget;
 struct AppContext;
 struct Forms;
 
@@ -26,12 +28,17 @@ public:
     TForm1(AppContext &context, Forms &forms, QWidget *parent = nullptr);
     ~TForm1() override;
 
+    // The box pick list: the group chooser and its boxes.
+    QComboBox *pickGroups() const;
+    QTreeWidget *pickBoxes() const;
+
 signals:
     // The operator (or a termination signal) closed the main window.
     void closed();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void sbGroupClick();
@@ -41,6 +48,10 @@ private:
     void sb_FilestyleClick();
     void sbDeployClick();
     void Timer1Timer();
+    void attachLink();
+    // Every list that shows the box follows a heartbeat or its silence.
+    void boxHeard(const QString &mac, int result);
+    void boxesSilent(const QList<int> &silent);
 
     std::unique_ptr<Ui::TForm1> m_ui;
     AppContext &m_context;

@@ -32,5 +32,6 @@ inline constexpr char InputBoxTitle[] = "Input Box";
 inline constexpr char DriverPrompt[] = "Driver";
 inline constexpr char ServerIpPrompt[] = "Server IP";
 inline constexpr char ErrorTitle[] = "Error";
+inline constexpr char CannotListenForBoxes[] = "Cannot listen for boxes on port %1: %2";
 
 } // namespace Msg

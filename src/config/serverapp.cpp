@@ -19,8 +19,12 @@
 #include <QProcess>
 
 ServerApp::ServerApp(const StartupOptions &options, Prompter &prompter, const QString &contentLibrary, QObject *parent)
-    : QObject(parent)
+    : QObject(parent), m_cmd(m_registry, &m_history)
 {
+    m_context.registry = &m_registry;
+    m_context.history = &m_history;
+    m_context.cmd = &m_cmd;
+    m_context.boxServer = &m_boxServer;
     m_context.options = options;
     m_context.prompter = &prompter;
     m_context.content = &m_content;
@@ -72,6 +76,7 @@ int ServerApp::exec()
     m_forms.form1->show();
     QApplication::exec();
     m_signals.reset();
+    saveRegistry();
     destroyWindows();
     m_content.stop();
     if (m_context.restartRequested) {
@@ -82,6 +87,16 @@ int ServerApp::exec()
     }
     m_exitCode = 0;
     return m_exitCode;
+}
+
+void ServerApp::saveRegistry()
+{
+    // The registry was loaded by the group window; without it there is
+    // nothing that could be saved over the file.
+    if (!m_forms.form2)
+        return;
+    if (!SaveRegistryFile(m_registry, m_context.settings.registryFile))
+        qWarning("Could not write the box registry to %s", qPrintable(m_context.settings.registryFile));
 }
 
 void ServerApp::destroyWindows()

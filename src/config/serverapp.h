@@ -3,6 +3,10 @@
 #include "appcontext.h"
 #include "contentservice.h"
 #include "forms.h"
+#include "link/boxserver.h"
+#include "link/cmd.h"
+#include "link/history.h"
+#include "registry/MacGroup.h"
 
 #include <QObject>
 
@@ -36,7 +40,14 @@ public:
 
 private:
     void destroyWindows();
+    void saveRegistry();
 
+    // Process-wide objects, created before the first window and destroyed
+    // after the last.
+    MacGruoup m_registry;
+    CommandHistory m_history;
+    Cmd_API m_cmd;
+    BoxServer m_boxServer;
     AppContext m_context;
     ContentService m_content;
     Forms m_forms;

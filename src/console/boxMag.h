@@ -1,9 +1,12 @@
 #pragma once
 
+#include "link/cmd.h"
+
 #include <QWidget>
 
 #include <memory>
 
+class QTreeWidget;
 struct AppContext;
 struct Forms;
 
@@ -12,7 +15,7 @@ class TForm3;
 }
 
 // Box management window.
-class TForm3 : public QWidget
+class TForm3 : public QWidget, public LogSink
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TForm3)
@@ -20,6 +23,16 @@ class TForm3 : public QWidget
 public:
     TForm3(AppContext &context, Forms &forms, QWidget *parent = nullptr);
     ~TForm3() override;
+
+    // The online boxes with their details.
+    QTreeWidget *boxList() const;
+
+    // The event log memo: the newest lines, the oldest dropped past the cap.
+    void appendLogLine(const QString &line) override;
+    static constexpr int kLogLines = 20000;
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     std::unique_ptr<Ui::TForm3> m_ui;

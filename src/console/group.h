@@ -4,6 +4,9 @@
 
 #include <memory>
 
+class QComboBox;
+class QListWidget;
+class QTreeWidget;
 struct AppContext;
 struct Forms;
 
@@ -20,6 +23,10 @@ class TForm2 : public QWidget
 public:
     TForm2(AppContext &context, Forms &forms, QWidget *parent = nullptr);
     ~TForm2() override;
+
+    QTreeWidget *groupList() const;
+    QListWidget *groupListBox() const;
+    QComboBox *groupCombo() const;
 
 private:
     std::unique_ptr<Ui::TForm2> m_ui;

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+class QComboBox;
+class QTreeWidget;
 struct AppContext;
 struct Forms;
 
@@ -20,6 +22,10 @@ class TForm7 : public QWidget
 public:
     TForm7(AppContext &context, Forms &forms, QWidget *parent = nullptr);
     ~TForm7() override;
+
+    // The box pick list: the group chooser and its boxes.
+    QComboBox *pickGroups() const;
+    QTreeWidget *pickBoxes() const;
 
 private:
     std::unique_ptr<Ui::TForm7> m_ui;

@@ -1,0 +1,244 @@
+#include "boxlists.h"
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QSet>
+#include <QTreeWidget>
+
+namespace BoxLists {
+
+namespace {
+
+// Repaints once when a whole list has been rebuilt.
+class UpdateBracket
+{
+public:
+    explicit UpdateBracket(QWidget *view) : m_view(view), m_was(view->updatesEnabled())
+    {
+        view->setUpdatesEnabled(false);
+    }
+    ~UpdateBracket() { m_view->setUpdatesEnabled(m_was); }
+    UpdateBracket(const UpdateBracket &) = delete;
+    UpdateBracket &operator=(const UpdateBracket &) = delete;
+
+private:
+    QWidget *m_view;
+    bool m_was;
+};
+
+QTreeWidgetItem *newRow(QTreeWidget *view, const RowText &row, bool checkable)
+{
+    auto *item = new QTreeWidgetItem(view);
+    if (checkable) {
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(0, Qt::Unchecked);
+    }
+    setRow(item, row);
+    return item;
+}
+
+bool isCheckable(QTreeWidget *view)
+{
+    return view->property("checkable").toBool();
+}
+
+} // namespace
+
+void setRow(QTreeWidgetItem *item, const RowText &row)
+{
+    if (item->text(0) != row.caption)
+        item->setText(0, row.caption);
+    for (int i = 0; i < row.subItems.size(); ++i) {
+        if (item->text(i + 1) != row.subItems[i])
+            item->setText(i + 1, row.subItems[i]);
+    }
+}
+
+QTreeWidgetItem *findByCaption(QTreeWidget *view, const QString &caption)
+{
+    for (int i = 0; i < view->topLevelItemCount(); ++i) {
+        if (view->topLevelItem(i)->text(0) == caption)
+            return view->topLevelItem(i);
+    }
+    return nullptr;
+}
+
+QTreeWidgetItem *findBySubItem(QTreeWidget *view, int subItem, const QString &text)
+{
+    for (int i = 0; i < view->topLevelItemCount(); ++i) {
+        if (view->topLevelItem(i)->text(subItem + 1) == text)
+            return view->topLevelItem(i);
+    }
+    return nullptr;
+}
+
+QStringList checkedCaptions(QTreeWidget *view)
+{
+    QStringList result;
+    for (int i = 0; i < view->topLevelItemCount(); ++i) {
+        if (view->topLevelItem(i)->checkState(0) == Qt::Checked)
+            result.append(view->topLevelItem(i)->text(0));
+    }
+    return result;
+}
+
+void FillGroupList(QTreeWidget *view, const MacGruoup &registry, BoxFilter filter)
+{
+    if (!view)
+        return;
+    UpdateBracket bracket(view);
+    view->clear();
+    for (int slot = 0; slot < registry.BoxCount(); ++slot) {
+        if (registry.Passes(slot, filter))
+            newRow(view, registry.GroupListRow(slot), isCheckable(view));
+    }
+}
+
+void UpdateGroupListRow(QTreeWidget *view, const MacGruoup &registry, const QString &mac)
+{
+    if (!view)
+        return;
+    QTreeWidgetItem *item = findByCaption(view, mac);
+    int slot = -1;
+    if (registry.FindBox(mac, &slot) != RES_FOUND) {
+        delete item;
+        return;
+    }
+    if (item)
+        setRow(item, registry.GroupListRow(slot));
+    else
+        newRow(view, registry.GroupListRow(slot), isCheckable(view));
+}
+
+void FillDetailList(QTreeWidget *view, const MacGruoup &registry, BoxFilter filter)
+{
+    if (!view)
+        return;
+    const QStringList checked = checkedCaptions(view);
+    const QSet<QString> wasChecked(checked.begin(), checked.end());
+    UpdateBracket bracket(view);
+    view->clear();
+    for (int slot = 0; slot < registry.BoxCount(); ++slot) {
+        if (!registry.Passes(slot, filter))
+            continue;
+        QTreeWidgetItem *item = newRow(view, registry.DetailRow(slot), true);
+        if (wasChecked.contains(item->text(0)))
+            item->setCheckState(0, Qt::Checked);
+    }
+}
+
+void UpdateDetailRow(QTreeWidget *view, const MacGruoup &registry, BoxFilter filter, const QString &mac)
+{
+    if (!view)
+        return;
+    QTreeWidgetItem *item = findByCaption(view, mac);
+    int slot = -1;
+    if (registry.FindBox(mac, &slot) != RES_FOUND || !registry.Passes(slot, filter)) {
+        delete item;
+        return;
+    }
+    if (item)
+        setRow(item, registry.DetailRow(slot));
+    else
+        newRow(view, registry.DetailRow(slot), true);
+}
+
+void FillGroupListBox(QListWidget *box, const MacGruoup &registry)
+{
+    if (!box)
+        return;
+    const QStringList names = registry.GroupNames();
+    QString remembered;
+    if (box->currentRow() > 0)
+        remembered = box->currentItem()->text();
+    // A heartbeat refills this list; leave it alone when nothing changed.
+    QStringList current;
+    for (int i = 0; i < box->count(); ++i)
+        current.append(box->item(i)->text());
+    if (current == names)
+        return;
+    UpdateBracket bracket(box);
+    box->clear();
+    box->addItems(names);
+    if (!remembered.isEmpty()) {
+        const auto found = box->findItems(remembered, Qt::MatchExactly);
+        if (!found.isEmpty())
+            box->setCurrentItem(found.first());
+    }
+}
+
+void FillGroupCombo(QComboBox *box, const MacGruoup &registry)
+{
+    if (!box)
+        return;
+    const QSignalBlocker blocker(box);
+    box->clear();
+    box->addItems(registry.GroupNames());
+    box->setCurrentIndex(0);
+}
+
+void PickList(QComboBox *groups, QTreeWidget *boxes, const MacGruoup &registry, int code, const QString &argument)
+{
+    if (!groups || !boxes)
+        return;
+    const QSignalBlocker blocker(groups);
+    switch (code) {
+    case PickRefresh: {
+        const QString remembered = groups->currentText();
+        boxes->clear();
+        groups->clear();
+        groups->addItems(registry.GroupNames());
+        const int index = groups->findText(remembered, Qt::MatchExactly);
+        groups->setCurrentIndex(index >= 0 ? index : 0);
+        PickList(groups, boxes, registry, PickShowGroup, groups->currentText());
+        break;
+    }
+    case PickUpdateBox: {
+        int slot = -1;
+        if (registry.FindBox(argument, &slot) != RES_FOUND)
+            return;
+        const RowText row = registry.PickRow(slot);
+        if (QTreeWidgetItem *item = findBySubItem(boxes, 0, argument)) {
+            setRow(item, row);
+        } else if (registry.GroupNameOf(slot) == groups->currentText()) {
+            // Only the chosen group's boxes belong in the list.
+            newRow(boxes, row, true);
+        }
+        break;
+    }
+    case PickRemoveBox:
+        delete findBySubItem(boxes, 0, argument);
+        break;
+    case PickGroupDeleted: {
+        const int index = groups->findText(argument, Qt::MatchExactly);
+        if (index <= 0)
+            return;
+        const int selected = groups->currentIndex();
+        groups->removeItem(index);
+        if (index < selected) {
+            groups->setCurrentIndex(selected - 1);
+        } else if (index == selected) {
+            groups->setCurrentIndex(0);
+            PickList(groups, boxes, registry, PickShowGroup, groups->currentText());
+        }
+        break;
+    }
+    case PickGroupAdded:
+        groups->addItem(argument);
+        break;
+    case PickShowGroup: {
+        const int index = groups->findText(argument, Qt::MatchExactly);
+        if (index >= 0)
+            groups->setCurrentIndex(index);
+        UpdateBracket bracket(boxes);
+        boxes->clear();
+        for (int slot : registry.BoxesOfGroup(argument))
+            newRow(boxes, registry.PickRow(slot), true);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+} // namespace BoxLists

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "registry/MacGroup.h"
+
+class QComboBox;
+class QListWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// Puts the registry's rows into the windows' box lists, so that every window
+// shows the same texts in the same columns.
+namespace BoxLists {
+
+// Pick-list operations.
+enum PickCode
+{
+    PickRefresh = 0,
+    PickUpdateBox = 1,
+    PickRemoveBox = 2,
+    PickGroupDeleted = 5,
+    PickGroupAdded = 6,
+    PickShowGroup = 8
+};
+
+void setRow(QTreeWidgetItem *item, const RowText &row);
+QTreeWidgetItem *findByCaption(QTreeWidget *view, const QString &caption);
+QTreeWidgetItem *findBySubItem(QTreeWidget *view, int subItem, const QString &text);
+
+void FillGroupList(QTreeWidget *view, const MacGruoup &registry, BoxFilter filter);
+void UpdateGroupListRow(QTreeWidget *view, const MacGruoup &registry, const QString &mac);
+// Check marks stay on the boxes that had them.
+void FillDetailList(QTreeWidget *view, const MacGruoup &registry, BoxFilter filter);
+void UpdateDetailRow(QTreeWidget *view, const MacGruoup &registry, BoxFilter filter, const QString &mac);
+void FillGroupListBox(QListWidget *box, const MacGruoup &registry);
+void FillGroupCombo(QComboBox *box, const MacGruoup &registry);
+void PickList(QComboBox *groups, QTreeWidget *boxes, const MacGruoup &registry, int code,
+              const QString &argument = QString());
+
+// The checked rows' captions, in list order.
+QStringList checkedCaptions(QTreeWidget *view);
+
+} // namespace BoxLists
