@@ -26,13 +26,16 @@ int main(int argc, char *argv[])
                                        QStringLiteral("ip"));
     const QCommandLineOption boxPort(QStringLiteral("box-port"), QStringLiteral("TCP port boxes connect to."),
                                      QStringLiteral("port"), QString::number(kDefaultBoxPort));
-    parser.addOptions({deploy, content, serviceIp, boxPort});
+    const QCommandLineOption echoLog(QStringLiteral("echo-log"),
+                                     QStringLiteral("Also write the event log to standard error."));
+    parser.addOptions({deploy, content, serviceIp, boxPort, echoLog});
     parser.process(application);
 
     StartupOptions options;
     options.deployFile = parser.value(deploy);
     options.content = parser.value(content);
     options.serviceIp = parser.value(serviceIp);
+    options.echoLog = parser.isSet(echoLog);
     bool portOk = false;
     options.boxPort = parser.value(boxPort).toInt(&portOk);
     if (!portOk || options.boxPort < 1 || options.boxPort > 65535) {

@@ -18,6 +18,7 @@ struct StartupOptions
     QString content;    // the content root, used when [PATH] CONTENT is missing
     QString serviceIp;  // used when [SERVICE] SERVICE IP is missing
     int boxPort = kDefaultBoxPort;
+    bool echoLog = false; // the event log also goes to standard error
 };
 
 // The settings and content paths, filled once at start-up. Every path ends as

@@ -5,6 +5,8 @@
 #include "config/appcontext.h"
 #include "link/cmd.h"
 
+#include <cstdio>
+
 TForm3::TForm3(AppContext &context, Forms &forms, QWidget *parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::TForm3>()), m_context(context), m_forms(forms)
 {
@@ -28,6 +30,8 @@ QTreeWidget *TForm3::boxList() const
 void TForm3::appendLogLine(const QString &line)
 {
     m_ui->mm_log->appendPlainText(line);
+    if (m_context.options.echoLog)
+        std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
 }
 
 void TForm3::showEvent(QShowEvent *event)

@@ -88,6 +88,7 @@ public:
 
     // The clock gives seconds since 1970; tests step their own.
     explicit MacGruoup(Clock clock = {});
+    void setClock(Clock clock) { m_clock = std::move(clock); }
 
     // RES_FOUND and the slot, or RES_NOTFOUND.
     int FindBox(const QString &mac, int *slot = nullptr) const;

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+
+class QTcpSocket;
+class QTimer;
+
+// What one simulated box reports about itself.
+struct BoxProfile
+{
+    QString mac;
+    QString ip;
+    QString version = QStringLiteral("1.0.3");
+    int outputMode = 0;
+    int layout = 0;
+    int diskTotalMB = 1000;
+    int diskFreeMB = 200;
+    int status = 1;
+    bool sendStatus = true;
+    int clockOffsetSeconds = 0; // the box clock minus the real one
+};
+
+struct SimulatorOptions
+{
+    enum class Framing
+    {
+        Padded,
+        Bare
+    };
+
+    QString host = QStringLiteral("127.0.0.1");
+    quint16 port = 9988;
+    int heartbeatMs = 5000;            // 0: only the first heartbeat
+    Framing framing = Framing::Padded; // 256-byte zero-padded blocks, or zero-terminated lines
+    bool coalesce = false;             // several messages in one write
+    bool split = false;                // every message in two writes
+    QSet<int> failTypes;               // command types answered with their failure reply
+    bool silent = false;               // connect, then never send anything
+    int rebootMs = 2000;               // how long a reboot keeps the box away
+    int reconnectMs = 1000;            // wait before reconnecting after the server went away
+    QStringList files = {QStringLiteral("a.mp4"), QStringLiteral("b.mp4"), QStringLiteral("c.bmp")};
+    int namesPerPart = 2; // file names per "info get box filename" part
+};
+
+// One box: keeps its link to the server, heartbeats, and answers commands
+// with the replies a real box gives.
+class SimulatedBox : public QObject
+{
+    Q_OBJECT
+
+public:
+    SimulatedBox(const BoxProfile &profile, const SimulatorOptions &options, QObject *parent = nullptr);
+    ~SimulatedBox() override;
+
+    void start();
+    void stop();
+    // Goes away as a reboot does and comes back after the reboot time.
+    void reboot();
+
+    const BoxProfile &profile() const { return m_profile; }
+    BoxProfile &profile() { return m_profile; }
+    bool isConnected() const;
+    quint16 localPort() const;
+    // Every command line received, without its padding.
+    const QList<QByteArray> &received() const { return m_received; }
+
+    QByteArray heartbeatLine() const;
+    void sendHeartbeat();
+    void sendLine(const QByteArray &line);
+    // Bytes exactly as given, for framing tests.
+    void sendRaw(const QByteArray &bytes);
+
+signals:
+    void connected();
+    void disconnected();
+    void lineReceived(const QByteArray &line);
+    // The raw bytes of one command block as they arrived.
+    void blockReceived(const QByteArray &block);
+
+private:
+    void connectToServer();
+    void readCommands();
+    void answer(const QByteArray &line);
+    QByteArray frame(const QByteArray &line) const;
+    void flushCoalesced();
+    void pumpSplit();
+
+    BoxProfile m_profile;
+    SimulatorOptions m_options;
+    QTcpSocket *m_socket = nullptr;
+    QTimer *m_heartbeat = nullptr;
+    QTimer *m_reconnect = nullptr;
+    QByteArray m_incoming;
+    QByteArray m_coalesced;
+    QList<QByteArray> m_splitQueue; // messages still to go out in two writes each
+    bool m_splitBusy = false;
+    QList<QByteArray> m_received;
+    int m_transferId = 0;
+    bool m_running = false;
+};
+
+// N boxes in one process, MACs 02:00:00:00:HH:LL and addresses 10.H.L.1.
+class BoxSimulator : public QObject
+{
+    Q_OBJECT
+
+public:
+    BoxSimulator(int count, const SimulatorOptions &options, QObject *parent = nullptr);
+
+    void start();
+    void stop();
+    const QList<SimulatedBox *> &boxes() const { return m_boxes; }
+    SimulatedBox *box(int i) const { return m_boxes.value(i); }
+
+    static QString macFor(int index);
+    static QString ipFor(int index);
+
+signals:
+    void lineReceived(const QString &mac, const QByteArray &line);
+
+private:
+    QList<SimulatedBox *> m_boxes;
+};
