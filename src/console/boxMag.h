@@ -4,8 +4,11 @@
 
 #include <QWidget>
 
+#include <QStringList>
+
 #include <memory>
 
+class QTimer;
 class QTreeWidget;
 struct AppContext;
 struct Forms;
@@ -28,8 +31,12 @@ public:
     QTreeWidget *boxList() const;
 
     // The event log memo: the newest lines, the oldest dropped past the cap.
+    // Lines reach the memo in batches, and only while it can be seen, so
+    // that a flood of box messages costs no text layout.
     void appendLogLine(const QString &line) override;
+    void flushLog();
     static constexpr int kLogLines = 20000;
+    static constexpr int kLogFlushMs = 200;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -38,4 +45,6 @@ private:
     std::unique_ptr<Ui::TForm3> m_ui;
     AppContext &m_context;
     Forms &m_forms;
+    QStringList m_pendingLog;
+    QTimer *m_logFlush = nullptr;
 };

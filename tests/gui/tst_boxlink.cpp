@@ -62,6 +62,7 @@ private:
     }
     QStringList logEntries()
     {
+        forms().form3->flushLog();
         QStringList result;
         const auto lines = forms()
                                .form3->findChild<QPlainTextEdit *>(QStringLiteral("mm_log"))

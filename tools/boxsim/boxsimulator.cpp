@@ -62,6 +62,19 @@ void SimulatedBox::stop()
     m_socket->abort();
 }
 
+void SimulatedBox::finish()
+{
+    m_running = false;
+    m_heartbeat->stop();
+    m_reconnect->stop();
+    if (isConnected()) {
+        flushCoalesced();
+        while (m_socket->bytesToWrite() > 0 && m_socket->waitForBytesWritten(2000)) {
+        }
+        m_socket->disconnectFromHost();
+    }
+}
+
 void SimulatedBox::reboot()
 {
     m_heartbeat->stop();
@@ -115,6 +128,8 @@ QByteArray SimulatedBox::frame(const QByteArray &line) const
 
 void SimulatedBox::sendLine(const QByteArray &line)
 {
+    if (isConnected())
+        ++m_sent;
     if (m_options.coalesce) {
         // Collected and written together once this event is handled.
         if (m_coalesced.isEmpty())

@@ -59,6 +59,8 @@ public:
 
     void start();
     void stop();
+    // Writes out whatever is still buffered, then stops.
+    void finish();
     // Goes away as a reboot does and comes back after the reboot time.
     void reboot();
 
@@ -68,6 +70,8 @@ public:
     quint16 localPort() const;
     // Every command line received, without its padding.
     const QList<QByteArray> &received() const { return m_received; }
+    // Messages handed to the socket so far.
+    qint64 sentMessages() const { return m_sent; }
 
     QByteArray heartbeatLine() const;
     void sendHeartbeat();
@@ -101,6 +105,7 @@ private:
     bool m_splitBusy = false;
     QList<QByteArray> m_received;
     int m_transferId = 0;
+    qint64 m_sent = 0;
     bool m_running = false;
 };
 

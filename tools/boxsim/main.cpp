@@ -113,5 +113,15 @@ int main(int argc, char *argv[])
     }
     if (const int seconds = parser.value(duration).toInt(); seconds > 0)
         QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
-    return QCoreApplication::exec();
+    const int result = QCoreApplication::exec();
+    for (SimulatedBox *box : all)
+        box->finish();
+    qint64 sent = 0;
+    qint64 received = 0;
+    for (const SimulatedBox *box : all) {
+        sent += box->sentMessages();
+        received += box->received().size();
+    }
+    std::fprintf(stderr, "boxsim: sent %lld messages, received %lld commands\n", sent, received);
+    return result;
 }

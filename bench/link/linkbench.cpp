@@ -1,0 +1,212 @@
+// The box link under load: the real server objects and windows (offscreen)
+// with 256 simulated boxes heartbeating once a second, a command to all of
+// them, then a burst of heartbeats. Prints how late the GUI thread's event
+// loop ran a 5 ms timer (p50, p99, max), the messages handled per second,
+// and whether every message the boxes sent arrived.
+//
+// Usage: linkbench BOXSIM_BINARY [SECONDS] [BURST_PER_SECOND]
+#include "config/prompter.h"
+#include "config/serverapp.h"
+#include "link/boxserver.h"
+#include "link/cmd.h"
+#include "registry/MacGroup.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+class SilentPrompter : public Prompter
+{
+public:
+    Button message(const QString &, const QString &text, Buttons, Icon) override
+    {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+        return Button::Ok;
+    }
+    std::optional<QString> input(const QString &, const QString &, const QString &) override { return {}; }
+    std::optional<quint32> colour(const QString &, quint32) override { return {}; }
+    std::optional<QString> openFile(const QString &, const QString &, const QString &) override { return {}; }
+    std::optional<QString> chooseFolder(const QString &, const QString &) override { return {}; }
+};
+
+int freePort()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::AnyIPv4, 0);
+    return server.serverPort();
+}
+
+// Lateness of a periodic timer, in milliseconds.
+class StallProbe : public QObject
+{
+public:
+    explicit StallProbe(int periodMs) : m_period(periodMs)
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            const qint64 now = m_clock.nsecsElapsed();
+            if (m_last)
+                m_samples.append(qMax<double>(0, (now - m_last) / 1e6 - m_period));
+            m_last = now;
+        });
+    }
+    void start()
+    {
+        m_samples.clear();
+        m_last = 0;
+        m_clock.start();
+        m_timer.start(m_period);
+    }
+    QList<double> stop()
+    {
+        m_timer.stop();
+        return m_samples;
+    }
+
+private:
+    int m_period;
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    QList<double> m_samples;
+};
+
+double percentile(QList<double> values, double p)
+{
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[qMin<qsizetype>(values.size() - 1, qsizetype(p * (values.size() - 1)))];
+}
+
+qint64 sentBy(const QByteArray &stderrText)
+{
+    const auto match = QRegularExpression(QStringLiteral("sent (\\d+) messages")).match(QString::fromUtf8(stderrText));
+    return match.hasMatch() ? match.captured(1).toLongLong() : -1;
+}
+
+void wait(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s BOXSIM_BINARY [SECONDS] [BURST_PER_SECOND]\n", argv[0]);
+        return 2;
+    }
+    const QString boxsim = QString::fromLocal8Bit(argv[1]);
+    const int seconds = argc > 2 ? atoi(argv[2]) : 20;
+    const int burst = argc > 3 ? atoi(argv[3]) : 10000;
+    const int boxes = 256;
+
+    QTemporaryDir dir;
+    StartupOptions options;
+    options.deployFile = dir.filePath(QStringLiteral("Deploy.ini"));
+    options.content = dir.filePath(QStringLiteral("content"));
+    options.serviceIp = QStringLiteral("127.0.0.1");
+    options.boxPort = freePort();
+    QFile deploy(options.deployFile);
+    deploy.open(QIODevice::WriteOnly);
+    deploy.write("[SERVICE]\nSERVICE PORT=" + QByteArray::number(freePort()) + "\n");
+    deploy.close();
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+        if (type != QtDebugMsg && type != QtInfoMsg && !text.contains(QLatin1String("propagateSizeHints")))
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+    });
+
+    SilentPrompter prompter;
+    ServerApp server(options, prompter, QCoreApplication::applicationDirPath() + QStringLiteral("/libvestrid.so"));
+    if (!server.start())
+        return 1;
+    Cmd_API *cmd = server.context().cmd;
+    MacGruoup *registry = server.context().registry;
+    qint64 handled = 0;
+    qint64 heartbeats = 0;
+    QObject::connect(server.context().boxServer, &BoxServer::messageReceived, &app,
+                     [&](QTcpSocket *, const QByteArray &message) {
+                         ++handled;
+                         heartbeats += message.startsWith("heatbeat");
+                     });
+
+    // Phase 1: 256 boxes at 1 Hz, and after half the time a command to all.
+    QProcess steady;
+    steady.start(boxsim, {QStringLiteral("--port"), QString::number(options.boxPort), QStringLiteral("-n"),
+                          QString::number(boxes), QStringLiteral("--period-ms"), QStringLiteral("1000"),
+                          QStringLiteral("--duration"), QString::number(seconds), QStringLiteral("--quiet")});
+    if (!steady.waitForStarted())
+        return 1;
+    StallProbe probe(5);
+    QElapsedTimer clock;
+    // Count from the moment every box is known.
+    while (registry->BoxCount() < boxes && clock.isValid() == false) {
+        wait(50);
+        if (steady.state() == QProcess::NotRunning)
+            break;
+    }
+    probe.start();
+    clock.start();
+    const qint64 handledAtStart = handled;
+    QTimer::singleShot(seconds * 500, &app, [&] {
+        for (int slot = 0; slot < registry->BoxCount(); ++slot)
+            cmd->SendBoxCommand(CMD_SETTIME, registry->Box(slot).MacAdd);
+    });
+    while (steady.state() != QProcess::NotRunning)
+        wait(100);
+    const QList<double> stalls = probe.stop();
+    const double elapsed = clock.elapsed() / 1000.0;
+    wait(500); // the last messages in flight
+    const qint64 steadySent = sentBy(steady.readAllStandardError());
+    const qint64 steadyHandled = handled;
+
+    std::printf("box link, %d boxes at 1 Hz for %d s, one command to all of them halfway\n", boxes, seconds);
+    std::printf("  boxes known                 %d\n", registry->BoxCount());
+    std::printf("  messages handled            %lld (%.0f/s), heartbeats %lld\n", steadyHandled,
+                (steadyHandled - handledAtStart) / elapsed, heartbeats);
+    std::printf("  messages sent by the boxes  %lld, lost %lld\n", steadySent, steadySent - steadyHandled);
+    std::printf("  GUI thread stall (ms)       p50 %.2f  p99 %.2f  max %.2f  (%lld samples)\n", percentile(stalls, 0.5),
+                percentile(stalls, 0.99), percentile(stalls, 1.0), (long long)stalls.size());
+
+    // Phase 2: a burst of heartbeats from 64 of the same boxes.
+    const int burstSeconds = 5;
+    QProcess flood;
+    flood.start(boxsim,
+                {QStringLiteral("--port"), QString::number(options.boxPort), QStringLiteral("-n"), QStringLiteral("64"),
+                 QStringLiteral("--period-ms"), QStringLiteral("0"), QStringLiteral("--flood"), QString::number(burst),
+                 QStringLiteral("--duration"), QString::number(burstSeconds), QStringLiteral("--quiet")});
+    if (!flood.waitForStarted())
+        return 1;
+    const qint64 before = handled;
+    probe.start();
+    clock.restart();
+    while (flood.state() != QProcess::NotRunning)
+        wait(100);
+    const QList<double> burstStalls = probe.stop();
+    const double burstElapsed = clock.elapsed() / 1000.0;
+    wait(1000);
+    const qint64 floodSent = sentBy(flood.readAllStandardError());
+    const qint64 floodHandled = handled - before;
+    std::printf("burst of %d heartbeats/s from 64 boxes for %d s\n", burst, burstSeconds);
+    std::printf("  messages handled            %lld (%.0f/s)\n", floodHandled, floodHandled / burstElapsed);
+    std::printf("  messages sent by the boxes  %lld, lost %lld\n", floodSent, floodSent - floodHandled);
+    std::printf("  GUI thread stall (ms)       p50 %.2f  p99 %.2f  max %.2f\n", percentile(burstStalls, 0.5),
+                percentile(burstStalls, 0.99), percentile(burstStalls, 1.0));
+    return 0;
+}
