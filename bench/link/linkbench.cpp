@@ -7,8 +7,10 @@
 // Usage: linkbench BOXSIM_BINARY [SECONDS] [BURST_PER_SECOND]
 #include "config/prompter.h"
 #include "config/serverapp.h"
+#include "console/cmdhistory.h"
 #include "link/boxserver.h"
 #include "link/cmd.h"
+#include "link/history.h"
 #include "registry/MacGroup.h"
 
 #include <QApplication>
@@ -208,5 +210,37 @@ int main(int argc, char *argv[])
     std::printf("  messages sent by the boxes  %lld, lost %lld\n", floodSent, floodSent - floodHandled);
     std::printf("  GUI thread stall (ms)       p50 %.2f  p99 %.2f  max %.2f\n", percentile(burstStalls, 0.5),
                 percentile(burstStalls, 0.99), percentile(burstStalls, 1.0));
+
+    // Phase 3: the event history window open with a million rows.
+    CommandHistory *history = server.context().history;
+    history->clear();
+    server.forms().form6->show();
+    QElapsedTimer fill;
+    fill.start();
+    const int rows = 1000000;
+    for (int i = 0; i < rows; ++i) {
+        history->AddSentCommand(QStringLiteral("02:00:00:00:%1").arg(i % 65536, 4, 16, QLatin1Char('0')),
+                                QStringLiteral("box %1").arg(i % 256), QStringLiteral("10.0.0.1"),
+                                QStringLiteral("Set Time"));
+        if (i % 10000 == 0)
+            QCoreApplication::processEvents();
+    }
+    const double fillSeconds = fill.elapsed() / 1000.0;
+    QElapsedTimer one;
+    one.start();
+    for (int i = 0; i < 1000; ++i)
+        history->AddReply(QStringLiteral("m"), QString(), QStringLiteral("1.1.1.1"),
+                          QStringLiteral("Sync Time Succeed"), QStringLiteral("info set box time"));
+    QCoreApplication::processEvents();
+    const double perRowUs = one.nsecsElapsed() / 1000.0 / 1000.0;
+    QElapsedTimer sort;
+    sort.start();
+    history->sortByColumn(CommandHistory::ClientColumn);
+    QCoreApplication::processEvents();
+    const double sortSeconds = sort.elapsed() / 1000.0;
+    std::printf("event history window open with %d rows\n", rows);
+    std::printf("  filling                     %.2f s (%.1f us a row)\n", fillSeconds, fillSeconds * 1e6 / rows);
+    std::printf("  one more row at 1M          %.1f us\n", perRowUs);
+    std::printf("  sorting by a column         %.2f s\n", sortSeconds);
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <QTime>
 
 #include <algorithm>
+#include <vector>
 
 CommandHistory::CommandHistory(QObject *parent) : QAbstractTableModel(parent) {}
 
@@ -40,10 +41,33 @@ void CommandHistory::sortByColumn(int column)
 {
     if (column < 0 || column >= ColumnCount)
         return;
+    // Folding the case once per row keeps a sort of a million rows quick.
+    struct Key
+    {
+        QString folded;
+        qsizetype row;
+    };
+    std::vector<Key> keys;
+    keys.reserve(size_t(m_rows.size()));
+    for (qsizetype i = 0; i < m_rows.size(); ++i)
+        keys.push_back({m_rows[i].cells[column].toCaseFolded(), i});
+    std::stable_sort(keys.begin(), keys.end(), [](const Key &a, const Key &b) { return a.folded < b.folded; });
     emit layoutAboutToBeChanged();
-    std::stable_sort(m_rows.begin(), m_rows.end(), [column](const Row &a, const Row &b) {
-        return a.cells[column].compare(b.cells[column], Qt::CaseInsensitive) < 0;
-    });
+    std::vector<int> newRowOf(keys.size());
+    QList<Row> sorted;
+    sorted.reserve(m_rows.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        newRowOf[size_t(keys[i].row)] = int(i);
+        sorted.append(std::move(m_rows[keys[i].row]));
+    }
+    m_rows = std::move(sorted);
+    // Selections follow their rows.
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex &index : before)
+        after.append(this->index(newRowOf[size_t(index.row())], index.column()));
+    changePersistentIndexList(before, after);
     emit layoutChanged();
 }
 
