@@ -33,6 +33,7 @@ test: test-deps build
 bench: build
 	@tools/install-deps.sh $(BENCH_PACKAGES)
 	bench/content/run.sh $(BUILD)
+	bench/link/run.sh $(BUILD)
 
 format:
 	find src tests tools bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
