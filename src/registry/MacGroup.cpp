@@ -139,8 +139,11 @@ void MacGruoup::LoadFromNode(const InitNode &node)
         // A line without a MAC or a group cannot name a box.
         if (mac.isEmpty() || group.isEmpty())
             continue;
-        if (AddGroup(group) != RES_OK)
+        if (AddGroup(group) != RES_OK) {
+            qWarning("Group table full: box %s of group %s from the registry file is dropped", qPrintable(mac),
+                     qPrintable(group));
             continue;
+        }
         const int index = GroupIndexOf(group);
         int slot = -1;
         if (FindBox(mac, &slot) == RES_FOUND) {
