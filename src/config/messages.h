@@ -33,5 +33,12 @@ inline constexpr char DriverPrompt[] = "Driver";
 inline constexpr char ServerIpPrompt[] = "Server IP";
 inline constexpr char ErrorTitle[] = "Error";
 inline constexpr char CannotListenForBoxes[] = "Cannot listen for boxes on port %1: %2";
+inline constexpr char BadHostLookup[] = "Yow!  Bad host lookup.";
+inline constexpr char WarningTitle[] = "Warning";
+inline constexpr char FolderNotStorable[] = "The folder name \"%1\" holds characters the settings file cannot store.";
+inline constexpr char NameEmpty[] = "Please type a name.";
+inline constexpr char NameTooLong[] = "The name \"%1\" is too long: at most 63 bytes (a Chinese character takes two).";
+inline constexpr char NameBadCharacters[] = "The name \"%1\" may not hold ',' or '}' or a line break.";
+inline constexpr char NameNotEncodable[] = "The name \"%1\" holds characters the box registry cannot store.";
 
 } // namespace Msg

@@ -12,6 +12,9 @@
 #include <QHostAddress>
 #include <QNetworkInterface>
 #include <QStandardPaths>
+#include <QStorageInfo>
+
+#include <arpa/inet.h>
 
 namespace {
 
@@ -64,9 +67,7 @@ std::optional<QString> askContentRoot(Prompter &prompter)
         }
         const QString root = withTrailingSeparator(*base) + QStringLiteral("content/");
         if (!CodePage::canEncode(root)) {
-            prompter.error(
-                QString::fromLatin1(Msg::ErrorTitle),
-                QStringLiteral("The folder name \"%1\" holds characters the settings file cannot store.").arg(root));
+            prompter.error(QString::fromLatin1(Msg::ErrorTitle), QString::fromLatin1(Msg::FolderNotStorable).arg(root));
             continue;
         }
         return root;
@@ -172,6 +173,39 @@ LoadResult LoadServerSettings(ServerSettings &s, const StartupOptions &options, 
         }
     }
     return LoadResult::Ok;
+}
+
+bool IsValidIpv4Address(const QString &text)
+{
+    if (text.isEmpty() || text.size() > 19)
+        return false;
+    for (const QChar c : text) {
+        if (c.unicode() > 0x7F)
+            return false;
+    }
+    return ::inet_addr(text.toLatin1().constData()) != INADDR_NONE;
+}
+
+QStringList ContentBaseFolders()
+{
+    QStringList folders = {QDir::homePath()};
+    const auto volumes = QStorageInfo::mountedVolumes();
+    for (const QStorageInfo &volume : volumes) {
+        const QString root = volume.rootPath();
+        if (!volume.isValid() || !volume.isReady() || volume.isReadOnly() || folders.contains(root))
+            continue;
+        // Kernel and memory file systems hold no content.
+        const QByteArray type = volume.fileSystemType();
+        if (type == "proc" || type == "sysfs" || type == "devtmpfs" || type == "tmpfs" || type == "devpts" ||
+            type == "cgroup2" || type == "overlay" || type.startsWith("fuse.") ||
+            root.startsWith(QLatin1String("/sys")) || root.startsWith(QLatin1String("/proc")) ||
+            root.startsWith(QLatin1String("/dev")) || root.startsWith(QLatin1String("/run")) ||
+            root == QLatin1String("/boot"))
+            continue;
+        if (QFileInfo(root).isWritable())
+            folders.append(root);
+    }
+    return folders;
 }
 
 QString MakeTimestamp()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class Prompter;
 
@@ -68,6 +69,14 @@ QString DefaultServiceIp();
 
 // Derives every path of settings from settings.contentRoot.
 void DeriveContentPaths(ServerSettings &settings);
+
+// A dotted IPv4 address as the sockets library's inet_addr reads it; the
+// all-ones address is refused with the rest, since it is inet_addr's error.
+bool IsValidIpv4Address(const QString &text);
+
+// The folders a content root may be made in: the home folder and the
+// mounted, writable volumes.
+QStringList ContentBaseFolders();
 
 // Twelve digits of local time: year within the century, month, day, hour,
 // minute, second.

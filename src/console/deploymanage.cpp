@@ -2,13 +2,60 @@
 
 #include "ui_deploymanage.h"
 
+#include "config/appcontext.h"
+#include "config/codepage.h"
+#include "config/forms.h"
+#include "config/inifile.h"
+#include "config/mainform.h"
+#include "config/messages.h"
+#include "config/prompter.h"
+
+#include <QDir>
+#include <QHostAddress>
+#include <QHostInfo>
+#include <QScreen>
+
 TForm5::TForm5(AppContext &context, Forms &forms, QWidget *parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::TForm5>()), m_context(context), m_forms(forms)
 {
     m_ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    m_ui->dcb_DirContent->addItems(ContentBaseFolders());
+    fillAddresses();
+    connect(m_ui->SpeedButton1, &QToolButton::clicked, this, &TForm5::SpeedButton1Click);
+    connect(m_ui->SpeedButton2, &QToolButton::clicked, this, &TForm5::SpeedButton2Click);
+    connect(m_ui->SpeedButton3, &QToolButton::clicked, this, &TForm5::SpeedButton3Click);
+    connect(m_ui->sb_Reboot, &QToolButton::clicked, this, &TForm5::sb_RebootClick);
+    connect(m_ui->sb_Close, &QToolButton::clicked, this, &QWidget::hide);
 }
 
 TForm5::~TForm5() = default;
+
+void TForm5::error(const char *text)
+{
+    m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), QString::fromLatin1(text));
+}
+
+void TForm5::fillAddresses()
+{
+    const QString host = QHostInfo::localHostName();
+    if (host.isEmpty()) {
+        error(Msg::CantGetHostName);
+        return;
+    }
+    const QHostInfo info = QHostInfo::fromName(host);
+    QStringList addresses;
+    for (const QHostAddress &address : info.addresses()) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol && addresses.size() < kMaxAddresses)
+            addresses.append(address.toString());
+    }
+    if (info.error() != QHostInfo::NoError || addresses.isEmpty()) {
+        error(Msg::BadHostLookup);
+        return;
+    }
+    m_ui->cb_IP->addItems(addresses);
+    m_ui->cb_IP->setCurrentIndex(0);
+}
 
 void TForm5::FillSetup(const QString &contentPath, const QString &serviceIp, int servicePort, const QString &deployFile)
 {
@@ -16,4 +63,79 @@ void TForm5::FillSetup(const QString &contentPath, const QString &serviceIp, int
     m_serviceIp = serviceIp;
     m_servicePort = servicePort;
     m_deployFile = deployFile;
+    m_ui->me_Port->setText(QString::number(servicePort));
+    m_ui->cb_IP->setCurrentIndex(m_ui->cb_IP->findText(serviceIp, Qt::MatchExactly));
+    m_ui->me_SvrIP->setText(serviceIp);
+    // The base folder is the content root without its last "content/".
+    QString base = QDir::cleanPath(contentPath);
+    if (base.endsWith(QLatin1String("/content")))
+        base.chop(8);
+    if (base.isEmpty())
+        base = QStringLiteral("/");
+    int index = m_ui->dcb_DirContent->findText(base, Qt::MatchExactly);
+    if (index < 0 && QFileInfo(base).isDir()) {
+        m_ui->dcb_DirContent->addItem(base);
+        index = m_ui->dcb_DirContent->count() - 1;
+    }
+    m_ui->dcb_DirContent->setCurrentIndex(index);
+}
+
+void TForm5::showEvent(QShowEvent *event)
+{
+    if (const QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+    QWidget::showEvent(event);
+}
+
+void TForm5::SpeedButton1Click()
+{
+    // The chosen address itself, not what a mask made of it, goes to the file.
+    QString address = m_ui->cb_IP->currentText().left(20);
+    address.remove(QLatin1Char(' '));
+    m_ui->me_SvrIP->setText(address);
+    if (!IsValidIpv4Address(address)) {
+        error(Msg::InvalidIp);
+        return;
+    }
+    if (!IniWriteString("SERVICE", "SERVICE IP", address.toLatin1(), m_deployFile))
+        qWarning("Could not write the service address to %s", qPrintable(m_deployFile));
+}
+
+void TForm5::SpeedButton2Click()
+{
+    const QString typed = m_ui->me_Port->text();
+    bool ok = true;
+    const int port = typed.isEmpty() ? 0 : typed.toInt(&ok);
+    if (!ok || port < 1 || port > 65535) {
+        error(Msg::InvalidPort);
+        return;
+    }
+    if (!IniWriteString("SERVICE", "SERVICE PORT", typed.toLatin1(), m_deployFile))
+        qWarning("Could not write the service port to %s", qPrintable(m_deployFile));
+}
+
+void TForm5::SpeedButton3Click()
+{
+    const QString base = m_ui->dcb_DirContent->currentText();
+    if (base.isEmpty())
+        return;
+    const QString root =
+        (base.endsWith(QLatin1Char('/')) ? base : base + QLatin1Char('/')) + QStringLiteral("content/");
+    bool ok = false;
+    const QByteArray bytes = CodePage::toGb2312(root, &ok);
+    if (!ok) {
+        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle),
+                                  QString::fromLatin1(Msg::FolderNotStorable).arg(root));
+        return;
+    }
+    if (!IniWriteString("PATH", "CONTENT", bytes, m_deployFile))
+        qWarning("Could not write the content folder to %s", qPrintable(m_deployFile));
+}
+
+void TForm5::sb_RebootClick()
+{
+    m_context.restartRequested = true;
+    if (m_forms.form1)
+        m_forms.form1->close();
+    close();
 }

@@ -11,13 +11,16 @@ namespace Ui {
 class TForm5;
 }
 
-// Server setup window.
+// Server setup window: the service address, the service port and the folder
+// of the content root, saved to Deploy.ini for the next start; and the restart.
 class TForm5 : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TForm5)
 
 public:
+    static constexpr int kMaxAddresses = 10;
+
     TForm5(AppContext &context, Forms &forms, QWidget *parent = nullptr);
     ~TForm5() override;
 
@@ -29,7 +32,17 @@ public:
     int servicePort() const { return m_servicePort; }
     QString deployFile() const { return m_deployFile; }
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void sb_RebootClick();
+    void fillAddresses();
+    void error(const char *text);
+
     std::unique_ptr<Ui::TForm5> m_ui;
     AppContext &m_context;
     Forms &m_forms;

@@ -1,0 +1,137 @@
+// The server setup window: its three saves to Deploy.ini with their checks,
+// and the restart.
+#include "config/mainform.h"
+#include "config/serverapp.h"
+#include "console/deploymanage.h"
+#include "scriptedprompter.h"
+#include "testutil.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+class TestSetup : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    std::unique_ptr<ServerApp> m_app;
+    QString m_deploy;
+
+    TForm5 *setup() { return m_app->forms().form5; }
+    template <typename T> T *control(const char *name) { return setup()->findChild<T *>(QString::fromLatin1(name)); }
+    void click(const char *name) { control<QToolButton>(name)->click(); }
+    QByteArray deployText() { return TestUtil::readFile(m_deploy); }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_prompter = std::make_unique<ScriptedPrompter>();
+        m_deploy = m_dir->filePath(QStringLiteral("Deploy.ini"));
+        TestUtil::writeFile(m_deploy, "[PATH]\nCONTENT=" + m_dir->filePath(QStringLiteral("content/")).toUtf8() +
+                                          "\n[SERVICE]\nSERVICE IP=192.0.2.99\nSERVICE PORT=" +
+                                          QByteArray::number(TestUtil::freePort()) + "\n");
+        StartupOptions options;
+        options.deployFile = m_deploy;
+        options.boxPort = TestUtil::freePort();
+        m_app = std::make_unique<ServerApp>(options, *m_prompter, QStringLiteral(VESTRID_LIBRARY));
+        QVERIFY(m_app->start());
+        m_app->forms().form1->findChild<QToolButton *>(QStringLiteral("sbDeploy"))->click();
+        QVERIFY(setup()->isVisible());
+        m_prompter->asked.clear();
+    }
+
+    void cleanup() { m_app.reset(); }
+
+    void opensWithTheFileSettings()
+    {
+        QVERIFY(setup()->windowFlags() & Qt::FramelessWindowHint);
+        QVERIFY(setup()->windowFlags() & Qt::WindowStaysOnTopHint);
+        // The configured address is none of this computer's: nothing selected.
+        QCOMPARE(control<QComboBox>("cb_IP")->currentIndex(), -1);
+        QCOMPARE(control<QLineEdit>("me_Port")->text(), QString::number(m_app->context().settings.servicePort));
+        QCOMPARE(control<QComboBox>("dcb_DirContent")->currentText(), m_dir->path());
+        QVERIFY(control<QComboBox>("dcb_DirContent")->findText(QDir::homePath()) >= 0);
+    }
+
+    void savesTheAddress()
+    {
+        auto *addresses = control<QComboBox>("cb_IP");
+        addresses->addItem(QStringLiteral("255.255.255.255"));
+        addresses->addItem(QStringLiteral("192.0.2.7"));
+        addresses->setCurrentIndex(addresses->count() - 2);
+        click("SpeedButton1");
+        QCOMPARE(m_prompter->asked.size(), 1);
+        QCOMPARE(m_prompter->asked[0].title, QStringLiteral("Error"));
+        QCOMPARE(m_prompter->asked[0].text, QStringLiteral("Invalid IP"));
+        QVERIFY(deployText().contains("SERVICE IP=192.0.2.99\n"));
+        addresses->setCurrentIndex(addresses->count() - 1);
+        click("SpeedButton1");
+        QCOMPARE(m_prompter->asked.size(), 1);
+        QVERIFY(deployText().contains("SERVICE IP=192.0.2.7\n"));
+        // The running server keeps its settings until the restart.
+        QCOMPARE(m_app->context().settings.serviceIp, QStringLiteral("192.0.2.99"));
+    }
+
+    void savesThePort_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("0") << "0" << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("65536") << "65536" << false;
+        QTest::newRow("65535") << "65535" << true;
+        QTest::newRow("leading zeros") << "00080" << true;
+    }
+
+    void savesThePort()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, accepted);
+        const QByteArray before = deployText();
+        control<QLineEdit>("me_Port")->setText(typed);
+        click("SpeedButton2");
+        if (accepted) {
+            QVERIFY(m_prompter->asked.isEmpty());
+            QVERIFY(deployText().contains("SERVICE PORT=" + typed.toLatin1() + "\n"));
+        } else {
+            QCOMPARE(m_prompter->asked.size(), 1);
+            QCOMPARE(m_prompter->asked[0].text, QStringLiteral("Invalid Port"));
+            QCOMPARE(deployText(), before);
+        }
+    }
+
+    void savesTheContentFolder()
+    {
+        auto *folders = control<QComboBox>("dcb_DirContent");
+        folders->setCurrentIndex(folders->findText(QDir::homePath()));
+        click("SpeedButton3");
+        QVERIFY(deployText().contains("CONTENT=" + QDir::homePath().toUtf8() + "/content/\n"));
+    }
+
+    void restartEndsTheLoopAndStartsOneCopy()
+    {
+        const QString marker = m_dir->filePath(QStringLiteral("restarted"));
+        m_app->context().restartProgram = QStringLiteral("/bin/sh");
+        m_app->context().restartArguments = {QStringLiteral("-c"), QStringLiteral("echo once >> \"$0\""), marker};
+        QTimer::singleShot(0, setup(), [this] { click("sb_Reboot"); });
+        QCOMPARE(m_app->exec(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(TestUtil::readFile(marker), QByteArray("once\n"), 10000);
+    }
+
+    void closeOnlyHides()
+    {
+        const QByteArray before = deployText();
+        click("sb_Close");
+        QVERIFY(!setup()->isVisible());
+        QCOMPARE(deployText(), before);
+    }
+};
+
+QTEST_MAIN(TestSetup)
+#include "tst_setup.moc"
