@@ -33,6 +33,8 @@ QTreeWidget *TForm3::boxList() const
     return m_ui->lv_OnlineBox;
 }
 
+void TForm3::RenameBoxPage(const QString &, const QString &) {}
+
 void TForm3::appendLogLine(const QString &line)
 {
     m_pendingLog.append(line);

@@ -30,6 +30,9 @@ public:
     // The online boxes with their details.
     QTreeWidget *boxList() const;
 
+    // A box got a new client name: its file-name pages take it as caption.
+    void RenameBoxPage(const QString &mac, const QString &name);
+
     // The event log memo: the newest lines, the oldest dropped past the cap.
     // Lines reach the memo in batches, and only while it can be seen, so
     // that a flood of box messages costs no text layout.

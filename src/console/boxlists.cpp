@@ -5,6 +5,8 @@
 #include <QSet>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace BoxLists {
 
 namespace {
@@ -70,6 +72,19 @@ QTreeWidgetItem *findBySubItem(QTreeWidget *view, int subItem, const QString &te
             return view->topLevelItem(i);
     }
     return nullptr;
+}
+
+void sortRows(QTreeWidget *view, int column, bool descending)
+{
+    UpdateBracket bracket(view);
+    QList<QTreeWidgetItem *> rows;
+    while (view->topLevelItemCount() > 0)
+        rows.append(view->takeTopLevelItem(0));
+    std::stable_sort(rows.begin(), rows.end(), [column, descending](QTreeWidgetItem *a, QTreeWidgetItem *b) {
+        const int order = a->text(column).compare(b->text(column), Qt::CaseInsensitive);
+        return descending ? order > 0 : order < 0;
+    });
+    view->addTopLevelItems(rows);
 }
 
 QStringList checkedCaptions(QTreeWidget *view)

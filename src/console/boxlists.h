@@ -36,6 +36,10 @@ void FillGroupCombo(QComboBox *box, const MacGruoup &registry);
 void PickList(QComboBox *groups, QTreeWidget *boxes, const MacGruoup &registry, int code,
               const QString &argument = QString());
 
+// Sorts the rows ascending by the column's text (the caption for column 0),
+// letters without regard to case; stable.
+void sortRows(QTreeWidget *view, int column, bool descending = false);
+
 // The checked rows' captions, in list order.
 QStringList checkedCaptions(QTreeWidget *view);
 

@@ -5,9 +5,15 @@
 #include "boxMag.h"
 #include "boxlists.h"
 #include "config/appcontext.h"
+#include "config/codepage.h"
 #include "config/forms.h"
 #include "config/mainform.h"
+#include "config/messages.h"
+#include "config/prompter.h"
+#include "ftp/ftpfile.h"
 #include "registry/MacGroup.h"
+
+#include <QHeaderView>
 
 TForm2::TForm2(AppContext &context, Forms &forms, QWidget *parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::TForm2>()), m_context(context), m_forms(forms)
@@ -26,6 +32,16 @@ TForm2::TForm2(AppContext &context, Forms &forms, QWidget *parent)
     BoxLists::FillGroupCombo(groupCombo(), registry);
     if (m_forms.form1)
         BoxLists::PickList(m_forms.form1->pickGroups(), m_forms.form1->pickBoxes(), registry, BoxLists::PickRefresh);
+
+    connect(m_ui->lv_GroupList, &QTreeWidget::itemSelectionChanged, this, &TForm2::lv_GroupListSelect);
+    connect(m_ui->lv_GroupList->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+        m_sortColumn = column;
+        BoxLists::sortRows(m_ui->lv_GroupList, column);
+    });
+    connect(m_ui->sbAddGroup, &QToolButton::clicked, this, &TForm2::sbAddGroupClick);
+    connect(m_ui->sbDelGroup, &QToolButton::clicked, this, &TForm2::sbDelGroupClick);
+    connect(m_ui->sbRenameGroup, &QToolButton::clicked, this, &TForm2::sbRenameGroupClick);
+    connect(m_ui->sbMACNodeModify, &QToolButton::clicked, this, &TForm2::sbMACNodeModifyClick);
 }
 
 TForm2::~TForm2() = default;
@@ -43,4 +59,149 @@ QListWidget *TForm2::groupListBox() const
 QComboBox *TForm2::groupCombo() const
 {
     return m_ui->cbGroupName;
+}
+
+void TForm2::message(const QString &title, const char *text)
+{
+    m_context.prompter->message(title, QString::fromLatin1(text), Prompter::Buttons::Ok, Prompter::Icon::None);
+}
+
+void TForm2::lv_GroupListSelect()
+{
+    const auto selected = m_ui->lv_GroupList->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const QTreeWidgetItem *row = selected.first();
+    m_ui->edMACAdd->setText(row->text(0));
+    m_ui->edClientName->setText(row->text(2));
+    const int index = m_ui->cbGroupName->findText(row->text(3), Qt::MatchExactly);
+    if (index >= 0)
+        m_ui->cbGroupName->setCurrentIndex(index);
+}
+
+QString TForm2::selectedGroup() const
+{
+    const int row = m_ui->lbGroupName->currentRow();
+    if (row < 0 || row > 100 || !m_ui->lbGroupName->currentItem() || !m_ui->lbGroupName->currentItem()->isSelected())
+        return QString();
+    return m_ui->lbGroupName->currentItem()->text();
+}
+
+bool TForm2::acceptableName(const QString &name)
+{
+    const char *problem = nullptr;
+    const qsizetype bytes = CodePage::byteLength(name);
+    if (bytes < 0)
+        problem = Msg::NameNotEncodable;
+    else if (bytes >= GroupNameLen)
+        problem = Msg::NameTooLong;
+    else if (!MacGruoup::IsValidName(name))
+        problem = Msg::NameBadCharacters;
+    if (!problem)
+        return true;
+    m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), QString::fromLatin1(problem).arg(name));
+    return false;
+}
+
+void TForm2::refreshAfterGroupChange()
+{
+    const MacGruoup &registry = *m_context.registry;
+    if (m_forms.form3)
+        BoxLists::FillDetailList(m_forms.form3->boxList(), registry, BoxFilter::Online);
+    BoxLists::FillGroupListBox(groupListBox(), registry);
+    BoxLists::FillGroupCombo(groupCombo(), registry);
+    if (m_forms.form7)
+        BoxLists::PickList(m_forms.form7->pickGroups(), m_forms.form7->pickBoxes(), registry, BoxLists::PickRefresh);
+    if (m_forms.form1)
+        BoxLists::PickList(m_forms.form1->pickGroups(), m_forms.form1->pickBoxes(), registry, BoxLists::PickRefresh);
+}
+
+void TForm2::sbAddGroupClick()
+{
+    const QString name = m_ui->edAddGpName->text();
+    if (name.isEmpty() || !acceptableName(name))
+        return;
+    MacGruoup &registry = *m_context.registry;
+    const bool existed = registry.GroupIndexOf(name) != 0;
+    if (registry.AddGroup(name) != RES_OK)
+        return;
+    BoxLists::FillGroupListBox(groupListBox(), registry);
+    BoxLists::FillGroupCombo(groupCombo(), registry);
+    if (existed)
+        return;
+    if (m_forms.form7)
+        BoxLists::PickList(m_forms.form7->pickGroups(), m_forms.form7->pickBoxes(), registry, BoxLists::PickGroupAdded,
+                           name);
+    if (m_forms.form1)
+        BoxLists::PickList(m_forms.form1->pickGroups(), m_forms.form1->pickBoxes(), registry, BoxLists::PickGroupAdded,
+                           name);
+}
+
+void TForm2::sbDelGroupClick()
+{
+    const QString name = selectedGroup();
+    if (name.isEmpty())
+        return;
+    MacGruoup &registry = *m_context.registry;
+    QList<int> moved;
+    if (registry.DeleteGroup(name, &moved) != RES_OK)
+        return;
+    for (int slot : moved)
+        BoxLists::UpdateGroupListRow(groupList(), registry, registry.Box(slot).MacAdd);
+    // The detail list shows each box's group too.
+    if (m_forms.form3)
+        BoxLists::FillDetailList(m_forms.form3->boxList(), registry, BoxFilter::Online);
+    BoxLists::FillGroupListBox(groupListBox(), registry);
+    BoxLists::FillGroupCombo(groupCombo(), registry);
+    if (m_forms.form7)
+        BoxLists::PickList(m_forms.form7->pickGroups(), m_forms.form7->pickBoxes(), registry,
+                           BoxLists::PickGroupDeleted, name);
+    if (m_forms.form1)
+        BoxLists::PickList(m_forms.form1->pickGroups(), m_forms.form1->pickBoxes(), registry,
+                           BoxLists::PickGroupDeleted, name);
+}
+
+void TForm2::sbRenameGroupClick()
+{
+    const QString newName = m_ui->edAddGpName->text();
+    if (newName.isEmpty())
+        return;
+    const QString oldName = selectedGroup();
+    if (oldName.isEmpty() || !acceptableName(newName))
+        return;
+    MacGruoup &registry = *m_context.registry;
+    QList<int> changed;
+    if (registry.RenameGroup(oldName, newName, &changed) != RES_OK)
+        return;
+    for (int slot : changed)
+        BoxLists::UpdateGroupListRow(groupList(), registry, registry.Box(slot).MacAdd);
+    refreshAfterGroupChange();
+}
+
+void TForm2::sbMACNodeModifyClick()
+{
+    const QString mac = m_ui->edMACAdd->text().left(MacAddLen - 1);
+    const QString client = m_ui->edClientName->text();
+    const QString groupName = m_ui->cbGroupName->currentText();
+    if (mac.isEmpty()) {
+        message(QString::fromLatin1(Msg::ErrorTitle), Msg::NoEffectiveBox);
+        return;
+    }
+    MacGruoup &registry = *m_context.registry;
+    int slot = -1;
+    if (registry.FindBox(mac, &slot) != RES_FOUND)
+        return;
+    if (!client.isEmpty()) {
+        if (!acceptableName(client))
+            return;
+        const int result = registry.SetBoxName(slot, client);
+        if (result == RES_NAMETAKEN)
+            message(windowTitle(), Msg::RepeatName);
+        else if (result == RES_OK && m_forms.form3)
+            m_forms.form3->RenameBoxPage(mac, client);
+    }
+    if (!groupName.isEmpty())
+        registry.SetBoxGroup(slot, groupName);
+    BoxLists::UpdateGroupListRow(groupList(), registry, mac);
+    refreshAfterGroupChange();
 }

@@ -14,7 +14,8 @@ namespace Ui {
 class TForm2;
 }
 
-// Group management window.
+// Group management window: every box of the registry; groups added, deleted,
+// renamed or merged; a box's client name and group.
 class TForm2 : public QWidget
 {
     Q_OBJECT
@@ -29,7 +30,20 @@ public:
     QComboBox *groupCombo() const;
 
 private:
+    void lv_GroupListSelect();
+    void sbAddGroupClick();
+    void sbDelGroupClick();
+    void sbRenameGroupClick();
+    void sbMACNodeModifyClick();
+    // The selected group of lbGroupName, if one of the first 101 is selected.
+    QString selectedGroup() const;
+    // Refuses a name the registry or its file cannot hold, telling the operator why.
+    bool acceptableName(const QString &name);
+    void refreshAfterGroupChange();
+    void message(const QString &title, const char *text);
+
     std::unique_ptr<Ui::TForm2> m_ui;
     AppContext &m_context;
     Forms &m_forms;
+    int m_sortColumn = 0;
 };

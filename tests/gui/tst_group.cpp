@@ -1,0 +1,268 @@
+// The group management window: adding, deleting, renaming and merging groups,
+// naming boxes and moving them, the refused names, and the lists of the other
+// windows following every change.
+#include "config/mainform.h"
+#include "config/serverapp.h"
+#include "console/group.h"
+#include "ftp/ftpfile.h"
+#include "scriptedprompter.h"
+#include "testutil.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+
+QStringList entries(QComboBox *combo)
+{
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i)
+        texts.append(combo->itemText(i));
+    return texts;
+}
+
+QStringList entries(QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts.append(list->item(i)->text());
+    return texts;
+}
+
+QStringList column(QTreeWidget *view, int c)
+{
+    QStringList texts;
+    for (int i = 0; i < view->topLevelItemCount(); ++i)
+        texts.append(view->topLevelItem(i)->text(c));
+    return texts;
+}
+
+} // namespace
+
+class TestGroup : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    std::unique_ptr<ServerApp> m_app;
+    qint64 m_now = 1000;
+
+    TForm2 *window() { return m_app->forms().form2; }
+    MacGruoup &registry() { return *m_app->context().registry; }
+    template <typename T> T *control(const char *name) { return window()->findChild<T *>(QString::fromLatin1(name)); }
+    void click(const char *name) { control<QToolButton>(name)->click(); }
+    QTreeWidget *groupList() { return control<QTreeWidget>("lv_GroupList"); }
+    QComboBox *mainGroups() { return m_app->forms().form1->pickGroups(); }
+    QComboBox *ftpGroups() { return m_app->forms().form7->pickGroups(); }
+
+    void addGroup(const QString &name)
+    {
+        control<QLineEdit>("edAddGpName")->setText(name);
+        click("sbAddGroup");
+    }
+    void selectGroup(const QString &name)
+    {
+        auto *list = control<QListWidget>("lbGroupName");
+        const auto found = list->findItems(name, Qt::MatchExactly);
+        QVERIFY(!found.isEmpty());
+        list->setCurrentItem(found.first());
+    }
+    void selectBox(int row) { groupList()->setCurrentItem(groupList()->topLevelItem(row)); }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_prompter = std::make_unique<ScriptedPrompter>();
+        StartupOptions options;
+        options.deployFile = m_dir->filePath(QStringLiteral("Deploy.ini"));
+        options.content = m_dir->filePath(QStringLiteral("content"));
+        options.serviceIp = QStringLiteral("127.0.0.1");
+        options.boxPort = TestUtil::freePort();
+        TestUtil::writeFile(options.deployFile,
+                            "[SERVICE]\nSERVICE PORT=" + QByteArray::number(TestUtil::freePort()) + "\n");
+        m_app = std::make_unique<ServerApp>(options, *m_prompter, QStringLiteral(VESTRID_LIBRARY));
+        QVERIFY(m_app->start());
+        registry().setClock([this] { return m_now; });
+        for (const char *mac : {"00:00:00:00:00:0C", "00:00:00:00:00:0A", "00:00:00:00:00:0B"}) {
+            MacGroupData r;
+            r.MacAdd = QString::fromLatin1(mac);
+            r.IPAdd = QStringLiteral("10.0.0.1");
+            r.BoxVer = QStringLiteral("1");
+            registry().MergeHeartbeat(r);
+        }
+        m_app->forms().form1->findChild<QToolButton *>(QStringLiteral("sbGroup"))->click();
+        QVERIFY(window()->isVisible());
+        QCOMPARE(groupList()->topLevelItemCount(), 3);
+    }
+
+    void cleanup() { m_app.reset(); }
+
+    void addsGroups()
+    {
+        addGroup(QString());
+        QCOMPARE(entries(control<QListWidget>("lbGroupName")), QStringList{"No Group"});
+        addGroup(QStringLiteral("大厅"));
+        const QStringList expected = {"No Group", "大厅"};
+        QCOMPARE(entries(control<QListWidget>("lbGroupName")), expected);
+        QCOMPARE(entries(control<QComboBox>("cbGroupName")), expected);
+        QCOMPARE(entries(mainGroups()), expected);
+        QCOMPARE(entries(ftpGroups()), expected);
+        addGroup(QStringLiteral("大厅"));
+        QCOMPARE(entries(control<QListWidget>("lbGroupName")), expected);
+        QCOMPARE(entries(mainGroups()), expected);
+        QVERIFY(m_prompter->asked.isEmpty());
+    }
+
+    void refusesNamesTheRegistryCannotHold_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("63 bytes") << QString(31, u'组') + QLatin1Char('x') << true;
+        QTest::newRow("64 bytes") << QString(32, u'组') << false;
+        QTest::newRow("comma") << QStringLiteral("a,b") << false;
+        QTest::newRow("brace") << QStringLiteral("a}") << false;
+        QTest::newRow("not GB2312") << QStringLiteral("그룹") << false;
+    }
+
+    void refusesNamesTheRegistryCannotHold()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, accepted);
+        addGroup(name);
+        QCOMPARE(registry().GroupIndexOf(name) != 0, accepted);
+        QCOMPARE(m_prompter->asked.size(), accepted ? 0 : 1);
+        if (!accepted) {
+            QCOMPARE(m_prompter->asked[0].title, QStringLiteral("Error"));
+            QVERIFY(m_prompter->asked[0].text.contains(name));
+        }
+        // The same check guards a box's client name.
+        m_prompter->asked.clear();
+        selectBox(0);
+        control<QLineEdit>("edClientName")->setText(name);
+        click("sbMACNodeModify");
+        QCOMPARE(registry().Box(0).ClientName == name, accepted);
+        QCOMPARE(m_prompter->asked.size(), accepted ? 0 : 1);
+    }
+
+    void deletesGroups()
+    {
+        addGroup(QStringLiteral("Hall"));
+        addGroup(QStringLiteral("Shop"));
+        registry().SetBoxGroup(1, QStringLiteral("Hall"));
+        m_app->forms().form1->findChild<QToolButton *>(QStringLiteral("sbGroup"))->click();
+        QCOMPARE(column(groupList(), 3), (QStringList{"No Group", "Hall", "No Group"}));
+        // Nothing selected: nothing happens.
+        control<QListWidget>("lbGroupName")->setCurrentRow(-1);
+        click("sbDelGroup");
+        QCOMPARE(registry().ListGroups().size(), 3);
+        selectGroup(QStringLiteral("Hall"));
+        click("sbDelGroup");
+        QCOMPARE(column(groupList(), 3), (QStringList{"No Group", "No Group", "No Group"}));
+        const QStringList expected = {"No Group", "Shop"};
+        QCOMPARE(entries(control<QListWidget>("lbGroupName")), expected);
+        QCOMPARE(entries(mainGroups()), expected);
+        QCOMPARE(entries(ftpGroups()), expected);
+        // "No Group" stays.
+        selectGroup(QStringLiteral("No Group"));
+        click("sbDelGroup");
+        QCOMPARE(entries(control<QListWidget>("lbGroupName")), expected);
+    }
+
+    void renamesAndMergesGroups()
+    {
+        addGroup(QStringLiteral("A"));
+        addGroup(QStringLiteral("B"));
+        registry().SetBoxGroup(0, QStringLiteral("A"));
+        registry().SetBoxGroup(2, QStringLiteral("B"));
+        m_app->forms().form1->findChild<QToolButton *>(QStringLiteral("sbGroup"))->click();
+        selectGroup(QStringLiteral("A"));
+        control<QLineEdit>("edAddGpName")->setText(QStringLiteral("C"));
+        click("sbRenameGroup");
+        QCOMPARE(column(groupList(), 3), (QStringList{"C", "No Group", "B"}));
+        QCOMPARE(entries(mainGroups()), (QStringList{"No Group", "C", "B"}));
+        // Onto another group's name: the two merge and the old name is gone everywhere.
+        selectGroup(QStringLiteral("C"));
+        control<QLineEdit>("edAddGpName")->setText(QStringLiteral("B"));
+        click("sbRenameGroup");
+        QCOMPARE(column(groupList(), 3), (QStringList{"B", "No Group", "B"}));
+        const QStringList expected = {"No Group", "B"};
+        QCOMPARE(entries(control<QListWidget>("lbGroupName")), expected);
+        QCOMPARE(entries(mainGroups()), expected);
+        QCOMPARE(entries(ftpGroups()), expected);
+        // Onto its own name: nothing changes.
+        selectGroup(QStringLiteral("B"));
+        click("sbRenameGroup");
+        QCOMPARE(registry().GroupIndexOf(QStringLiteral("B")), 3);
+        QCOMPARE(entries(control<QListWidget>("lbGroupName")), expected);
+    }
+
+    void appliesNameAndGroup()
+    {
+        addGroup(QStringLiteral("Hall"));
+        // No box chosen.
+        click("sbMACNodeModify");
+        QCOMPARE(m_prompter->asked.size(), 1);
+        QCOMPARE(m_prompter->asked[0].title, QStringLiteral("Error"));
+        QCOMPARE(m_prompter->asked[0].text, QStringLiteral("Warning: Not selected an effective box"));
+
+        selectBox(0);
+        QCOMPARE(control<QLineEdit>("edMACAdd")->text(), QStringLiteral("00:00:00:00:00:0C"));
+        control<QLineEdit>("edClientName")->setText(QStringLiteral("前台"));
+        auto *groups = control<QComboBox>("cbGroupName");
+        groups->setCurrentIndex(groups->findText(QStringLiteral("Hall")));
+        click("sbMACNodeModify");
+        QCOMPARE(registry().Box(0).ClientName, QStringLiteral("前台"));
+        QCOMPARE(registry().GroupNameOf(0), QStringLiteral("Hall"));
+        QCOMPARE(groupList()->topLevelItem(0)->text(2), QStringLiteral("前台"));
+        QCOMPARE(groupList()->topLevelItem(0)->text(3), QStringLiteral("Hall"));
+
+        // A name another box has: "Repeat Name", and the group still applies.
+        selectBox(1);
+        control<QLineEdit>("edClientName")->setText(QStringLiteral("前台"));
+        groups->setCurrentIndex(groups->findText(QStringLiteral("Hall")));
+        click("sbMACNodeModify");
+        QCOMPARE(m_prompter->asked.size(), 2);
+        QCOMPARE(m_prompter->asked[1].title, QStringLiteral("群组管理"));
+        QCOMPARE(m_prompter->asked[1].text, QStringLiteral("Repeat Name"));
+        QVERIFY(registry().Box(1).ClientName.isEmpty());
+        QCOMPARE(registry().GroupNameOf(1), QStringLiteral("Hall"));
+
+        // An empty name keeps the box's name and moves only its group.
+        selectBox(0);
+        control<QLineEdit>("edClientName")->clear();
+        groups->setCurrentIndex(groups->findText(QStringLiteral("No Group")));
+        click("sbMACNodeModify");
+        QCOMPARE(registry().Box(0).ClientName, QStringLiteral("前台"));
+        QCOMPARE(registry().GroupNameOf(0), QStringLiteral("No Group"));
+    }
+
+    void sortsByAColumn()
+    {
+        m_now += 31;
+        registry().CheckOffline();
+        MacGroupData r;
+        r.MacAdd = QStringLiteral("00:00:00:00:00:0B");
+        r.IPAdd = QStringLiteral("10.0.0.1");
+        r.BoxVer = QStringLiteral("1");
+        registry().MergeHeartbeat(r);
+        m_app->forms().form1->findChild<QToolButton *>(QStringLiteral("sbGroup"))->click();
+        QCOMPARE(column(groupList(), 4), (QStringList{"Offline", "Offline", "Online"}));
+        groupList()->header()->sectionClicked(0);
+        QCOMPARE(column(groupList(), 0), (QStringList{"00:00:00:00:00:0A", "00:00:00:00:00:0B", "00:00:00:00:00:0C"}));
+        groupList()->header()->sectionClicked(4);
+        QCOMPARE(column(groupList(), 4), (QStringList{"Offline", "Offline", "Online"}));
+        QCOMPARE(column(groupList(), 0).last(), QStringLiteral("00:00:00:00:00:0B"));
+    }
+};
+
+QTEST_MAIN(TestGroup)
+#include "tst_group.moc"
