@@ -186,6 +186,7 @@ void TForm1::sbBoxManagementClick()
     if (!m_forms.form3)
         return;
     BoxLists::FillDetailList(m_forms.form3->boxList(), *m_context.registry, BoxFilter::Online);
+    m_forms.form3->SetImageFolder(m_context.settings.binDir);
     showWindow(m_forms.form3);
 }
 

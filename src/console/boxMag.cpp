@@ -2,12 +2,41 @@
 
 #include "ui_boxMag.h"
 
+#include "boxlists.h"
 #include "config/appcontext.h"
+#include "config/codepage.h"
+#include "config/contentservice.h"
+#include "config/firmware.h"
+#include "config/forms.h"
+#include "config/mainform.h"
+#include "config/messages.h"
+#include "config/prompter.h"
+#include "console/filesystem.h"
+#include "console/group.h"
+#include "ftp/ftpfile.h"
 #include "link/cmd.h"
+#include "registry/MacGroup.h"
 
+#include <QHeaderView>
+#include <QListWidget>
+#include <QMenu>
+#include <QSet>
+#include <QStyle>
 #include <QTimer>
 
 #include <cstdio>
+
+namespace {
+
+// A masked address field's text without the blanks of short groups.
+QString addressOf(const QLineEdit *field)
+{
+    QString text = field->text().left(19);
+    text.remove(QLatin1Char(' '));
+    return text;
+}
+
+} // namespace
 
 TForm3::TForm3(AppContext &context, Forms &forms, QWidget *parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::TForm3>()), m_context(context), m_forms(forms)
@@ -18,8 +47,57 @@ TForm3::TForm3(AppContext &context, Forms &forms, QWidget *parent)
     m_logFlush->setSingleShot(true);
     m_logFlush->setInterval(kLogFlushMs);
     connect(m_logFlush, &QTimer::timeout, this, &TForm3::flushLog);
-    if (m_context.cmd)
+    if (m_context.cmd) {
         m_context.cmd->AttachLink(this, m_context.boxServer);
+        connect(m_context.cmd, &Cmd_API::fileNamesReceived, this, &TForm3::ShowBoxFileNames);
+    }
+
+    m_ui->ComboBox1->setCurrentIndex(1); // English
+    m_ui->ComboBox2->setCurrentIndex(0);
+    m_ui->ComboBox3->setCurrentIndex(0);
+    m_ui->PageControl1->setCurrentWidget(m_ui->TabSheet1);
+    m_ui->mk_SvrPort->setText(QString::number(m_context.settings.boxPort));
+    m_ui->mk_SvrPort->setEnabled(false);
+    m_ui->cb_TextRepeat->setCurrentIndex(0);
+    setSwatch(m_ui->shp_BGCol, m_bgColour);
+    setSwatch(m_ui->shp_TextCol, m_textColour);
+    m_ui->me_SpeedMS->setText(QStringLiteral("30"));
+    m_ui->me_YOff->setText(QStringLiteral("30"));
+
+    connect(m_ui->sb_CalibrateTime, &QToolButton::clicked, this, &TForm3::sb_CalibrateTimeClick);
+    connect(m_ui->SpeedButton2, &QToolButton::clicked, this, &TForm3::SpeedButton2Click);
+    connect(m_ui->SpeedButton3, &QToolButton::clicked, this, &TForm3::SpeedButton3Click);
+    connect(m_ui->sp_Onoff, &QToolButton::clicked, this, &TForm3::sp_OnoffClick);
+    connect(m_ui->sp_DownloadSpeed, &QToolButton::clicked, this, &TForm3::sp_DownloadSpeedClick);
+    connect(m_ui->SpeedButton6, &QToolButton::clicked, this, &TForm3::SpeedButton6Click);
+    connect(m_ui->sb_svattr, &QToolButton::clicked, this, &TForm3::sb_svattrClick);
+    connect(m_ui->sb_reboot, &QToolButton::clicked, this, &TForm3::sb_rebootClick);
+    connect(m_ui->spb_GetFileName, &QToolButton::clicked, this, &TForm3::spb_GetFileNameClick);
+    connect(m_ui->sb_upgrade, &QToolButton::clicked, this, &TForm3::sb_upgradeClick);
+    connect(m_ui->sb_QueryFileName, &QToolButton::clicked, this, &TForm3::sb_QueryFileNameClick);
+    connect(m_ui->spb_Del, &QToolButton::clicked, this, &TForm3::spb_DelClick);
+    connect(m_ui->sb_PlayText, &QToolButton::clicked, this, &TForm3::sb_PlayTextClick);
+    connect(m_ui->sb_BGCol, &QToolButton::clicked, this, [this] { chooseColour(m_ui->shp_BGCol); });
+    connect(m_ui->sb_TextCol, &QToolButton::clicked, this, [this] { chooseColour(m_ui->shp_TextCol); });
+    connect(m_ui->lv_OnlineBox->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+        m_sortColumn = column;
+        BoxLists::sortRows(m_ui->lv_OnlineBox, column);
+    });
+
+    auto *menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("PopupMenu1"));
+    QAction *all = menu->addAction(QStringLiteral("Checked All"));
+    all->setObjectName(QStringLiteral("CheckedAll1"));
+    QAction *none = menu->addAction(QStringLiteral("Clear All Checked"));
+    none->setObjectName(QStringLiteral("ClearAllChecked1"));
+    QAction *groupMode = menu->addAction(QStringLiteral("Group Mode Checked"));
+    groupMode->setObjectName(QStringLiteral("GroupModeChecked1"));
+    connect(all, &QAction::triggered, this, [this] { checkAll(true); });
+    connect(none, &QAction::triggered, this, [this] { checkAll(false); });
+    connect(groupMode, &QAction::triggered, this, &TForm3::groupModeChecked);
+    m_ui->lv_OnlineBox->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_ui->lv_OnlineBox, &QWidget::customContextMenuRequested, this,
+            [this, menu](const QPoint &at) { menu->popup(m_ui->lv_OnlineBox->viewport()->mapToGlobal(at)); });
 }
 
 TForm3::~TForm3()
@@ -33,7 +111,298 @@ QTreeWidget *TForm3::boxList() const
     return m_ui->lv_OnlineBox;
 }
 
-void TForm3::RenameBoxPage(const QString &, const QString &) {}
+void TForm3::error(const char *text)
+{
+    m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), QString::fromLatin1(text));
+}
+
+QStringList TForm3::takeSelection(bool ask)
+{
+    const QStringList macs = BoxLists::checkedCaptions(m_ui->lv_OnlineBox);
+    if (macs.isEmpty()) {
+        error(Msg::NoEffectiveBox);
+        return {};
+    }
+    if (ask && macs.size() > 1 &&
+        m_context.prompter->message(QString::fromLatin1(Msg::WarningTitle), QString::fromLatin1(Msg::NoEffectiveBox),
+                                    Prompter::Buttons::YesNoCancel, Prompter::Icon::Warning) != Prompter::Button::Yes)
+        return {};
+    return macs;
+}
+
+void TForm3::sendToAll(const QStringList &macs, int type, const BoxCommandArgs &args)
+{
+    for (const QString &mac : macs)
+        m_context.cmd->SendBoxCommand(type, mac, args);
+}
+
+void TForm3::sb_CalibrateTimeClick()
+{
+    sendToAll(takeSelection(false), CMD_SETTIME);
+}
+
+void TForm3::SpeedButton2Click()
+{
+    const QStringList macs = takeSelection(false);
+    const int language = m_ui->ComboBox1->currentIndex();
+    if (language < 0 || language > 1)
+        return;
+    sendToAll(macs, CMD_LANGUAGE, {{language}, {}});
+}
+
+void TForm3::SpeedButton3Click()
+{
+    const QStringList macs = takeSelection(false);
+    const int mode = m_ui->ComboBox2->currentIndex();
+    const int layout = m_ui->ComboBox3->currentIndex();
+    if (mode < 0 || mode > 3 || layout < 0 || layout > 4)
+        return;
+    sendToAll(macs, CMD_MODE, {{mode, layout}, {}});
+}
+
+void TForm3::sp_OnoffClick()
+{
+    sendToAll(takeSelection(false), CMD_PLAYMODE, {{m_ui->cb_Onoff->currentIndex()}, {}});
+}
+
+void TForm3::sp_DownloadSpeedClick()
+{
+    const QStringList macs = takeSelection(false);
+    const QString typed = m_ui->me_DownloadSpeed->text().trimmed();
+    sendToAll(macs, CMD_DOWNLOADSPEED, {{typed.isEmpty() ? 0 : typed.toInt()}, {}});
+}
+
+void TForm3::SpeedButton6Click()
+{
+    const QStringList macs = takeSelection(true);
+    if (macs.isEmpty())
+        return;
+    const QLineEdit *fields[] = {m_ui->MaskEditIP, m_ui->MaskEditMask, m_ui->MaskEditGW, m_ui->MaskEditDNS1,
+                                 m_ui->MaskEditDNS2};
+    const char *messages[] = {Msg::InvalidIp, Msg::InvalidMask, Msg::InvalidGw, Msg::InvalidDns1, Msg::InvalidDns2};
+    QStringList addresses;
+    for (int i = 0; i < 5; ++i) {
+        const QString address = addressOf(fields[i]);
+        if (!IsValidIpv4Address(address)) {
+            error(messages[i]);
+            return;
+        }
+        addresses.append(address);
+    }
+    sendToAll(macs, CMD_BOXNETWORK, {{}, addresses});
+}
+
+void TForm3::sb_svattrClick()
+{
+    const QStringList macs = takeSelection(true);
+    if (macs.isEmpty())
+        return;
+    const QString portText = m_ui->mk_SvrPort->text().trimmed();
+    bool ok = false;
+    const int port = portText.toInt(&ok);
+    if (portText.isEmpty() || !ok || port >= 65536) {
+        error(Msg::InvalidPort);
+        return;
+    }
+    const QString address = addressOf(m_ui->mk_SvrIP);
+    if (!IsValidIpv4Address(address)) {
+        error(Msg::InvalidIp);
+        return;
+    }
+    sendToAll(macs, CMD_SERVERADDRESS, {{port}, {address}});
+}
+
+void TForm3::sb_rebootClick()
+{
+    MacGruoup &registry = *m_context.registry;
+    for (const QString &mac : takeSelection(true)) {
+        int slot = -1;
+        if (registry.FindBox(mac, &slot) != RES_FOUND)
+            continue;
+        m_context.cmd->SendBoxCommand(CMD_REBOOT, mac);
+        // The box is away until its next heartbeat.
+        registry.MarkOffline(slot);
+        if (m_forms.form2)
+            BoxLists::UpdateGroupListRow(m_forms.form2->groupList(), registry, mac);
+        BoxLists::UpdateDetailRow(m_ui->lv_OnlineBox, registry, BoxFilter::Online, mac);
+        if (m_forms.form7)
+            BoxLists::PickList(m_forms.form7->pickGroups(), m_forms.form7->pickBoxes(), registry,
+                               BoxLists::PickRemoveBox, mac);
+        if (m_forms.form1)
+            BoxLists::PickList(m_forms.form1->pickGroups(), m_forms.form1->pickBoxes(), registry,
+                               BoxLists::PickRemoveBox, mac);
+        if (m_forms.form10)
+            BoxLists::PickList(m_forms.form10->pickGroups(), m_forms.form10->pickBoxes(), registry,
+                               BoxLists::PickRemoveBox, mac);
+    }
+}
+
+void TForm3::spb_GetFileNameClick()
+{
+    m_ui->ed_Updatafile->clear();
+    const auto file =
+        m_context.prompter->openFile(QStringLiteral("Open"), m_imageFolder, QStringLiteral("All files (*)"));
+    // A box cannot fetch a path with a space in it.
+    if (file && !file->contains(QLatin1Char(' ')))
+        m_ui->ed_Updatafile->setText(*file);
+}
+
+void TForm3::sb_upgradeClick()
+{
+    const QString path = m_ui->ed_Updatafile->text();
+    const ImageCheck check = path.isEmpty() ? ImageCheck{} : CheckUpgradeImage(path);
+    if (!check.valid) {
+        if (!check.diagnostic.isEmpty()) {
+            qWarning("Firmware image refused: %s", qPrintable(check.diagnostic));
+            std::printf("%s\n", qPrintable(check.diagnostic));
+            if (m_context.cmd)
+                m_context.cmd->LogEvent(QStringLiteral("Firmware image refused: ") + check.diagnostic, 0,
+                                        LogLevel::DEBUG);
+        }
+        error(Msg::InvalidUpgradeImage);
+        return;
+    }
+    const QStringList macs = takeSelection(true);
+    if (macs.isEmpty())
+        return;
+    // The image may lie outside the content folder: let the service hand it out.
+    if (m_context.content)
+        m_context.content->publish(path);
+    const QString argument = QStringLiteral("%1:%2/%3")
+                                 .arg(m_context.settings.serviceIp)
+                                 .arg(m_context.settings.servicePort)
+                                 .arg(ToUrlPath(path));
+    sendToAll(macs, CMD_IMAGEUPDATE, {{}, {argument}});
+}
+
+TForm3::st_TBoxFilename *TForm3::pageOf(const QString &mac)
+{
+    for (auto &page : m_filePages) {
+        if (page.mac == mac)
+            return &page;
+    }
+    return nullptr;
+}
+
+void TForm3::sb_QueryFileNameClick()
+{
+    for (const QString &mac : takeSelection(true)) {
+        if (m_context.registry->FindBox(mac) != RES_FOUND)
+            continue;
+        m_context.cmd->SendBoxCommand(CMD_GETFILENAME, mac);
+        if (st_TBoxFilename *page = pageOf(mac)) {
+            const int index = m_ui->PageControl_BoxFileName->indexOf(page->page);
+            m_ui->PageControl_BoxFileName->setTabVisible(index, true);
+            m_ui->PageControl_BoxFileName->setCurrentIndex(index);
+        }
+    }
+}
+
+void TForm3::ShowBoxFileNames(const QStringList &list)
+{
+    if (list.isEmpty())
+        return;
+    const QString mac = list.first();
+    const QStringList names = list.mid(1);
+    st_TBoxFilename *page = pageOf(mac);
+    if (!page) {
+        int slot = -1;
+        if (m_context.registry->FindBox(mac, &slot) != RES_FOUND)
+            return;
+        const QString name = m_context.registry->Box(slot).ClientName;
+        st_TBoxFilename created;
+        created.mac = mac;
+        created.page = new QWidget;
+        created.view = new QListWidget(created.page);
+        created.view->setViewMode(QListView::IconMode);
+        created.view->setResizeMode(QListView::Adjust);
+        auto *layout = new QVBoxLayout(created.page);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(created.view);
+        m_ui->PageControl_BoxFileName->addTab(created.page, name.isEmpty() ? mac : name);
+        m_filePages.append(created);
+        page = &m_filePages.last();
+    }
+    const int index = m_ui->PageControl_BoxFileName->indexOf(page->page);
+    m_ui->PageControl_BoxFileName->setTabVisible(index, true);
+    page->view->clear();
+    const QIcon icon = style()->standardIcon(QStyle::SP_FileIcon);
+    for (const QString &name : names)
+        page->view->addItem(new QListWidgetItem(icon, name));
+}
+
+void TForm3::RenameBoxPage(const QString &mac, const QString &name)
+{
+    if (name.isEmpty())
+        return;
+    for (const auto &page : m_filePages) {
+        if (page.mac == mac)
+            m_ui->PageControl_BoxFileName->setTabText(m_ui->PageControl_BoxFileName->indexOf(page.page), name);
+    }
+}
+
+void TForm3::spb_DelClick()
+{
+    const int index = m_ui->PageControl_BoxFileName->currentIndex();
+    if (index >= 0)
+        m_ui->PageControl_BoxFileName->setTabVisible(index, false);
+}
+
+void TForm3::setSwatch(QWidget *swatch, quint32 rgb)
+{
+    QPalette palette = swatch->palette();
+    palette.setColor(QPalette::Window, QColor::fromRgb(rgb));
+    swatch->setPalette(palette);
+    swatch->setProperty("rgb", rgb);
+}
+
+void TForm3::chooseColour(QWidget *swatch)
+{
+    const quint32 current = swatch->property("rgb").toUInt();
+    if (const auto chosen = m_context.prompter->colour(QStringLiteral("Color"), current)) {
+        setSwatch(swatch, *chosen);
+        (swatch == m_ui->shp_BGCol ? m_bgColour : m_textColour) = *chosen;
+    }
+}
+
+void TForm3::sb_PlayTextClick()
+{
+    const QString text = m_ui->mm_TextEdit->toPlainText();
+    if (!text.isEmpty() && text.size() <= kMaxTextLength && !CodePage::canEncode(text)) {
+        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), QString::fromLatin1(Msg::TextNotEncodable));
+        return;
+    }
+    const QStringList macs = takeSelection(false);
+    const auto rgb = [](quint32 colour) {
+        return QStringLiteral(" %1 %2 %3").arg((colour >> 16) & 0xFF).arg((colour >> 8) & 0xFF).arg(colour & 0xFF);
+    };
+    QString argument = QLatin1Char(' ') + m_ui->me_SpeedMS->text() + QLatin1Char(' ') + m_ui->me_YOff->text() +
+                       rgb(m_bgColour) + rgb(m_textColour) + QLatin1Char(' ') + m_ui->cb_TextRepeat->currentText();
+    if (!text.isEmpty() && text.size() <= kMaxTextLength)
+        argument += QLatin1Char(' ') + text;
+    sendToAll(macs, CMD_PLAYTEXT, {{}, {argument}});
+}
+
+void TForm3::checkAll(bool checked)
+{
+    for (int i = 0; i < m_ui->lv_OnlineBox->topLevelItemCount(); ++i)
+        m_ui->lv_OnlineBox->topLevelItem(i)->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
+}
+
+void TForm3::groupModeChecked()
+{
+    QTreeWidget *view = m_ui->lv_OnlineBox;
+    QSet<QString> groups;
+    for (int i = 0; i < view->topLevelItemCount(); ++i) {
+        if (view->topLevelItem(i)->checkState(0) == Qt::Checked)
+            groups.insert(view->topLevelItem(i)->text(1));
+    }
+    for (int i = 0; i < view->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *row = view->topLevelItem(i);
+        if (row->checkState(0) != Qt::Checked && groups.contains(row->text(1)))
+            row->setCheckState(0, Qt::Checked);
+    }
+}
 
 void TForm3::appendLogLine(const QString &line)
 {

@@ -2,12 +2,12 @@
 
 #include "link/cmd.h"
 
-#include <QWidget>
-
 #include <QStringList>
+#include <QWidget>
 
 #include <memory>
 
+class QListWidget;
 class QTimer;
 class QTreeWidget;
 struct AppContext;
@@ -17,7 +17,8 @@ namespace Ui {
 class TForm3;
 }
 
-// Box management window.
+// Box management window: the online boxes with their details, the control
+// commands sent to the checked ones, their file names, and the event log memo.
 class TForm3 : public QWidget, public LogSink
 {
     Q_OBJECT
@@ -30,6 +31,10 @@ public:
     // The online boxes with their details.
     QTreeWidget *boxList() const;
 
+    // The start folder of the firmware image dialog.
+    void SetImageFolder(const QString &folder) { m_imageFolder = folder; }
+    // A box's complete file-name list: the MAC, then the names.
+    void ShowBoxFileNames(const QStringList &list);
     // A box got a new client name: its file-name pages take it as caption.
     void RenameBoxPage(const QString &mac, const QString &name);
 
@@ -40,14 +45,52 @@ public:
     void flushLog();
     static constexpr int kLogLines = 20000;
     static constexpr int kLogFlushMs = 200;
+    static constexpr int kMaxTextLength = 199;
 
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    struct st_TBoxFilename
+    {
+        QString mac;
+        QWidget *page = nullptr;
+        QListWidget *view = nullptr;
+    };
+
+    // The checked boxes in list order; empty after a refusal. With ask, more
+    // than one box needs a Yes.
+    QStringList takeSelection(bool ask);
+    void sendToAll(const QStringList &macs, int type, const BoxCommandArgs &args = {});
+    void error(const char *text);
+
+    void sb_CalibrateTimeClick();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void sp_OnoffClick();
+    void sp_DownloadSpeedClick();
+    void SpeedButton6Click();
+    void sb_svattrClick();
+    void sb_rebootClick();
+    void spb_GetFileNameClick();
+    void sb_upgradeClick();
+    void sb_QueryFileNameClick();
+    void spb_DelClick();
+    void sb_PlayTextClick();
+    void chooseColour(QWidget *swatch);
+    void setSwatch(QWidget *swatch, quint32 rgb);
+    void checkAll(bool checked);
+    void groupModeChecked();
+    st_TBoxFilename *pageOf(const QString &mac);
+
     std::unique_ptr<Ui::TForm3> m_ui;
     AppContext &m_context;
     Forms &m_forms;
     QStringList m_pendingLog;
     QTimer *m_logFlush = nullptr;
+    QString m_imageFolder;
+    int m_sortColumn = 0;
+    quint32 m_bgColour = 0x000000;
+    quint32 m_textColour = 0xFFFFFF;
+    QList<st_TBoxFilename> m_filePages;
 };
