@@ -10,7 +10,7 @@ PACKAGES := cmake ninja-build g++ pkg-config make qt6-base-dev qt6-base-dev-tool
 TEST_PACKAGES := curl
 BENCH_PACKAGES := nginx-light wrk curl
 
-.PHONY: all deps test-deps build run test bench format clean
+.PHONY: all deps test-deps build run test bench screenshots format clean
 
 all: build
 
@@ -34,6 +34,10 @@ bench: build
 	@tools/install-deps.sh $(BENCH_PACKAGES)
 	bench/content/run.sh $(BUILD)
 	bench/link/run.sh $(BUILD)
+
+screenshots: build
+	@tools/install-deps.sh xvfb xauth
+	xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb $(BUILD)/bin/screenshots docs/screenshots
 
 format:
 	find src tests tools bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i

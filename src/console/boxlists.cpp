@@ -44,6 +44,13 @@ bool isCheckable(QTreeWidget *view)
     return view->property("checkable").toBool();
 }
 
+// After a whole list was filled, every column is as wide as its texts.
+void fitColumns(QTreeWidget *view)
+{
+    for (int column = 0; column < view->columnCount(); ++column)
+        view->resizeColumnToContents(column);
+}
+
 } // namespace
 
 void setRow(QTreeWidgetItem *item, const RowText &row)
@@ -107,6 +114,7 @@ void FillGroupList(QTreeWidget *view, const MacGruoup &registry, BoxFilter filte
         if (registry.Passes(slot, filter))
             newRow(view, registry.GroupListRow(slot), isCheckable(view));
     }
+    fitColumns(view);
 }
 
 void UpdateGroupListRow(QTreeWidget *view, const MacGruoup &registry, const QString &mac)
@@ -140,6 +148,7 @@ void FillDetailList(QTreeWidget *view, const MacGruoup &registry, BoxFilter filt
         if (wasChecked.contains(item->text(0)))
             item->setCheckState(0, Qt::Checked);
     }
+    fitColumns(view);
 }
 
 void UpdateDetailRow(QTreeWidget *view, const MacGruoup &registry, BoxFilter filter, const QString &mac)
@@ -249,6 +258,7 @@ void PickList(QComboBox *groups, QTreeWidget *boxes, const MacGruoup &registry, 
         boxes->clear();
         for (int slot : registry.BoxesOfGroup(argument))
             newRow(boxes, registry.PickRow(slot), true);
+        fitColumns(boxes);
         break;
     }
     default:
