@@ -5,7 +5,7 @@
 // and whether every message the boxes sent arrived.
 //
 // Usage: linkbench BOXSIM_BINARY [SECONDS] [BURST_PER_SECOND]
-#include "config/prompter.h"
+#include "config/quietprompter.h"
 #include "config/serverapp.h"
 #include "console/cmdhistory.h"
 #include "link/boxserver.h"
@@ -26,20 +26,6 @@
 #include <cstdio>
 
 namespace {
-
-class SilentPrompter : public Prompter
-{
-public:
-    Button message(const QString &, const QString &text, Buttons, Icon) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return Button::Ok;
-    }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override { return {}; }
-    std::optional<quint32> colour(const QString &, quint32) override { return {}; }
-    std::optional<QString> openFile(const QString &, const QString &, const QString &) override { return {}; }
-    std::optional<QString> chooseFolder(const QString &, const QString &) override { return {}; }
-};
 
 int freePort()
 {
@@ -134,7 +120,7 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "%s\n", qPrintable(text));
     });
 
-    SilentPrompter prompter;
+    QuietPrompter prompter;
     ServerApp server(options, prompter, QCoreApplication::applicationDirPath() + QStringLiteral("/libvestrid.so"));
     if (!server.start())
         return 1;

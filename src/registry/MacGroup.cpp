@@ -69,35 +69,27 @@ int MacGruoup::MergeHeartbeat(const MacGroupData &r)
     const bool known = FindBox(r.MacAdd, &slot) == RES_FOUND;
     if (result == RES_OK) {
         if (known) {
-            MacGroupData &b = m_boxes[slot];
-            result = b.IPAdd == r.IPAdd ? RES_UNCHANGED : RES_FOUND;
-            if (!b.Online)
-                result = RES_UNCHANGED;
-            b.IPAdd = r.IPAdd;
-            b.BoxVer = r.BoxVer;
-            b.OutputMode = r.OutputMode;
-            b.LayoutMode = r.LayoutMode;
-            b.DiskTotalMB = r.DiskTotalMB;
-            b.DiskFreeMB = r.DiskFreeMB;
-            b.LastHeard = heard;
-            b.Online = 1;
+            const MacGroupData &b = m_boxes[slot];
+            result = (b.IPAdd == r.IPAdd || !b.Online) ? RES_UNCHANGED : RES_FOUND;
         } else if (m_boxes.size() >= MAX_BoxCount) {
             return RES_TABLEFULL;
         } else {
             MacGroupData b;
             b.MacAdd = r.MacAdd;
-            b.IPAdd = r.IPAdd;
-            b.BoxVer = r.BoxVer;
-            b.OutputMode = r.OutputMode;
-            b.LayoutMode = r.LayoutMode;
-            b.DiskTotalMB = r.DiskTotalMB;
-            b.DiskFreeMB = r.DiskFreeMB;
-            b.LastHeard = heard;
-            b.Online = 1;
             m_boxes.append(b);
             slot = int(m_boxes.size()) - 1;
             result = RES_NEWBOX;
         }
+        // What every heartbeat reports about the box.
+        MacGroupData &b = m_boxes[slot];
+        b.IPAdd = r.IPAdd;
+        b.BoxVer = r.BoxVer;
+        b.OutputMode = r.OutputMode;
+        b.LayoutMode = r.LayoutMode;
+        b.DiskTotalMB = r.DiskTotalMB;
+        b.DiskFreeMB = r.DiskFreeMB;
+        b.LastHeard = heard;
+        b.Online = 1;
     }
     if (slot >= 0) {
         m_boxes[slot].TimeDiff = r.TimeDiff;

@@ -1,5 +1,6 @@
 // The box link end to end on 127.0.0.1: the real server objects and windows,
 // simulated boxes on real sockets. Every wait is for a signal or a state.
+#include "appharness.h"
 #include "boxsimulator.h"
 #include "config/mainform.h"
 #include "config/serverapp.h"
@@ -33,24 +34,19 @@ QStringList rowTexts(QTreeWidget *view, int row)
     return texts;
 }
 
-QStringList captions(QTreeWidget *view)
-{
-    QStringList result;
-    for (int i = 0; i < view->topLevelItemCount(); ++i)
-        result.append(view->topLevelItem(i)->text(0));
-    return result;
-}
-
 } // namespace
+
+using GuiUtil::column;
 
 class TestBoxLink : public QObject
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<ServerApp> m_app;
+    std::unique_ptr<AppHarness> m_harness;
+    QTemporaryDir *m_dir = nullptr;
+    ScriptedPrompter *m_prompter = nullptr;
+    ServerApp *m_app = nullptr;
     std::unique_ptr<BoxSimulator> m_boxes;
     qint64 m_now = 0;
     SimulatorOptions m_simOptions;
@@ -106,29 +102,23 @@ private:
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_prompter = std::make_unique<ScriptedPrompter>();
-        StartupOptions options;
-        options.deployFile = m_dir->filePath(QStringLiteral("Deploy.ini"));
-        options.content = m_dir->filePath(QStringLiteral("content"));
-        options.serviceIp = QStringLiteral("127.0.0.1");
-        options.boxPort = TestUtil::freePort();
-        TestUtil::writeFile(options.deployFile,
-                            "[SERVICE]\nSERVICE PORT=" + QByteArray::number(TestUtil::freePort()) + "\n");
-        m_app = std::make_unique<ServerApp>(options, *m_prompter, QStringLiteral(VESTRID_LIBRARY));
-        QVERIFY(m_app->start());
+        m_harness = std::make_unique<AppHarness>();
+        QVERIFY(m_harness->start());
+        m_dir = &m_harness->dir;
+        m_prompter = &m_harness->prompter;
+        m_app = m_harness->app.get();
         QVERIFY(m_app->context().boxServer->isListening());
         m_now = QDateTime::currentSecsSinceEpoch();
         m_app->context().registry->setClock([this] { return m_now; });
         m_simOptions = SimulatorOptions();
-        m_simOptions.port = quint16(options.boxPort);
+        m_simOptions.port = quint16(m_harness->options.boxPort);
         m_simOptions.heartbeatMs = 0;
     }
 
     void cleanup()
     {
         m_boxes.reset();
-        m_app.reset();
+        m_harness.reset();
     }
 
     void newBoxAppearsInEveryList()
@@ -285,7 +275,7 @@ private slots:
         m_now += 11; // box 0 silent for 31 s, box 1 for 11 s
         forms().form1->findChild<QTimer *>(QStringLiteral("Timer1"))->start(5);
         QTRY_COMPARE(details->topLevelItemCount(), 1);
-        QCOMPARE(captions(details), QStringList{BoxSimulator::macFor(1)});
+        QCOMPARE(column(details, 0), QStringList{BoxSimulator::macFor(1)});
         QCOMPARE(pick->topLevelItemCount(), 1);
         QCOMPARE(tree(forms().form7, "lv_OnlineBox")->topLevelItemCount(), 1);
         QCOMPARE(groupList->topLevelItemCount(), 2);

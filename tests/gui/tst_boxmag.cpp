@@ -2,6 +2,7 @@
 // prompter, the exact line every simulated box receives, the question for
 // several boxes, the input checks, the firmware image check, file-name
 // pages, the emergency text and the list menu.
+#include "appharness.h"
 #include "boxsimulator.h"
 #include "config/firmware.h"
 #include "config/mainform.h"
@@ -26,26 +27,18 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-namespace {
-
-QStringList column(QTreeWidget *view, int c)
-{
-    QStringList texts;
-    for (int i = 0; i < view->topLevelItemCount(); ++i)
-        texts.append(view->topLevelItem(i)->text(c));
-    return texts;
-}
-
-} // namespace
+using GuiUtil::column;
+using GuiUtil::entries;
 
 class TestBoxMag : public QObject
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<ServerApp> m_app;
+    std::unique_ptr<AppHarness> m_harness;
+    QTemporaryDir *m_dir = nullptr;
+    ScriptedPrompter *m_prompter = nullptr;
+    ServerApp *m_app = nullptr;
     std::unique_ptr<BoxSimulator> m_boxes;
     SimulatorOptions m_simOptions;
 
@@ -110,19 +103,13 @@ private:
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_prompter = std::make_unique<ScriptedPrompter>();
-        StartupOptions options;
-        options.deployFile = m_dir->filePath(QStringLiteral("Deploy.ini"));
-        options.content = m_dir->filePath(QStringLiteral("content"));
-        options.serviceIp = QStringLiteral("127.0.0.1");
-        options.boxPort = TestUtil::freePort();
-        TestUtil::writeFile(options.deployFile,
-                            "[SERVICE]\nSERVICE PORT=" + QByteArray::number(TestUtil::freePort()) + "\n");
-        m_app = std::make_unique<ServerApp>(options, *m_prompter, QStringLiteral(VESTRID_LIBRARY));
-        QVERIFY(m_app->start());
+        m_harness = std::make_unique<AppHarness>();
+        QVERIFY(m_harness->start());
+        m_dir = &m_harness->dir;
+        m_prompter = &m_harness->prompter;
+        m_app = m_harness->app.get();
         m_simOptions = SimulatorOptions();
-        m_simOptions.port = quint16(options.boxPort);
+        m_simOptions.port = quint16(m_harness->options.boxPort);
         m_simOptions.heartbeatMs = 0;
         m_simOptions.rebootMs = 300;
         m_boxes = std::make_unique<BoxSimulator>(3, m_simOptions);
@@ -136,7 +123,7 @@ private slots:
     void cleanup()
     {
         m_boxes.reset();
-        m_app.reset();
+        m_harness.reset();
     }
 
     void nothingCheckedSendsNothing()

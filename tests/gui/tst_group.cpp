@@ -1,6 +1,7 @@
 // The group management window: adding, deleting, renaming and merging groups,
 // naming boxes and moving them, the refused names, and the lists of the other
 // windows following every change.
+#include "appharness.h"
 #include "config/mainform.h"
 #include "config/serverapp.h"
 #include "console/group.h"
@@ -17,42 +18,18 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-namespace {
-
-QStringList entries(QComboBox *combo)
-{
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i)
-        texts.append(combo->itemText(i));
-    return texts;
-}
-
-QStringList entries(QListWidget *list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts.append(list->item(i)->text());
-    return texts;
-}
-
-QStringList column(QTreeWidget *view, int c)
-{
-    QStringList texts;
-    for (int i = 0; i < view->topLevelItemCount(); ++i)
-        texts.append(view->topLevelItem(i)->text(c));
-    return texts;
-}
-
-} // namespace
+using GuiUtil::column;
+using GuiUtil::entries;
 
 class TestGroup : public QObject
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<ServerApp> m_app;
+    std::unique_ptr<AppHarness> m_harness;
+    QTemporaryDir *m_dir = nullptr;
+    ScriptedPrompter *m_prompter = nullptr;
+    ServerApp *m_app = nullptr;
     qint64 m_now = 1000;
 
     TForm2 *window() { return m_app->forms().form2; }
@@ -80,17 +57,11 @@ private:
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_prompter = std::make_unique<ScriptedPrompter>();
-        StartupOptions options;
-        options.deployFile = m_dir->filePath(QStringLiteral("Deploy.ini"));
-        options.content = m_dir->filePath(QStringLiteral("content"));
-        options.serviceIp = QStringLiteral("127.0.0.1");
-        options.boxPort = TestUtil::freePort();
-        TestUtil::writeFile(options.deployFile,
-                            "[SERVICE]\nSERVICE PORT=" + QByteArray::number(TestUtil::freePort()) + "\n");
-        m_app = std::make_unique<ServerApp>(options, *m_prompter, QStringLiteral(VESTRID_LIBRARY));
-        QVERIFY(m_app->start());
+        m_harness = std::make_unique<AppHarness>();
+        QVERIFY(m_harness->start());
+        m_dir = &m_harness->dir;
+        m_prompter = &m_harness->prompter;
+        m_app = m_harness->app.get();
         registry().setClock([this] { return m_now; });
         for (const char *mac : {"00:00:00:00:00:0C", "00:00:00:00:00:0A", "00:00:00:00:00:0B"}) {
             MacGroupData r;
@@ -104,7 +75,7 @@ private slots:
         QCOMPARE(groupList()->topLevelItemCount(), 3);
     }
 
-    void cleanup() { m_app.reset(); }
+    void cleanup() { m_harness.reset(); }
 
     void addsGroups()
     {

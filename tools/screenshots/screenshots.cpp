@@ -3,7 +3,7 @@
 // xvfb-run). Usage: screenshots OUTPUT_FOLDER
 #include "boxsimulator.h"
 #include "config/mainform.h"
-#include "config/prompter.h"
+#include "config/quietprompter.h"
 #include "config/serverapp.h"
 #include "console/boxMag.h"
 #include "console/boxlists.h"
@@ -23,20 +23,6 @@
 #include <cstdio>
 
 namespace {
-
-class QuietPrompter : public Prompter
-{
-public:
-    Button message(const QString &, const QString &text, Buttons, Icon) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return Button::Yes;
-    }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override { return {}; }
-    std::optional<quint32> colour(const QString &, quint32) override { return {}; }
-    std::optional<QString> openFile(const QString &, const QString &, const QString &) override { return {}; }
-    std::optional<QString> chooseFolder(const QString &, const QString &) override { return {}; }
-};
 
 int freePort()
 {

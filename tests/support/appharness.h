@@ -1,0 +1,44 @@
+#pragma once
+
+#include "config/serverapp.h"
+#include "scriptedprompter.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class QComboBox;
+class QListWidget;
+class QTreeWidget;
+
+// The whole server with its windows, in a temporary folder, on free ports,
+// asking its questions of a scripted prompter.
+class AppHarness
+{
+public:
+    AppHarness();
+    ~AppHarness();
+
+    // Creates and starts the server; false when start-up ended.
+    bool start();
+
+    QTemporaryDir dir;
+    StartupOptions options;
+    ScriptedPrompter prompter;
+    std::unique_ptr<ServerApp> app;
+
+    Forms &forms() { return app->forms(); }
+    AppContext &context() { return app->context(); }
+    MacGruoup &registry() { return *app->context().registry; }
+    // Clicks a button of the main window's top bar.
+    void clickMain(const char *button);
+};
+
+namespace GuiUtil {
+
+QStringList column(QTreeWidget *view, int column);
+QStringList entries(QComboBox *combo);
+QStringList entries(QListWidget *list);
+
+} // namespace GuiUtil
