@@ -1,5 +1,6 @@
 // The registry's rows in Qt views: pick-list operations, detail lists that
 // keep their check marks, group lists and the group choosers.
+#include "appharness.h"
 #include "console/boxlists.h"
 
 #include <QComboBox>
@@ -8,6 +9,8 @@
 #include <QTreeWidget>
 
 using namespace BoxLists;
+using GuiUtil::column;
+using GuiUtil::entries;
 
 namespace {
 
@@ -18,22 +21,6 @@ MacGroupData box(const QString &mac)
     r.IPAdd = QStringLiteral("10.0.0.1");
     r.BoxVer = QStringLiteral("1");
     return r;
-}
-
-QStringList column(QTreeWidget *view, int c)
-{
-    QStringList texts;
-    for (int i = 0; i < view->topLevelItemCount(); ++i)
-        texts.append(view->topLevelItem(i)->text(c));
-    return texts;
-}
-
-QStringList entries(QComboBox *combo)
-{
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i)
-        texts.append(combo->itemText(i));
-    return texts;
 }
 
 } // namespace
