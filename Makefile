@@ -7,7 +7,7 @@ ARGS ?=
 
 PACKAGES := cmake ninja-build g++ pkg-config make qt6-base-dev qt6-base-dev-tools libgl-dev \
             libmicrohttpd-dev fonts-wqy-microhei
-TEST_PACKAGES := curl
+TEST_PACKAGES := curl libxml2-utils
 BENCH_PACKAGES := nginx-light wrk curl
 
 .PHONY: all deps test-deps build run test bench screenshots format clean

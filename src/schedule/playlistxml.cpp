@@ -1,0 +1,264 @@
+#include "playlistxml.h"
+
+#include "config/codepage.h"
+#include "config/settings.h"
+#include "playlist.h"
+
+#include <QSaveFile>
+#include <QSet>
+#include <QXmlStreamWriter>
+
+namespace {
+
+// A document is built as text and stored in the encoding its declaration names.
+class Document
+{
+public:
+    explicit Document(const char *encoding) : m_encoding(encoding), m_writer(&m_text)
+    {
+        m_writer.setAutoFormatting(true);
+        m_text = QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>\n").arg(QLatin1String(encoding));
+    }
+    QXmlStreamWriter &writer() { return m_writer; }
+    void attribute(const char *name, const QString &value) { m_writer.writeAttribute(QLatin1String(name), value); }
+    void attribute(const char *name, qint64 value) { attribute(name, QString::number(value)); }
+    QByteArray bytes(bool *encodable = nullptr)
+    {
+        m_writer.writeEndDocument();
+        if (qstrcmp(m_encoding, "GB2312") == 0) {
+            bool ok = false;
+            const QByteArray encoded = CodePage::toGb2312(m_text, &ok);
+            if (encodable)
+                *encodable = ok;
+            return encoded;
+        }
+        if (encodable)
+            *encodable = true;
+        return m_text.toUtf8();
+    }
+
+private:
+    const char *m_encoding;
+    QString m_text;
+    QXmlStreamWriter m_writer;
+};
+
+template <typename Entry> void writeTimes(Document &doc, const Entry &e)
+{
+    doc.attribute("starthour", e.StartHour);
+    doc.attribute("startmin", e.StartMin);
+    doc.attribute("endhour", e.EndHour);
+    doc.attribute("endmin", e.EndMin);
+}
+
+bool playsOn(quint32 weekDays, int day)
+{
+    return weekDays & (1u << day);
+}
+
+bool save(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+    return false;
+}
+
+} // namespace
+
+QString ScheduleTypeText(quint32 type)
+{
+    if (type == SCHD_ONCE)
+        return QStringLiteral("ONCE");
+    if (type == SCHD_NONE)
+        return QStringLiteral("NONE");
+    return QStringLiteral("LOOP");
+}
+
+QByteArray PlayListDocument(const TPlayList &store, int day)
+{
+    Document doc("UTF-8");
+    QXmlStreamWriter &w = doc.writer();
+    w.writeStartElement(QStringLiteral("PLAYLIST"));
+    doc.attribute("picinterval", 5);
+    bool any = false;
+    for (const TScheduleNode &e : store.GetSchdList()) {
+        if (!playsOn(e.WeekDays, day))
+            continue;
+        any = true;
+        w.writeStartElement(QStringLiteral("schedule"));
+        writeTimes(doc, e);
+        doc.attribute("schdtype", ScheduleTypeText(e.SchdType));
+        for (const QString &name : e.vec_shortname) {
+            w.writeStartElement(QStringLiteral("file"));
+            doc.attribute("groupID", 1);
+            doc.attribute("filename", name);
+            w.writeEndElement();
+        }
+        w.writeEndElement();
+    }
+    w.writeEndElement();
+    return any ? doc.bytes() : QByteArray();
+}
+
+QByteArray TextListDocument(const TPlayList &store, int day, bool *encodable)
+{
+    Document doc("GB2312");
+    QXmlStreamWriter &w = doc.writer();
+    w.writeStartElement(QStringLiteral("STEXTLIST"));
+    doc.attribute("interval", 5);
+    bool any = false;
+    for (const TScheduleNodeOther &e : store.GetOtherSchdList(OTHER_TEXT)) {
+        if (!playsOn(e.WeekDays, day))
+            continue;
+        any = true;
+        w.writeStartElement(QStringLiteral("stextschedule"));
+        writeTimes(doc, e);
+        doc.attribute("TextColourR", e.TextColourR);
+        doc.attribute("TextColourG", e.TextColourG);
+        doc.attribute("TextColourB", e.TextColourB);
+        doc.attribute("BackgroundColourR", e.BackgroundColourR);
+        doc.attribute("BackgroundColourG", e.BackgroundColourG);
+        doc.attribute("BackgroundColourB", e.BackgroundColourB);
+        doc.attribute("speedMs", e.speedMs);
+        doc.attribute("OffsetPosition", e.OffsetPosition);
+        doc.attribute("schdtype", ScheduleTypeText(e.SchdType));
+        for (const QString &text : e.vec_item) {
+            w.writeStartElement(QStringLiteral("stext"));
+            doc.attribute("context", text);
+            w.writeEndElement();
+        }
+        w.writeEndElement();
+    }
+    w.writeEndElement();
+    if (encodable)
+        *encodable = true;
+    return any ? doc.bytes(encodable) : QByteArray();
+}
+
+QByteArray PictureListDocument(const TPlayList &store, int day)
+{
+    Document doc("UTF-8");
+    QXmlStreamWriter &w = doc.writer();
+    w.writeStartElement(QStringLiteral("PICLIST"));
+    doc.attribute("interval", 10);
+    bool any = false;
+    for (const TScheduleNodeOther &e : store.GetOtherSchdList(OTHER_PIC)) {
+        if (!playsOn(e.WeekDays, day))
+            continue;
+        any = true;
+        w.writeStartElement(QStringLiteral("picschedule"));
+        writeTimes(doc, e);
+        doc.attribute("schdtype", ScheduleTypeText(e.SchdType));
+        for (const QString &name : e.vec_item) {
+            w.writeStartElement(QStringLiteral("picture"));
+            doc.attribute("filename", name);
+            w.writeEndElement();
+        }
+        w.writeEndElement();
+    }
+    w.writeEndElement();
+    return any ? doc.bytes() : QByteArray();
+}
+
+GenerationResult GeneratePlayLists(const TPlayList &store, const ServerSettings &settings, const QString &timestamp)
+{
+    GenerationResult result;
+    if (store.isEmpty()) {
+        result.status = GenerationResult::EmptySchedule;
+        return result;
+    }
+    const QString &prefix = settings.xmlPrefix;
+    for (int kind = 0; kind < 3; ++kind) {
+        for (int day = 0; day < 7; ++day) {
+            QByteArray bytes;
+            QString name;
+            bool encodable = true;
+            if (kind == 0) {
+                bytes = PlayListDocument(store, day);
+                name = QStringLiteral("%1%2(%3).xml").arg(prefix).arg(day).arg(timestamp);
+            } else if (kind == 1) {
+                bytes = TextListDocument(store, day, &encodable);
+                name = QStringLiteral("%1text-%2(%3).xml").arg(prefix).arg(day).arg(timestamp);
+            } else {
+                bytes = PictureListDocument(store, day);
+                name = QStringLiteral("%1pic-%2(%3).xml").arg(prefix).arg(day).arg(timestamp);
+            }
+            if (!encodable) {
+                result.status = GenerationResult::WriteFailed;
+                result.error = QStringLiteral("%1: a text holds characters GB2312 cannot store").arg(name);
+                return result;
+            }
+            if (bytes.isEmpty())
+                continue;
+            // Stop at the first file that cannot be written: a half-written
+            // set must not be announced to the boxes.
+            if (!save(name, bytes, &result.error)) {
+                result.status = GenerationResult::WriteFailed;
+                return result;
+            }
+            result.files.append(name);
+        }
+    }
+    return result;
+}
+
+QString TransferCommand(const ServerSettings &settings, const QString &downloadList)
+{
+    return QStringLiteral("fileupdate http ") + HttpAddress(settings, downloadList);
+}
+
+GenerationResult GenerateDownloadList(const TPlayList &store, const ServerSettings &settings)
+{
+    const QString listPath = settings.downloadPrefix + QLatin1Char('_') + MakeTimestamp() + QStringLiteral(".xml");
+    GenerationResult result = GeneratePlayLists(store, settings, MakeTimestamp());
+    if (result.status != GenerationResult::Ok)
+        return result;
+
+    Document doc("UTF-8");
+    QXmlStreamWriter &w = doc.writer();
+    w.writeStartElement(QStringLiteral("downloadList"));
+    const auto addFile = [&](const char *type, const QString &path, const QString &name) {
+        w.writeStartElement(QStringLiteral("file"));
+        doc.attribute("filetype", QString::fromLatin1(type));
+        doc.attribute("filesize", FileSizeOf(path));
+        doc.attribute("filename", name);
+        doc.attribute("fileurl", HttpAddress(settings, path));
+        w.writeEndElement();
+    };
+    for (const QString &path : result.files) {
+        if (!path.startsWith(settings.xmlPrefix)) {
+            result.status = GenerationResult::BadFileName;
+            return result;
+        }
+        const QString rest = path.mid(settings.xmlPrefix.size());
+        addFile("PLAYLIST", path, rest.left(rest.indexOf(QLatin1Char('('))) + QStringLiteral(".xml"));
+    }
+    // Every file once, in the order of its first use.
+    QSet<QString> seen;
+    for (const TScheduleNode &e : store.GetSchdList()) {
+        for (qsizetype j = 0; j < e.vec_fullname.size(); ++j) {
+            if (seen.contains(e.vec_fullname[j]))
+                continue;
+            seen.insert(e.vec_fullname[j]);
+            addFile("VIDEO", e.vec_fullname[j], e.vec_shortname.value(j));
+        }
+    }
+    QSet<QString> pictures;
+    for (const TScheduleNodeOther &e : store.GetOtherSchdList(OTHER_PIC)) {
+        for (const QString &name : e.vec_item) {
+            if (pictures.contains(name))
+                continue;
+            pictures.insert(name);
+            addFile("VIDEO", settings.bmpDir + QLatin1Char('/') + name, name);
+        }
+    }
+    w.writeEndElement();
+    if (!save(listPath, doc.bytes(), &result.error)) {
+        result.status = GenerationResult::WriteFailed;
+        return result;
+    }
+    result.downloadList = listPath;
+    return result;
+}
