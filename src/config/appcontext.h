@@ -10,6 +10,7 @@ class CommandHistory;
 class ContentService;
 class MacGruoup;
 class Prompter;
+class TPlayList;
 
 // The process-wide objects every window reaches: the settings, the prompter
 // that asks the operator, the content service, and the restart request.
@@ -23,6 +24,7 @@ struct AppContext
     CommandHistory *history = nullptr;
     Cmd_API *cmd = nullptr;
     BoxServer *boxServer = nullptr; // the socket boxes connect to
+    TPlayList *schedules = nullptr; // the working schedule set
     QString contentLibrary;         // the service library to load
     bool restartRequested = false;
     // What a restart starts: this executable with this run's arguments.

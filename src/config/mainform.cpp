@@ -12,6 +12,7 @@
 #include "messages.h"
 #include "prompter.h"
 #include "registry/MacGroup.h"
+#include "schedule/scheduleeditor.h"
 
 #include "../console/boxMag.h"
 #include "../console/boxlists.h"
@@ -23,7 +24,9 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -67,6 +70,18 @@ TForm1::TForm1(AppContext &context, Forms &forms, QWidget *parent)
         }
     }
 
+    // The content library and the schedule editor.
+    m_editor = new ScheduleEditor(m_context, m_forms, m_ui->editorArea);
+    auto *editorLayout = new QVBoxLayout(m_ui->editorArea);
+    editorLayout->setContentsMargins(0, 0, 0, 0);
+    editorLayout->addWidget(m_editor);
+    m_editor->setBoxList(m_ui->lv_OnlineBox);
+    m_editor->fillLibrary();
+    connect(m_ui->lv_OnlineBox->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+        // The state column lists "Online" first.
+        BoxLists::sortRows(m_ui->lv_OnlineBox, column, column == 2);
+    });
+
     if (m_context.boxServer && !m_context.boxServer->listen(quint16(m_context.settings.boxPort))) {
         const QString reason = m_context.boxServer->errorString();
         qWarning("Cannot listen for boxes on port %d: %s", m_context.settings.boxPort, qPrintable(reason));
@@ -109,6 +124,11 @@ QComboBox *TForm1::pickGroups() const
 QTreeWidget *TForm1::pickBoxes() const
 {
     return m_ui->lv_OnlineBox;
+}
+
+void TForm1::RefreshSchdList()
+{
+    m_editor->RefreshSchdList();
 }
 
 void TForm1::showEvent(QShowEvent *event)

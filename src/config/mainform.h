@@ -6,6 +6,7 @@
 #include <memory>
 
 class QComboBox;
+class ScheduleEditor;
 class QTreeWidget;
 struct AppContext;
 struct Forms;
@@ -32,6 +33,10 @@ public:
     QComboBox *pickGroups() const;
     QTreeWidget *pickBoxes() const;
 
+    // Rebuilds the schedule list from the store.
+    void RefreshSchdList();
+    ScheduleEditor *editor() const { return m_editor; }
+
 signals:
     // The operator (or a termination signal) closed the main window.
     void closed();
@@ -57,4 +62,5 @@ private:
     AppContext &m_context;
     Forms &m_forms;
     QTimer *m_timer1 = nullptr;
+    ScheduleEditor *m_editor = nullptr;
 };

@@ -36,6 +36,9 @@ inline constexpr char CannotListenForBoxes[] = "Cannot listen for boxes on port 
 inline constexpr char BadHostLookup[] = "Yow!  Bad host lookup.";
 inline constexpr char WarningTitle[] = "Warning";
 inline constexpr char FolderNotStorable[] = "The folder name \"%1\" holds characters the settings file cannot store.";
+inline constexpr char CannotWritePlayLists[] = "The play lists could not be written: %1";
+inline constexpr char CommandTooLong[] =
+    "The address of %1 is too long for a box command (255 bytes). Choose a content folder with a shorter path.";
 inline constexpr char TextNotEncodable[] = "The text holds characters the boxes cannot show (GB2312 only).";
 inline constexpr char NameTooLong[] = "The name \"%1\" is too long: at most 63 bytes (a Chinese character takes two).";
 inline constexpr char NameBadCharacters[] = "The name \"%1\" may not hold ',' or '}' or a line break.";

@@ -25,6 +25,7 @@ ServerApp::ServerApp(const StartupOptions &options, Prompter &prompter, const QS
     m_context.history = &m_history;
     m_context.cmd = &m_cmd;
     m_context.boxServer = &m_boxServer;
+    m_context.schedules = &m_schedules;
     m_context.options = options;
     m_context.prompter = &prompter;
     m_context.content = &m_content;

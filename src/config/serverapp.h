@@ -7,6 +7,7 @@
 #include "link/cmd.h"
 #include "link/history.h"
 #include "registry/MacGroup.h"
+#include "schedule/playlist.h"
 
 #include <QObject>
 
@@ -48,6 +49,7 @@ private:
     CommandHistory m_history;
     Cmd_API m_cmd;
     BoxServer m_boxServer;
+    TPlayList m_schedules;
     AppContext m_context;
     ContentService m_content;
     Forms m_forms;

@@ -93,6 +93,13 @@ private:
     QList<TScheduleNodeOther> m_pictures;
 };
 
+// A box chosen for a transfer, as the box list shows it.
+struct sBoxInfo
+{
+    QString BoxMac;
+    QString BoxName;
+};
+
 // Minutes since midnight.
 inline int StartKey(quint8 hour, quint8 minute)
 {

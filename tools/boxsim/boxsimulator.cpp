@@ -1,7 +1,10 @@
 #include "boxsimulator.h"
 
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QTcpSocket>
 #include <QTimer>
+#include <QXmlStreamReader>
 
 namespace {
 
@@ -237,7 +240,12 @@ void SimulatedBox::answer(const QByteArray &line)
             sendLine("dlreport writing flash done");
         }
     } else if (line.startsWith("fileupdate")) {
-        sendLine(fail(7) ? "error fileupdate failed (NETWORK_ERROR_PARAM_NUM_ERROR)" : "info fileupdate begin");
+        if (fail(7) || words.size() != 3 || words[1] != "http") {
+            sendLine("error fileupdate failed (NETWORK_ERROR_PARAM_NUM_ERROR)");
+            return;
+        }
+        sendLine("info fileupdate begin");
+        startTransfer(words[2]);
     } else if (line.startsWith("get box filename")) {
         if (fail(10)) {
             sendLine("error get box filename failed (NETWORK_ERROR_PARAM_NUM_ERROR)");
@@ -270,6 +278,60 @@ void SimulatedBox::answer(const QByteArray &line)
         // Commands without a report of their own are acknowledged plainly.
         sendLine("info " + line.left(40));
     }
+}
+
+// Fetches the download list, then every file it names, one at a time, and
+// reports each as a box does.
+void SimulatedBox::startTransfer(const QByteArray &url)
+{
+    if (!m_http)
+        m_http = new QNetworkAccessManager(this);
+    m_downloads.clear();
+    m_pendingFiles.clear();
+    QNetworkReply *reply = m_http->get(QNetworkRequest(QUrl::fromEncoded(url)));
+    connect(reply, &QNetworkReply::finished, this, [this, reply] {
+        reply->deleteLater();
+        if (reply->error() != QNetworkReply::NoError) {
+            sendLine("dlreport start failed (download)");
+            emit transferFinished();
+            return;
+        }
+        QXmlStreamReader xml(reply->readAll());
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("file"))
+                continue;
+            const auto a = xml.attributes();
+            BoxDownload file;
+            file.name = a.value(QLatin1String("filename")).toString();
+            file.announced = a.value(QLatin1String("filesize")).toLongLong();
+            m_pendingFiles.append({file, QUrl(a.value(QLatin1String("fileurl")).toString())});
+        }
+        if (xml.hasError()) {
+            sendLine("dlreport start failed (parsed)");
+            emit transferFinished();
+            return;
+        }
+        fetchNext();
+    });
+}
+
+void SimulatedBox::fetchNext()
+{
+    if (m_pendingFiles.isEmpty()) {
+        sendLine("dlreport finish");
+        emit transferFinished();
+        return;
+    }
+    auto [file, url] = m_pendingFiles.takeFirst();
+    QNetworkReply *reply = m_http->get(QNetworkRequest(url));
+    connect(reply, &QNetworkReply::finished, this, [this, reply, file]() mutable {
+        reply->deleteLater();
+        if (reply->error() == QNetworkReply::NoError)
+            file.received = reply->readAll().size();
+        m_downloads.append(file);
+        sendLine("dlreport progress " + file.name.toUtf8() + (file.ok() ? " Done" : " Failed"));
+        fetchNext();
+    });
 }
 
 BoxSimulator::BoxSimulator(int count, const SimulatorOptions &options, QObject *parent) : QObject(parent)

@@ -6,7 +6,9 @@
 #include <QObject>
 #include <QSet>
 #include <QStringList>
+#include <QUrl>
 
+class QNetworkAccessManager;
 class QTcpSocket;
 class QTimer;
 
@@ -47,6 +49,15 @@ struct SimulatorOptions
     int namesPerPart = 2; // file names per "info get box filename" part
 };
 
+// A file a box fetched for a transfer.
+struct BoxDownload
+{
+    QString name;
+    qint64 announced = -1; // "filesize" in the download list
+    qint64 received = -1;  // bytes fetched, -1 when the fetch failed
+    bool ok() const { return received >= 0 && received == announced; }
+};
+
 // One box: keeps its link to the server, heartbeats, and answers commands
 // with the replies a real box gives.
 class SimulatedBox : public QObject
@@ -70,6 +81,8 @@ public:
     quint16 localPort() const;
     // Every command line received, without its padding.
     const QList<QByteArray> &received() const { return m_received; }
+    // The files of the latest transfer.
+    const QList<BoxDownload> &downloads() const { return m_downloads; }
     // Messages handed to the socket so far.
     qint64 sentMessages() const { return m_sent; }
 
@@ -85,6 +98,8 @@ signals:
     void lineReceived(const QByteArray &line);
     // The raw bytes of one command block as they arrived.
     void blockReceived(const QByteArray &block);
+    // A transfer ended: every file named by the download list was fetched or failed.
+    void transferFinished();
 
 private:
     void connectToServer();
@@ -92,6 +107,8 @@ private:
     void answer(const QByteArray &line);
     QByteArray frame(const QByteArray &line) const;
     void flushCoalesced();
+    void startTransfer(const QByteArray &url);
+    void fetchNext();
     void pumpSplit();
 
     BoxProfile m_profile;
@@ -104,6 +121,9 @@ private:
     QList<QByteArray> m_splitQueue; // messages still to go out in two writes each
     bool m_splitBusy = false;
     QList<QByteArray> m_received;
+    QNetworkAccessManager *m_http = nullptr;
+    QList<QPair<BoxDownload, QUrl>> m_pendingFiles;
+    QList<BoxDownload> m_downloads;
     int m_transferId = 0;
     qint64 m_sent = 0;
     bool m_running = false;

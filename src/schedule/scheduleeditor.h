@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+class QListWidget;
+class QTreeWidget;
+struct AppContext;
+struct Forms;
+struct TScheduleNode;
+struct TScheduleNodeOther;
+
+namespace Ui {
+class ScheduleEditor;
+}
+
+// The schedule editor of the main window: the content library, the three
+// composition lists, the schedule row, the schedule list, and the transfer.
+class ScheduleEditor : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ScheduleEditor)
+
+public:
+    static constexpr int kMaxItems = 256;
+    static constexpr int kMaxTextBytes = 256;
+
+    ScheduleEditor(AppContext &context, Forms &forms, QWidget *parent = nullptr);
+    ~ScheduleEditor() override;
+
+    // The box list whose checked boxes a transfer goes to.
+    void setBoxList(QTreeWidget *boxes) { m_boxes = boxes; }
+    // Fills the file lists and the BMP library from the content folders.
+    void fillLibrary();
+    void RefreshSchdList();
+
+    // A drop of the file list's selected item onto the play list.
+    bool dropFromLibrary(QListWidget *source);
+    // The composition lists' menu commands.
+    enum ListCommand
+    {
+        ClearAll,
+        Delete,
+        Down,
+        Up,
+        Insert
+    };
+    void listCommand(QListWidget *list, ListCommand command);
+
+private:
+    void bnSchdAddClick();
+    void bnSchdDelClick();
+    void bnTransferClick();
+    void sb_TextAddClick();
+    void btn_PicAddClick();
+    void loadBack();
+    void checkAllSchedule();
+    void chooseColour(QWidget *swatch);
+    void setSwatch(QWidget *swatch, quint32 rgb);
+    void message(const char *text);
+    // Kind, index and start of a schedule list line; false when it names no entry.
+    bool readLine(QString *kind, int *index);
+    template <typename Entry> bool readRow(Entry &entry);
+    template <typename Entry> void showRow(const Entry &entry);
+    void showList(QListWidget *list, const QStringList &items);
+
+    std::unique_ptr<Ui::ScheduleEditor> m_ui;
+    AppContext &m_context;
+    Forms &m_forms;
+    QTreeWidget *m_boxes = nullptr;
+    quint32 m_textColour = 0xFFFFFF;
+    quint32 m_backgroundColour = 0x000000;
+    int m_sortColumn = 0;
+};
