@@ -1,0 +1,125 @@
+// A transfer end to end on 127.0.0.1: one media entry with two real files,
+// sent from the schedule list window to simulated boxes, which fetch the
+// download list and every file over HTTP from the content service.
+#include "appharness.h"
+#include "boxsimulator.h"
+#include "config/mainform.h"
+#include "console/schdlist.h"
+#include "schedule/scheduleeditor.h"
+#include "testutil.h"
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+class TestTransfer : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<AppHarness> m_h;
+    std::unique_ptr<BoxSimulator> m_boxes;
+
+    ScheduleEditor *editor() { return m_h->forms().form1->editor(); }
+    template <typename T> T *control(QWidget *window, const char *name)
+    {
+        return window->findChild<T *>(QString::fromLatin1(name));
+    }
+    int historyRows(const QString &state)
+    {
+        int n = 0;
+        for (int r = 0; r < m_h->context().history->rowCount(); ++r)
+            n += m_h->context().history->cell(r, CommandHistory::StateColumn) == state;
+        return n;
+    }
+
+private slots:
+    void init()
+    {
+        m_h = std::make_unique<AppHarness>();
+        const QString root = m_h->dir.filePath(QStringLiteral("content/"));
+        QDir().mkpath(root + QStringLiteral("video"));
+        TestUtil::writeFile(root + QStringLiteral("video/intro.mp4"), QByteArray(300000, 'v'));
+        TestUtil::writeFile(root + QStringLiteral("video/广告.avi"), QByteArray(12345, 'w'));
+        QVERIFY(m_h->start());
+        SimulatorOptions options;
+        options.port = quint16(m_h->options.boxPort);
+        options.heartbeatMs = 0;
+        m_boxes = std::make_unique<BoxSimulator>(3, options);
+        m_boxes->start();
+        QVERIFY(QTest::qWaitFor([this] { return m_h->registry().BoxCount() == 3; }, 10000));
+    }
+
+    void cleanup()
+    {
+        m_boxes.reset();
+        m_h.reset();
+    }
+
+    void boxesFetchEveryFile()
+    {
+        // Compose: both files, Monday, 08:00-22:00.
+        auto *video = control<QListWidget>(editor(), "FileListBoxVideo");
+        for (int i = 0; i < 2; ++i) {
+            video->setCurrentRow(i);
+            QVERIFY(editor()->dropFromLibrary(video));
+        }
+        control<QListWidget>(editor(), "clb_WeekIndex")->item(1)->setCheckState(Qt::Checked);
+        control<QToolButton>(editor(), "bnSchdAdd")->click();
+
+        // Nothing checked in the box list: the files are written, the warning shown.
+        control<QToolButton>(editor(), "bnTransfer")->click();
+        QCOMPARE(m_h->prompter.asked.last().text, QStringLiteral("Warning: Not selected an effective box"));
+        QVERIFY(!m_h->forms().form4->isVisible());
+
+        auto *boxes = m_h->forms().form1->pickBoxes();
+        QCOMPARE(boxes->topLevelItemCount(), 3);
+        for (int i = 0; i < 3; ++i)
+            boxes->topLevelItem(i)->setCheckState(0, Qt::Checked);
+        control<QToolButton>(editor(), "bnTransfer")->click();
+        TForm4 *window = m_h->forms().form4;
+        QVERIFY(window->isVisible());
+        QVERIFY(window->pendingCommand().startsWith(QStringLiteral("fileupdate http http://127.0.0.1:")));
+        // Unchecking a MAC unchecks the same box's name; it gets nothing.
+        auto *macs = control<QListWidget>(window, "clb_MacAdd");
+        auto *names = control<QListWidget>(window, "clb_BoxName");
+        macs->item(1)->setCheckState(Qt::Unchecked);
+        QCOMPARE(names->item(1)->checkState(), Qt::Unchecked);
+
+        QSignalSpy done0(m_boxes->box(0), &SimulatedBox::transferFinished);
+        QSignalSpy done2(m_boxes->box(2), &SimulatedBox::transferFinished);
+        auto *send = control<QToolButton>(window, "spb_Send");
+        send->click();
+        QVERIFY(!send->isEnabled());
+        QVERIFY(done0.wait(20000));
+        QVERIFY(done2.count() == 1 || done2.wait(20000));
+        for (int i : {0, 2}) {
+            const QList<BoxDownload> &files = m_boxes->box(i)->downloads();
+            QCOMPARE(files.size(), 3);
+            QCOMPARE(files[0].name, QStringLiteral("1.xml"));
+            QCOMPARE(files[1].name, QStringLiteral("intro.mp4"));
+            QCOMPARE(files[1].received, 300000);
+            QCOMPARE(files[2].name, QStringLiteral("广告.avi"));
+            for (const BoxDownload &file : files)
+                QVERIFY2(file.ok(), qPrintable(file.name));
+        }
+        QVERIFY(m_boxes->box(1)->received().isEmpty());
+        QTRY_COMPARE(historyRows(QStringLiteral("File Download Succeed(ALL DONE)")), 2);
+        QCOMPARE(historyRows(QStringLiteral("File Update Begin")), 2);
+        QCOMPARE(historyRows(QStringLiteral("File Download Succeed(ONE FILE DONE)")), 6);
+        QCOMPARE(m_h->context().history->rowCount() > 0, true);
+        // "Set FileupData" twice, and a second press sends nothing more.
+        int sent = 0;
+        for (int r = 0; r < m_h->context().history->rowCount(); ++r)
+            sent += m_h->context().history->cell(r, CommandHistory::InfoColumn) == QStringLiteral("Set FileupData");
+        QCOMPARE(sent, 2);
+        send->click();
+        QCOMPARE(m_boxes->box(0)->received().size(), 1);
+    }
+};
+
+QTEST_MAIN(TestTransfer)
+#include "tst_transfer.moc"
