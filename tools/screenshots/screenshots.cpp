@@ -9,12 +9,17 @@
 #include "console/boxlists.h"
 #include "console/deploymanage.h"
 #include "console/group.h"
+#include "console/schdlist.h"
 #include "link/cmd.h"
 #include "registry/MacGroup.h"
+#include "schedule/playlist.h"
+#include "schedule/scheduleeditor.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QImage>
+#include <QListWidget>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -71,6 +76,19 @@ int main(int argc, char *argv[])
     deploy.write("[SERVICE]\nSERVICE PORT=" + QByteArray::number(freePort()) + "\n");
     deploy.close();
 
+    // A small content library.
+    const QString root = dir.filePath(QStringLiteral("content/"));
+    QDir().mkpath(root + QStringLiteral("video"));
+    QDir().mkpath(root + QStringLiteral("BMP"));
+    for (const char *name : {"opening.mp4", "广告-春节.avi", "menu.mp4", "weather.mp4"}) {
+        QFile file(root + QStringLiteral("video/") + QString::fromUtf8(name));
+        file.open(QIODevice::WriteOnly);
+        file.write("movie");
+    }
+    QImage logo(800, 600, QImage::Format_RGB32);
+    logo.fill(Qt::darkBlue);
+    logo.save(root + QStringLiteral("BMP/logo.bmp"));
+
     QuietPrompter prompter;
     ServerApp server(options, prompter, QCoreApplication::applicationDirPath() + QStringLiteral("/libvestrid.so"));
     if (!server.start())
@@ -105,12 +123,50 @@ int main(int argc, char *argv[])
     click("sbBoxManagement");
     server.context().cmd->SendBoxCommand(CMD_GETFILENAME, registry.Box(0).MacAdd);
     wait(500);
-    forms.form1->resize(1024, 640);
+    // A composed schedule: a media entry on weekdays, a text and a picture entry.
+    TPlayList &store = *server.context().schedules;
+    TScheduleNode media;
+    media.StartHour = 8;
+    media.EndHour = 22;
+    media.WeekDays = 0b0111110;
+    media.vec_shortname = {QStringLiteral("opening.mp4"), QStringLiteral("广告-春节.avi"), QStringLiteral("menu.mp4")};
+    for (const QString &name : media.vec_shortname)
+        media.vec_fullname.append(root + QStringLiteral("video/") + name);
+    store.AddSchd(media);
+    media.StartHour = 10;
+    media.EndHour = 18;
+    media.WeekDays = 0b1000001;
+    media.vec_shortname = {QStringLiteral("weather.mp4")};
+    media.vec_fullname = {root + QStringLiteral("video/weather.mp4")};
+    store.AddSchd(media);
+    TScheduleNodeOther text;
+    text.StartHour = 9;
+    text.EndHour = 21;
+    text.WeekDays = 0x7F;
+    text.vec_item = {QStringLiteral("欢迎光临")};
+    store.AddOtherSchd(OTHER_TEXT, text);
+    TScheduleNodeOther picture;
+    picture.StartHour = 12;
+    picture.EndHour = 14;
+    picture.WeekDays = 0x7F;
+    picture.vec_item = {QStringLiteral("logo.bmp")};
+    store.AddOtherSchd(OTHER_PIC, picture);
+    forms.form1->RefreshSchdList();
+    // The first entry loaded back into the editor.
+    auto *lines = forms.form1->findChild<QListWidget *>(QStringLiteral("ListBoxSchdList"));
+    lines->setCurrentRow(0);
+    emit lines->itemClicked(lines->currentItem());
+
+    forms.form1->resize(1280, 720);
     bool ok = save(forms.form1, out + QStringLiteral("/TForm1.png"));
     ok = save(forms.form2, out + QStringLiteral("/TForm2.png")) && ok;
     ok = save(forms.form3, out + QStringLiteral("/TForm3.png")) && ok;
     click("sbDeploy");
     ok = save(forms.form5, out + QStringLiteral("/TForm5.png")) && ok;
+    forms.form5->hide();
+    forms.form4->OpenAllBoxes();
+    forms.form4->resize(1100, 520);
+    ok = save(forms.form4, out + QStringLiteral("/TForm4.png")) && ok;
     boxes.stop();
     return ok ? 0 : 1;
 }
