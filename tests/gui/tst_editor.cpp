@@ -260,6 +260,44 @@ private slots:
         QCOMPARE(schedules(), (QStringList{"Media[0] 09:00--10:00", "Media[1] 10:00--11:00"}));
     }
 
+    void loadBackTextAndPictures()
+    {
+        control<QPlainTextEdit>("mm_PlayListText")->setPlainText(QStringLiteral("第一行\n第二行"));
+        click("sb_TextAdd");
+        setTimes(6, 15, 7, 45);
+        setDays({0, 6});
+        control<QRadioButton>("rb_Once")->setChecked(true);
+        click("bnSchdAdd");
+        control<QTreeWidget>("lv_pictureLib")->topLevelItem(0)->setCheckState(0, Qt::Checked);
+        click("btn_PicAdd");
+        setTimes(12, 0, 13, 0);
+        setDays({3});
+        control<QRadioButton>("rb_None")->setChecked(true);
+        click("bnSchdAdd");
+        QCOMPARE(schedules(), (QStringList{"Text[0] 06:15--07:45", "BMP[0] 12:00--13:00"}));
+        // Clear the editor, then load each entry back.
+        editor()->listCommand(control<QListWidget>("lb_PlayTextList"), ScheduleEditor::ClearAll);
+        editor()->listCommand(control<QListWidget>("lb_PlayPicList"), ScheduleEditor::ClearAll);
+        auto *lines = control<QListWidget>("ListBoxSchdList");
+        lines->setCurrentRow(0);
+        emit lines->itemClicked(lines->currentItem());
+        QCOMPARE(control<QTabWidget>("PageControl4")->currentIndex(), 1);
+        QCOMPARE(GuiUtil::entries(control<QListWidget>("lb_PlayTextList")), QStringList{"第一行\n第二行"});
+        QCOMPARE(control<QComboBox>("cbStartMin")->currentIndex(), 15);
+        QCOMPARE(control<QComboBox>("cbEndMin")->currentIndex(), 45);
+        QVERIFY(control<QRadioButton>("rb_Once")->isChecked());
+        QCOMPARE(control<QListWidget>("clb_WeekIndex")->item(6)->checkState(), Qt::Checked);
+        lines->setCurrentRow(1);
+        emit lines->itemClicked(lines->currentItem());
+        QCOMPARE(control<QTabWidget>("PageControl4")->currentIndex(), 2);
+        QCOMPARE(GuiUtil::entries(control<QListWidget>("lb_PlayPicList")), QStringList{"logo.bmp"});
+        QVERIFY(control<QRadioButton>("rb_None")->isChecked());
+        QCOMPARE(control<QListWidget>("clb_WeekIndex")->item(6)->checkState(), Qt::Unchecked);
+        // Adding the shown entry again is a conflict.
+        click("bnSchdAdd");
+        QCOMPARE(messages().last(), QStringLiteral("The same schedule Item alreay Exist"));
+    }
+
     void scheduleListWindow()
     {
         addPlayListFiles(5);
