@@ -12,6 +12,7 @@
 #include "link/cmd.h"
 #include "link/history.h"
 #include "registry/MacGroup.h"
+#include "scratchserver.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -26,13 +27,6 @@
 #include <cstdio>
 
 namespace {
-
-int freePort()
-{
-    QTcpServer server;
-    server.listen(QHostAddress::AnyIPv4, 0);
-    return server.serverPort();
-}
 
 // Lateness of a periodic timer, in milliseconds.
 class StallProbe : public QObject
@@ -106,15 +100,7 @@ int main(int argc, char *argv[])
     const int boxes = 256;
 
     QTemporaryDir dir;
-    StartupOptions options;
-    options.deployFile = dir.filePath(QStringLiteral("Deploy.ini"));
-    options.content = dir.filePath(QStringLiteral("content"));
-    options.serviceIp = QStringLiteral("127.0.0.1");
-    options.boxPort = freePort();
-    QFile deploy(options.deployFile);
-    deploy.open(QIODevice::WriteOnly);
-    deploy.write("[SERVICE]\nSERVICE PORT=" + QByteArray::number(freePort()) + "\n");
-    deploy.close();
+    const StartupOptions options = ScratchServerOptions(dir.path());
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
         if (type != QtDebugMsg && type != QtInfoMsg && !text.contains(QLatin1String("propagateSizeHints")))
             std::fprintf(stderr, "%s\n", qPrintable(text));

@@ -1,22 +1,14 @@
 #include "appharness.h"
 
 #include "config/mainform.h"
-#include "testutil.h"
+#include "scratchserver.h"
 
 #include <QComboBox>
 #include <QListWidget>
 #include <QToolButton>
 #include <QTreeWidget>
 
-AppHarness::AppHarness()
-{
-    options.deployFile = dir.filePath(QStringLiteral("Deploy.ini"));
-    options.content = dir.filePath(QStringLiteral("content"));
-    options.serviceIp = QStringLiteral("127.0.0.1");
-    options.boxPort = TestUtil::freePort();
-    TestUtil::writeFile(options.deployFile,
-                        "[SERVICE]\nSERVICE PORT=" + QByteArray::number(TestUtil::freePort()) + "\n");
-}
+AppHarness::AppHarness() : options(ScratchServerOptions(dir.path())) {}
 
 AppHarness::~AppHarness() = default;
 

@@ -1,5 +1,7 @@
 #include "testutil.h"
 
+#include "scratchserver.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QTcpServer>
@@ -9,10 +11,7 @@ namespace TestUtil {
 
 int freePort()
 {
-    QTcpServer server;
-    if (!server.listen(QHostAddress::Any, 0))
-        return 0;
-    return server.serverPort();
+    return FreeTcpPort();
 }
 
 QByteArray readFile(const QString &path)

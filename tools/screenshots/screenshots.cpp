@@ -14,6 +14,7 @@
 #include "registry/MacGroup.h"
 #include "schedule/playlist.h"
 #include "schedule/scheduleeditor.h"
+#include "scratchserver.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,13 +29,6 @@
 #include <cstdio>
 
 namespace {
-
-int freePort()
-{
-    QTcpServer server;
-    server.listen(QHostAddress::AnyIPv4, 0);
-    return server.serverPort();
-}
 
 void wait(int ms)
 {
@@ -66,15 +60,7 @@ int main(int argc, char *argv[])
     QDir().mkpath(out);
 
     QTemporaryDir dir;
-    StartupOptions options;
-    options.deployFile = dir.filePath(QStringLiteral("Deploy.ini"));
-    options.content = dir.filePath(QStringLiteral("content"));
-    options.serviceIp = QStringLiteral("192.168.1.10");
-    options.boxPort = freePort();
-    QFile deploy(options.deployFile);
-    deploy.open(QIODevice::WriteOnly);
-    deploy.write("[SERVICE]\nSERVICE PORT=" + QByteArray::number(freePort()) + "\n");
-    deploy.close();
+    const StartupOptions options = ScratchServerOptions(dir.path(), QStringLiteral("192.168.1.10"));
 
     // A small content library.
     const QString root = dir.filePath(QStringLiteral("content/"));
