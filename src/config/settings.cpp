@@ -124,8 +124,10 @@ LoadResult LoadServerSettings(ServerSettings &s, const StartupOptions &options, 
     s.deployFile = options.deployFile.isEmpty() ? DefaultDeployFile() : options.deployFile;
     const QString &file = s.deployFile;
 
+    // An empty value names no folder (the folders would land wherever the
+    // program was started) and counts as missing.
     QByteArray content;
-    if (IniReadString("PATH", "CONTENT", content, kPathBufferSize, nullptr, file)) {
+    if (IniReadString("PATH", "CONTENT", content, kPathBufferSize, nullptr, file) && !content.isEmpty()) {
         s.contentRoot = CodePage::fromGb2312(content);
     } else {
         if (!options.content.isEmpty()) {
@@ -141,8 +143,9 @@ LoadResult LoadServerSettings(ServerSettings &s, const StartupOptions &options, 
     DeriveContentPaths(s);
 
     const QString fallbackIp = DefaultServiceIp();
+    // An empty address would give boxes links to nowhere; it counts as missing.
     QByteArray ip;
-    if (IniReadString("SERVICE", "SERVICE IP", ip, kAddressBufferSize, nullptr, file)) {
+    if (IniReadString("SERVICE", "SERVICE IP", ip, kAddressBufferSize, nullptr, file) && !ip.isEmpty()) {
         s.serviceIp = CodePage::fromGb2312(ip);
     } else {
         QString answer = fallbackIp;

@@ -118,13 +118,18 @@ std::string rootFrom(const char *root)
     if (!root || !*root)
         return {};
     std::string r = resolved(root);
-    if (r.empty()) {
-        // Not there yet: keep it as given, so that files created later still count.
-        r = root;
-        while (r.size() > 1 && r.back() == '/')
-            r.pop_back();
-    }
-    return r;
+    if (!r.empty())
+        return r;
+    // Not there yet (the upload folder is made later): resolve the folder it
+    // will be made in, so that it compares with the resolved paths of requests.
+    r = root;
+    while (r.size() > 1 && r.back() == '/')
+        r.pop_back();
+    const auto slash = r.rfind('/');
+    if (slash == std::string::npos || slash == 0)
+        return r;
+    const std::string parent = resolved(r.substr(0, slash));
+    return parent.empty() ? r : parent + r.substr(slash);
 }
 
 bool isUnder(const std::string &path, const std::string &root)

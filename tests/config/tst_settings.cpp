@@ -127,6 +127,23 @@ private slots:
         QCOMPARE(s.boxPort, 9988);
     }
 
+    void emptyValuesCountAsMissing()
+    {
+        writeFile(m_options.deployFile, "[PATH]\nCONTENT=\n[SERVICE]\nSERVICE IP=\nSERVICE PORT=6000\n");
+        ScriptedPrompter prompter;
+        prompter.answerInput(m_dir->path());
+        prompter.answerInput(QStringLiteral("10.0.0.9"));
+        ServerSettings s;
+        QCOMPARE(LoadServerSettings(s, m_options, prompter, nullptr), LoadResult::Ok);
+        QCOMPARE(prompter.askedOf(QStringLiteral("input")).size(), 2);
+        QCOMPARE(s.contentRoot, m_dir->path() + QStringLiteral("/content/"));
+        QCOMPARE(s.serviceIp, QStringLiteral("10.0.0.9"));
+        QCOMPARE(s.servicePort, 6000);
+        const QByteArray text = readFile(m_options.deployFile);
+        QVERIFY(text.contains("CONTENT=" + s.contentRoot.toUtf8() + "\n"));
+        QVERIFY(text.contains("SERVICE IP=10.0.0.9\n"));
+    }
+
     void commandLineAnswersTheQuestions()
     {
         m_options.content = path(QStringLiteral("given"));

@@ -189,6 +189,30 @@ private slots:
         QVERIFY(!QFile::exists(root() + QStringLiteral("XML/new.xml")));
     }
 
+    void uploadsThroughASymlinkedContentRoot()
+    {
+        // The content root reached through a symlink, its upload folder made
+        // only after the service started.
+        QTemporaryDir dir;
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("real/content"))));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("real")), dir.filePath(QStringLiteral("link"))));
+        ServerSettings settings;
+        settings.contentRoot = dir.filePath(QStringLiteral("link/content/"));
+        settings.servicePort = TestUtil::freePort();
+        m_service.stop();
+        QCOMPARE(m_service.start(QStringLiteral(VESTRID_LIBRARY), settings), ContentService::Started);
+        QVERIFY(QDir().mkpath(ContentService::uploadRoot(settings) + QStringLiteral("box")));
+        const QString target = ContentService::uploadRoot(settings) + QStringLiteral("box/log.txt");
+        const auto result = curl(QStringLiteral("http://127.0.0.1:%1/%2").arg(settings.servicePort).arg(target),
+                                 {QStringLiteral("-T"), QStringLiteral("-")}, "uploaded");
+        QCOMPARE(result.status, 201);
+        QCOMPARE(readFile(target), QByteArray("uploaded"));
+        // Back to the service the other tests use.
+        m_service.stop();
+        QCOMPARE(m_service.start(QStringLiteral(VESTRID_LIBRARY), m_settings), ContentService::Started);
+        m_service.setUploadLimit(64 * 1024);
+    }
+
     void refusesOversizedUploadsLeavingNothing()
     {
         const QString target = uploads() + QStringLiteral("box1/big.bin");
