@@ -43,18 +43,24 @@ void TForm5::fillAddresses()
         error(Msg::CantGetHostName);
         return;
     }
-    const QHostInfo info = QHostInfo::fromName(host);
-    QStringList addresses;
-    for (const QHostAddress &address : info.addresses()) {
-        if (address.protocol() == QAbstractSocket::IPv4Protocol && addresses.size() < kMaxAddresses)
-            addresses.append(address.toString());
-    }
-    if (info.error() != QHostInfo::NoError || addresses.isEmpty()) {
-        error(Msg::BadHostLookup);
-        return;
-    }
-    m_ui->cb_IP->addItems(addresses);
-    m_ui->cb_IP->setCurrentIndex(0);
+    // A slow resolver must not hold up the start: the list fills when the
+    // answer comes.
+    QHostInfo::lookupHost(host, this, [this](const QHostInfo &info) {
+        QStringList addresses;
+        for (const QHostAddress &address : info.addresses()) {
+            if (address.protocol() == QAbstractSocket::IPv4Protocol && addresses.size() < kMaxAddresses)
+                addresses.append(address.toString());
+        }
+        if (info.error() != QHostInfo::NoError || addresses.isEmpty()) {
+            error(Msg::BadHostLookup);
+            return;
+        }
+        m_ui->cb_IP->addItems(addresses);
+        // Opened already: show the configured address, or none.
+        m_ui->cb_IP->setCurrentIndex(m_deployFile.isEmpty() ? 0 : m_ui->cb_IP->findText(m_serviceIp));
+        m_addressesReady = true;
+        emit addressesReady();
+    });
 }
 
 void TForm5::FillSetup(const QString &contentPath, const QString &serviceIp, int servicePort, const QString &deployFile)

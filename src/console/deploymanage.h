@@ -31,6 +31,11 @@ public:
     QString serviceIp() const { return m_serviceIp; }
     int servicePort() const { return m_servicePort; }
     QString deployFile() const { return m_deployFile; }
+    bool hasAddresses() const { return m_addressesReady; }
+
+signals:
+    // The local addresses arrived from the resolver.
+    void addressesReady();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -50,4 +55,5 @@ private:
     QString m_serviceIp;
     int m_servicePort = 0;
     QString m_deployFile;
+    bool m_addressesReady = false;
 };

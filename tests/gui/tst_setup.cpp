@@ -43,6 +43,7 @@ private slots:
         QVERIFY(m_app->start());
         m_app->forms().form1->findChild<QToolButton *>(QStringLiteral("sbDeploy"))->click();
         QVERIFY(setup()->isVisible());
+        QTRY_VERIFY(setup()->hasAddresses());
         m_prompter->asked.clear();
     }
 
