@@ -120,6 +120,7 @@ struct BlockSection
 {
     qsizetype bodyStart;
     qsizetype bodyEnd; // the next '[' anywhere, or the end of the text
+    bool closed;       // the header has its ']'
 };
 
 std::optional<BlockSection> findBlockSection(const QByteArray &text, const QByteArray &section)
@@ -131,7 +132,7 @@ std::optional<BlockSection> findBlockSection(const QByteArray &text, const QByte
         qsizetype end = text.indexOf('[', start);
         if (end < 0)
             end = text.size();
-        return BlockSection{start, end};
+        return BlockSection{start, end, h.close < text.size()};
     }
     return std::nullopt;
 }
@@ -263,9 +264,15 @@ int IniWriteNode(const InitNode &node, const QString &file)
     const auto body = old ? findBlockSection(*old, node.section) : std::nullopt;
     QByteArray text;
     if (body) {
-        text = old->left(body->bodyStart + 1);
-        if (body->bodyStart >= old->size())
-            text += '\n'; // the header was the last thing in the file
+        // The header and its line break stay; blocks start on a fresh line
+        // even when the header line went on (a comment, or nothing at all),
+        // or they would not read back.
+        text = old->left(body->bodyStart);
+        // A header without its ']' would take the blocks into its name.
+        if (!body->closed)
+            text += ']';
+        const bool lineBreak = body->bodyStart < old->size() && isLineBreak(old->at(body->bodyStart));
+        text += lineBreak ? old->at(body->bodyStart) : '\n';
     } else {
         text = "[" + node.section + "]\n";
     }

@@ -262,6 +262,10 @@ private slots:
             << QByteArray("[GROUP]") << QByteArray("[GROUP]\nMAC={x,y}\nMAC={z}\n\n");
         QTest::newRow("crlf header") << QByteArray("[GROUP]\r\nMAC={a}\r\n")
                                      << QByteArray("[GROUP]\rMAC={x,y}\nMAC={z}\n\n");
+        QTest::newRow("header without its bracket")
+            << QByteArray("x=1\n[GROUP") << QByteArray("x=1\n[GROUP]\nMAC={x,y}\nMAC={z}\n\n");
+        QTest::newRow("header line goes on") << QByteArray("[GROUP] ; boxes\nMAC={a}\n[NEXT]\n")
+                                             << QByteArray("[GROUP]\nMAC={x,y}\nMAC={z}\n\n[NEXT]\n");
     }
 
     void rewritesTheWholeSection()
