@@ -20,6 +20,7 @@
 #include "../console/deploymanage.h"
 #include "../console/filesystem.h"
 #include "../console/group.h"
+#include "../console/picklists.h"
 #include "../ftp/ftpfile.h"
 
 #include <QCloseEvent>
@@ -154,13 +155,7 @@ void TForm1::boxHeard(const QString &mac, int result)
     }
     if (m_forms.form3)
         BoxLists::UpdateDetailRow(m_forms.form3->boxList(), registry, BoxFilter::Online, mac);
-    if (m_forms.form7)
-        BoxLists::PickList(m_forms.form7->pickGroups(), m_forms.form7->pickBoxes(), registry, BoxLists::PickUpdateBox,
-                           mac);
-    BoxLists::PickList(pickGroups(), pickBoxes(), registry, BoxLists::PickUpdateBox, mac);
-    if (m_forms.form10)
-        BoxLists::PickList(m_forms.form10->pickGroups(), m_forms.form10->pickBoxes(), registry, BoxLists::PickUpdateBox,
-                           mac);
+    UpdatePickLists(m_forms, registry, PickAll, BoxLists::PickUpdateBox, mac);
 }
 
 void TForm1::boxesSilent(const QList<int> &silent)
@@ -172,13 +167,7 @@ void TForm1::boxesSilent(const QList<int> &silent)
             BoxLists::UpdateGroupListRow(m_forms.form2->groupList(), registry, mac);
         if (m_forms.form3)
             BoxLists::UpdateDetailRow(m_forms.form3->boxList(), registry, BoxFilter::Online, mac);
-        if (m_forms.form7)
-            BoxLists::PickList(m_forms.form7->pickGroups(), m_forms.form7->pickBoxes(), registry,
-                               BoxLists::PickRemoveBox, mac);
-        BoxLists::PickList(pickGroups(), pickBoxes(), registry, BoxLists::PickRemoveBox, mac);
-        if (m_forms.form10)
-            BoxLists::PickList(m_forms.form10->pickGroups(), m_forms.form10->pickBoxes(), registry,
-                               BoxLists::PickRemoveBox, mac);
+        UpdatePickLists(m_forms, registry, PickAll, BoxLists::PickRemoveBox, mac);
     }
 }
 
@@ -219,8 +208,7 @@ void TForm1::sb_FtpFileClick()
 {
     if (!m_forms.form7)
         return;
-    BoxLists::PickList(m_forms.form7->pickGroups(), m_forms.form7->pickBoxes(), *m_context.registry,
-                       BoxLists::PickRefresh);
+    UpdatePickLists(m_forms, *m_context.registry, PickFtpFiles, BoxLists::PickRefresh);
     showWindow(m_forms.form7);
 }
 
@@ -228,8 +216,7 @@ void TForm1::sb_FilestyleClick()
 {
     if (!m_forms.form10)
         return;
-    BoxLists::PickList(m_forms.form10->pickGroups(), m_forms.form10->pickBoxes(), *m_context.registry,
-                       BoxLists::PickRefresh);
+    UpdatePickLists(m_forms, *m_context.registry, PickFileSystem, BoxLists::PickRefresh);
     showWindow(m_forms.form10);
 }
 

@@ -13,8 +13,10 @@
 #include "config/prompter.h"
 #include "console/filesystem.h"
 #include "console/group.h"
+#include "console/swatch.h"
 #include "ftp/ftpfile.h"
 #include "link/cmd.h"
+#include "picklists.h"
 #include "registry/MacGroup.h"
 
 #include <QHeaderView>
@@ -59,8 +61,8 @@ TForm3::TForm3(AppContext &context, Forms &forms, QWidget *parent)
     m_ui->mk_SvrPort->setText(QString::number(m_context.settings.boxPort));
     m_ui->mk_SvrPort->setEnabled(false);
     m_ui->cb_TextRepeat->setCurrentIndex(0);
-    setSwatch(m_ui->shp_BGCol, m_bgColour);
-    setSwatch(m_ui->shp_TextCol, m_textColour);
+    SetSwatchColour(m_ui->shp_BGCol, m_bgColour);
+    SetSwatchColour(m_ui->shp_TextCol, m_textColour);
     m_ui->me_SpeedMS->setText(QStringLiteral("30"));
     m_ui->me_YOff->setText(QStringLiteral("30"));
 
@@ -225,15 +227,7 @@ void TForm3::sb_rebootClick()
         if (m_forms.form2)
             BoxLists::UpdateGroupListRow(m_forms.form2->groupList(), registry, mac);
         BoxLists::UpdateDetailRow(m_ui->lv_OnlineBox, registry, BoxFilter::Online, mac);
-        if (m_forms.form7)
-            BoxLists::PickList(m_forms.form7->pickGroups(), m_forms.form7->pickBoxes(), registry,
-                               BoxLists::PickRemoveBox, mac);
-        if (m_forms.form1)
-            BoxLists::PickList(m_forms.form1->pickGroups(), m_forms.form1->pickBoxes(), registry,
-                               BoxLists::PickRemoveBox, mac);
-        if (m_forms.form10)
-            BoxLists::PickList(m_forms.form10->pickGroups(), m_forms.form10->pickBoxes(), registry,
-                               BoxLists::PickRemoveBox, mac);
+        UpdatePickLists(m_forms, registry, PickAll, BoxLists::PickRemoveBox, mac);
     }
 }
 
@@ -348,20 +342,12 @@ void TForm3::spb_DelClick()
         m_ui->PageControl_BoxFileName->setTabVisible(index, false);
 }
 
-void TForm3::setSwatch(QWidget *swatch, quint32 rgb)
-{
-    QPalette palette = swatch->palette();
-    palette.setColor(QPalette::Window, QColor::fromRgb(rgb));
-    swatch->setPalette(palette);
-    swatch->setProperty("rgb", rgb);
-}
-
 void TForm3::chooseColour(QWidget *swatch)
 {
-    const quint32 current = swatch->property("rgb").toUInt();
-    if (const auto chosen = m_context.prompter->colour(QStringLiteral("Color"), current)) {
-        setSwatch(swatch, *chosen);
-        (swatch == m_ui->shp_BGCol ? m_bgColour : m_textColour) = *chosen;
+    quint32 &colour = swatch == m_ui->shp_BGCol ? m_bgColour : m_textColour;
+    if (const auto chosen = m_context.prompter->colour(QStringLiteral("Color"), colour)) {
+        colour = *chosen;
+        SetSwatchColour(swatch, colour);
     }
 }
 

@@ -78,7 +78,6 @@ private:
     void spb_DelClick();
     void sb_PlayTextClick();
     void chooseColour(QWidget *swatch);
-    void setSwatch(QWidget *swatch, quint32 rgb);
     void checkAll(bool checked);
     void groupModeChecked();
     st_TBoxFilename *pageOf(const QString &mac);

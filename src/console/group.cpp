@@ -11,6 +11,7 @@
 #include "config/messages.h"
 #include "config/prompter.h"
 #include "ftp/ftpfile.h"
+#include "picklists.h"
 #include "registry/MacGroup.h"
 
 #include <QHeaderView>
@@ -30,8 +31,7 @@ TForm2::TForm2(AppContext &context, Forms &forms, QWidget *parent)
         BoxLists::FillDetailList(m_forms.form3->boxList(), registry, BoxFilter::Online);
     BoxLists::FillGroupListBox(groupListBox(), registry);
     BoxLists::FillGroupCombo(groupCombo(), registry);
-    if (m_forms.form1)
-        BoxLists::PickList(m_forms.form1->pickGroups(), m_forms.form1->pickBoxes(), registry, BoxLists::PickRefresh);
+    UpdatePickLists(m_forms, registry, PickMain, BoxLists::PickRefresh);
 
     connect(m_ui->lv_GroupList, &QTreeWidget::itemSelectionChanged, this, &TForm2::lv_GroupListSelect);
     connect(m_ui->lv_GroupList->header(), &QHeaderView::sectionClicked, this, [this](int column) {
@@ -110,10 +110,7 @@ void TForm2::refreshAfterGroupChange()
         BoxLists::FillDetailList(m_forms.form3->boxList(), registry, BoxFilter::Online);
     BoxLists::FillGroupListBox(groupListBox(), registry);
     BoxLists::FillGroupCombo(groupCombo(), registry);
-    if (m_forms.form7)
-        BoxLists::PickList(m_forms.form7->pickGroups(), m_forms.form7->pickBoxes(), registry, BoxLists::PickRefresh);
-    if (m_forms.form1)
-        BoxLists::PickList(m_forms.form1->pickGroups(), m_forms.form1->pickBoxes(), registry, BoxLists::PickRefresh);
+    UpdatePickLists(m_forms, registry, PickMain | PickFtpFiles, BoxLists::PickRefresh);
 }
 
 void TForm2::sbAddGroupClick()
@@ -129,12 +126,7 @@ void TForm2::sbAddGroupClick()
     BoxLists::FillGroupCombo(groupCombo(), registry);
     if (existed)
         return;
-    if (m_forms.form7)
-        BoxLists::PickList(m_forms.form7->pickGroups(), m_forms.form7->pickBoxes(), registry, BoxLists::PickGroupAdded,
-                           name);
-    if (m_forms.form1)
-        BoxLists::PickList(m_forms.form1->pickGroups(), m_forms.form1->pickBoxes(), registry, BoxLists::PickGroupAdded,
-                           name);
+    UpdatePickLists(m_forms, registry, PickMain | PickFtpFiles, BoxLists::PickGroupAdded, name);
 }
 
 void TForm2::sbDelGroupClick()
@@ -153,12 +145,7 @@ void TForm2::sbDelGroupClick()
         BoxLists::FillDetailList(m_forms.form3->boxList(), registry, BoxFilter::Online);
     BoxLists::FillGroupListBox(groupListBox(), registry);
     BoxLists::FillGroupCombo(groupCombo(), registry);
-    if (m_forms.form7)
-        BoxLists::PickList(m_forms.form7->pickGroups(), m_forms.form7->pickBoxes(), registry,
-                           BoxLists::PickGroupDeleted, name);
-    if (m_forms.form1)
-        BoxLists::PickList(m_forms.form1->pickGroups(), m_forms.form1->pickBoxes(), registry,
-                           BoxLists::PickGroupDeleted, name);
+    UpdatePickLists(m_forms, registry, PickMain | PickFtpFiles, BoxLists::PickGroupDeleted, name);
 }
 
 void TForm2::sbRenameGroupClick()

@@ -10,6 +10,7 @@
 #include "config/prompter.h"
 #include "console/boxlists.h"
 #include "console/schdlist.h"
+#include "console/swatch.h"
 #include "playlist.h"
 #include "playlistxml.h"
 #include "registry/MacGroup.h"
@@ -84,8 +85,8 @@ ScheduleEditor::ScheduleEditor(AppContext &context, Forms &forms, QWidget *paren
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }
-    setSwatch(m_ui->shp_TextCol, m_textColour);
-    setSwatch(m_ui->shp_BGCol, m_backgroundColour);
+    SetSwatchColour(m_ui->shp_TextCol, m_textColour);
+    SetSwatchColour(m_ui->shp_BGCol, m_backgroundColour);
     m_ui->me_SpeedMS->setText(QStringLiteral("30"));
     m_ui->me_YOff->setText(QStringLiteral("30"));
     m_ui->mm_FileList->setVisible(false);
@@ -282,19 +283,12 @@ void ScheduleEditor::btn_PicAddClick()
     m_ui->lb_PlayPicList->addItems(BoxLists::checkedCaptions(m_ui->lv_pictureLib));
 }
 
-void ScheduleEditor::setSwatch(QWidget *swatch, quint32 rgb)
-{
-    QPalette palette = swatch->palette();
-    palette.setColor(QPalette::Window, QColor::fromRgb(rgb));
-    swatch->setPalette(palette);
-}
-
 void ScheduleEditor::chooseColour(QWidget *swatch)
 {
     quint32 &colour = swatch == m_ui->shp_TextCol ? m_textColour : m_backgroundColour;
     if (const auto chosen = m_context.prompter->colour(QStringLiteral("Color"), colour)) {
         colour = *chosen;
-        setSwatch(swatch, colour);
+        SetSwatchColour(swatch, colour);
     }
 }
 

@@ -57,7 +57,6 @@ private:
     void loadBack();
     void checkAllSchedule();
     void chooseColour(QWidget *swatch);
-    void setSwatch(QWidget *swatch, quint32 rgb);
     void message(const char *text);
     // Kind, index and start of a schedule list line; false when it names no entry.
     bool readLine(QString *kind, int *index);
