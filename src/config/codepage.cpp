@@ -21,6 +21,23 @@ QString fromGb2312(const QByteArray &bytes)
     return decoder.decode(bytes);
 }
 
+QString fromGb2312(const QByteArray &bytes, bool *exact)
+{
+    QString text = fromGb2312(bytes);
+    if (exact) {
+        bool ok = false;
+        *exact = toGb2312(text, &ok) == bytes && ok;
+    }
+    return text;
+}
+
+bool roundTrips(const QString &text)
+{
+    bool ok = false;
+    const QByteArray bytes = toGb2312(text, &ok);
+    return ok && fromGb2312(bytes) == text;
+}
+
 bool canEncode(const QString &text)
 {
     bool ok = false;

@@ -16,7 +16,15 @@ QByteArray toGb2312(const QString &text, bool *ok = nullptr);
 // GB2312, so that nothing a box sends makes the decoder fail.
 QString fromGb2312(const QByteArray &bytes);
 
+// Box bytes that read back as exactly the same bytes once decoded and encoded
+// again; exact is false for bytes that would change at every save and load
+// (GBK user-defined codes, broken sequences).
+QString fromGb2312(const QByteArray &bytes, bool *exact);
+
 bool canEncode(const QString &text);
+
+// A text that GB2312 holds and that decodes back to itself.
+bool roundTrips(const QString &text);
 
 // The length of the text in GB2312 bytes (two for a Chinese character), or -1
 // when it cannot be encoded. Limits that count bytes use this.

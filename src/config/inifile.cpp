@@ -1,12 +1,14 @@
 #include "inifile.h"
 
 #include "require.h"
+#include "safefile.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -24,7 +26,7 @@ bool isBlank(char c)
 }
 
 // A stored name matches a wanted one when the wanted name begins with it.
-bool nameMatches(const QByteArray &stored, const QByteArray &wanted)
+bool nameMatches(QByteArrayView stored, const QByteArray &wanted)
 {
     return wanted.startsWith(stored);
 }
@@ -38,42 +40,58 @@ std::optional<QByteArray> readText(const QString &file)
     return f.readAll();
 }
 
-bool writeText(const QString &file, const QByteArray &text)
+bool writeText(const QString &file, const QByteArray &text, QString *why = nullptr)
 {
-    QSaveFile f(file);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    if (f.write(text) != text.size())
-        return false;
-    return f.commit();
+    // Ftp.ini holds the FTP accounts' passwords: for the operator's eyes only.
+    const bool secret = QFileInfo(file).fileName().compare(QLatin1String("Ftp.ini"), Qt::CaseInsensitive) == 0;
+    QString error;
+    if (SafeFile::write(file, text, &error, secret ? SafeFile::Access::OwnerOnly : SafeFile::Access::Keep))
+        return true;
+    qWarning("%s", qPrintable(error));
+    if (why)
+        *why = error;
+    return false;
 }
 
 struct Header
 {
-    qsizetype start; // the '['
-    qsizetype close; // the ']', or the end of the text
-    QByteArray name;
+    qsizetype start;     // the '['
+    qsizetype close;     // the ']', or the end of the text
+    QByteArrayView name; // into the text, which outlives it
 };
 
 // Section headers: a '[' at the start of the text or directly after a line break.
 QList<Header> headers(const QByteArray &text)
 {
     QList<Header> result;
+    // The next ']' is looked for once per stretch of text, not once per
+    // header: a file of many lines that open a header and never close it
+    // would otherwise take time in the square of its length.
+    qsizetype nextClose = -1;
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] != '[' || (i > 0 && !isLineBreak(text[i - 1])))
             continue;
-        qsizetype close = text.indexOf(']', i + 1);
-        if (close < 0)
-            close = text.size();
-        result.append({i, close, text.mid(i + 1, close - i - 1)});
+        if (nextClose <= i)
+            nextClose = text.indexOf(']', i + 1);
+        if (nextClose < 0)
+            nextClose = text.size();
+        result.append({i, nextClose, QByteArrayView(text).sliced(i + 1, nextClose - i - 1)});
     }
     return result;
+}
+
+// The first '=' of the line from pos up to end, or -1.
+qsizetype equalsIn(const QByteArray &text, qsizetype pos, qsizetype end)
+{
+    const char *found = static_cast<const char *>(std::memchr(text.constData() + pos, '=', size_t(end - pos)));
+    return found ? found - text.constData() : -1;
 }
 
 struct SettingHit
 {
     bool sectionFound = false;
-    qsizetype insertAt = -1; // start of the lines of the last matching section
+    bool sectionClosed = true; // the last matching section's header has its ']'
+    qsizetype insertAt = -1;   // start of the lines of the last matching section
     bool keyFound = false;
     qsizetype valueStart = -1;
     qsizetype valueEnd = -1; // the line break that ends the value, or the end of the text
@@ -92,6 +110,7 @@ SettingHit findSetting(const QByteArray &text, const QByteArray &section, const 
             ++pos;
         pos = qMin(pos, text.size());
         hit.sectionFound = true;
+        hit.sectionClosed = h.close < text.size();
         hit.insertAt = pos;
         // The section's lines run up to the next line that begins with '['.
         while (pos < text.size()) {
@@ -102,8 +121,8 @@ SettingHit findSetting(const QByteArray &text, const QByteArray &section, const 
             if (lineStart && text[pos] == '[')
                 break;
             if (end > pos && text[pos] != ';') {
-                const qsizetype eq = text.indexOf('=', pos);
-                if (eq > pos && eq < end && nameMatches(text.mid(pos, eq - pos), key)) {
+                const qsizetype eq = equalsIn(text, pos, end);
+                if (eq > pos && nameMatches(QByteArrayView(text).sliced(pos, eq - pos), key)) {
                     hit.keyFound = true;
                     hit.valueStart = eq + 1;
                     hit.valueEnd = end;
@@ -144,7 +163,9 @@ bool IniIsValidBlockValue(const QByteArray &value)
     if (value.size() >= MAX_INIWRITEVALUELEN)
         return false;
     for (char c : value) {
-        if (c == ',' || c == '}' || isLineBreak(c) || c == '\0')
+        // '[' would end the section's body where it stands, and every block
+        // after it would be lost.
+        if (c == ',' || c == '}' || c == '[' || isLineBreak(c) || c == '\0')
             return false;
     }
     return true;
@@ -207,6 +228,10 @@ int IniWriteString(const QByteArray &section, const QByteArray &key, const QByte
         const SettingHit hit = findSetting(old, section, key);
         if (!hit.sectionFound)
             text = old + "\n[" + section + "]\n" + key + "=" + value + "\n";
+        else if (!hit.keyFound && !hit.sectionClosed)
+            // A file cut in the middle of its last header: close the header,
+            // or the new line would read as part of the section's name.
+            text = old + "]\n" + key + "=" + value + "\n";
         else if (!hit.keyFound)
             text = old.left(hit.insertAt) + key + "=" + value + "\n" + old.mid(hit.insertAt);
         else
@@ -232,8 +257,8 @@ int IniReadNode(InitNode &node, const QString &file)
         qsizetype lineEnd = pos;
         while (lineEnd < body->bodyEnd && !isLineBreak(t[lineEnd]))
             ++lineEnd;
-        const qsizetype eq = t.indexOf('=', pos);
-        if (eq >= 0 && eq < lineEnd && nameMatches(t.mid(pos, eq - pos), node.key) && eq + 1 < body->bodyEnd &&
+        const qsizetype eq = equalsIn(t, pos, lineEnd);
+        if (eq >= 0 && nameMatches(QByteArrayView(t).sliced(pos, eq - pos), node.key) && eq + 1 < body->bodyEnd &&
             t[eq + 1] == '{') {
             const qsizetype close = t.indexOf('}', eq + 2);
             // A block that is not closed inside its section is not read.
@@ -250,14 +275,17 @@ int IniReadNode(InitNode &node, const QString &file)
     return 1;
 }
 
-int IniWriteNode(const InitNode &node, const QString &file)
+int IniWriteNode(const InitNode &node, const QString &file, QString *error)
 {
     BF_REQUIRE(!file.isEmpty(), kUnit, "file !=NULL");
     BF_REQUIRE(!node.section.isEmpty() && !node.key.isEmpty(), kUnit, "pHead!=NULL");
     for (const auto &block : node.blocks) {
         for (const QByteArray &value : block) {
-            if (!IniIsValidBlockValue(value))
+            if (!IniIsValidBlockValue(value)) {
+                if (error)
+                    *error = QStringLiteral("a value cannot be stored in %1").arg(file);
                 return 0;
+            }
         }
     }
     const auto old = readText(file);
@@ -283,5 +311,5 @@ int IniWriteNode(const InitNode &node, const QString &file)
     }
     if (body)
         text += "\n" + old->mid(body->bodyEnd);
-    return writeText(file, text) ? 1 : 0;
+    return writeText(file, text, error) ? 1 : 0;
 }

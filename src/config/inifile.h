@@ -42,9 +42,9 @@ int IniWriteString(const QByteArray &section, const QByteArray &key, const QByte
 int IniReadNode(InitNode &node, const QString &file);
 
 // Rewrites the node's section as a whole; 1 when the file was written. A value
-// holding ',', '}' or a line break, or of MAX_INIWRITEVALUELEN bytes or more,
-// is refused with 0 and the file stays as it was.
-int IniWriteNode(const InitNode &node, const QString &file);
+// holding ',', '}', '[' or a line break, or of MAX_INIWRITEVALUELEN bytes or more,
+// is refused with 0 and the file stays as it was; error then says why.
+int IniWriteNode(const InitNode &node, const QString &file, QString *error = nullptr);
 
 // True when the text can be stored as a block value and read back unchanged.
 bool IniIsValidBlockValue(const QByteArray &value);

@@ -41,7 +41,12 @@ inline constexpr char CommandTooLong[] =
     "The address of %1 is too long for a box command (255 bytes). Choose a content folder with a shorter path.";
 inline constexpr char TextNotEncodable[] = "The text holds characters the boxes cannot show (GB2312 only).";
 inline constexpr char NameTooLong[] = "The name \"%1\" is too long: at most 63 bytes (a Chinese character takes two).";
-inline constexpr char NameBadCharacters[] = "The name \"%1\" may not hold ',' or '}' or a line break.";
+inline constexpr char NameBadCharacters[] = "The name \"%1\" may not hold ',', '}', '[' or a line break.";
 inline constexpr char NameNotEncodable[] = "The name \"%1\" holds characters the box registry cannot store.";
+inline constexpr char RegistryNotSaved[] =
+    "The box registry could not be saved to %1 (%2). Changes to boxes, names and groups made in this run are lost.";
+inline constexpr char RemoveBoxQuestion[] =
+    "Remove box %1 from the registry? It registers again when it next connects.";
+inline constexpr char RemoveBoxOnline[] = "Box %1 is online; only an offline box can be removed.";
 
 } // namespace Msg

@@ -1,6 +1,7 @@
 #include "serverapp.h"
 
 #include "mainform.h"
+#include "messages.h"
 #include "prompter.h"
 #include "signalbridge.h"
 
@@ -67,7 +68,10 @@ bool ServerApp::start()
     }
     connect(m_forms.form1, &TForm1::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     m_signals = std::make_unique<SignalBridge>();
-    connect(m_signals.get(), &SignalBridge::terminationRequested, m_forms.form1, &QWidget::close);
+    connect(m_signals.get(), &SignalBridge::terminationRequested, m_forms.form1, [this] {
+        m_closedBySignal = true;
+        m_forms.form1->close();
+    });
     return true;
 }
 
@@ -77,7 +81,7 @@ int ServerApp::exec()
     m_forms.form1->show();
     QApplication::exec();
     m_signals.reset();
-    saveRegistry();
+    m_exitCode = saveRegistry() ? 0 : 1;
     destroyWindows();
     m_content.stop();
     if (m_context.restartRequested) {
@@ -86,18 +90,25 @@ int ServerApp::exec()
         if (!QProcess::startDetached(m_context.restartProgram, m_context.restartArguments))
             qWarning("Could not start a new copy of the server");
     }
-    m_exitCode = 0;
     return m_exitCode;
 }
 
-void ServerApp::saveRegistry()
+bool ServerApp::saveRegistry()
 {
     // The registry was loaded by the group window; without it there is
     // nothing that could be saved over the file.
     if (!m_forms.form2)
-        return;
-    if (!SaveRegistryFile(m_registry, m_context.settings.registryFile))
-        qWarning("Could not write the box registry to %s", qPrintable(m_context.settings.registryFile));
+        return true;
+    QString why;
+    if (SaveRegistryFile(m_registry, m_context.settings.registryFile, &why))
+        return true;
+    const QString message = QString::fromLatin1(Msg::RegistryNotSaved).arg(m_context.settings.registryFile, why);
+    qCritical("ERR %s", qPrintable(message));
+    // A person who closed the window is told; a stopped service says it in
+    // its log and its exit status.
+    if (!m_closedBySignal)
+        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), message);
+    return false;
 }
 
 void ServerApp::destroyWindows()

@@ -31,8 +31,9 @@ public:
     // the error was shown (exit code 1) or the operator cancelled (exit code 0).
     bool start();
 
-    // Shows the main window, runs the message loop until it closes, then
-    // starts a new copy of the program when a restart was requested.
+    // Shows the main window, runs the message loop until it closes, saves
+    // the registry, then starts a new copy of the program when a restart was
+    // requested. 0, or 1 when the registry could not be saved.
     int exec();
 
     int exitCode() const { return m_exitCode; }
@@ -41,7 +42,8 @@ public:
 
 private:
     void destroyWindows();
-    void saveRegistry();
+    // False when the registry file could not be written; the operator was told.
+    bool saveRegistry();
 
     // Process-wide objects, created before the first window and destroyed
     // after the last.
@@ -55,4 +57,5 @@ private:
     Forms m_forms;
     std::unique_ptr<SignalBridge> m_signals;
     int m_exitCode = 0;
+    bool m_closedBySignal = false; // no person is there to read a message
 };

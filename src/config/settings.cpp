@@ -4,6 +4,7 @@
 #include "inifile.h"
 #include "messages.h"
 #include "prompter.h"
+#include "safefile.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -175,6 +176,10 @@ LoadResult LoadServerSettings(ServerSettings &s, const StartupOptions &options, 
             return LoadResult::FolderFailed;
         }
     }
+    // A run killed in the middle of a write leaves its temporary file behind.
+    SafeFile::removeStaleTemporaries(QFileInfo(file).absolutePath(), {QFileInfo(file).fileName()});
+    SafeFile::removeStaleTemporaries(s.contentRoot, {QStringLiteral("MacGroup.ini"), QStringLiteral("Ftp.ini")});
+    SafeFile::removeStaleTemporaries(s.xmlDir, {QStringLiteral("*.xml")});
     return LoadResult::Ok;
 }
 

@@ -32,6 +32,8 @@ SignalBridge::SignalBridge(QObject *parent) : QObject(parent)
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+    // A closed terminal or session ends the server the same way.
+    sigaction(SIGHUP, &action, nullptr);
 }
 
 SignalBridge::~SignalBridge()
@@ -40,6 +42,7 @@ SignalBridge::~SignalBridge()
         return;
     std::signal(SIGTERM, SIG_DFL);
     std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGHUP, SIG_DFL);
     delete m_notifier;
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);

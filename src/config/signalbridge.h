@@ -4,7 +4,7 @@
 
 class QSocketNotifier;
 
-// Turns SIGTERM and SIGINT into a Qt signal on the GUI thread, so that a
+// Turns SIGTERM, SIGINT and SIGHUP into a Qt signal on the GUI thread, so that a
 // stopped server closes its main window as the operator would.
 class SignalBridge : public QObject
 {

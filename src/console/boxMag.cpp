@@ -398,7 +398,7 @@ void TForm3::appendLogLine(const QString &line)
     if (isVisible() && !m_logFlush->isActive())
         m_logFlush->start();
     if (m_context.options.echoLog)
-        std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+        std::fprintf(stderr, "%s\n", Cmd_API::TerminalSafe(line).toLocal8Bit().constData());
 }
 
 void TForm3::flushLog()

@@ -14,6 +14,7 @@
 #include "picklists.h"
 #include "registry/MacGroup.h"
 
+#include <QAction>
 #include <QHeaderView>
 
 TForm2::TForm2(AppContext &context, Forms &forms, QWidget *parent)
@@ -42,6 +43,14 @@ TForm2::TForm2(AppContext &context, Forms &forms, QWidget *parent)
     connect(m_ui->sbDelGroup, &QToolButton::clicked, this, &TForm2::sbDelGroupClick);
     connect(m_ui->sbRenameGroup, &QToolButton::clicked, this, &TForm2::sbRenameGroupClick);
     connect(m_ui->sbMACNodeModify, &QToolButton::clicked, this, &TForm2::sbMACNodeModifyClick);
+
+    // An offline box can be forgotten, so that boxes that no longer exist
+    // (or MACs a stray peer invented) do not hold registry places for good.
+    auto *removeBox = new QAction(QStringLiteral("删除设备"), m_ui->lv_GroupList);
+    removeBox->setObjectName(QStringLiteral("actRemoveBox"));
+    m_ui->lv_GroupList->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_ui->lv_GroupList->addAction(removeBox);
+    connect(removeBox, &QAction::triggered, this, &TForm2::removeBoxClick);
 }
 
 TForm2::~TForm2() = default;
@@ -162,6 +171,32 @@ void TForm2::sbRenameGroupClick()
         return;
     for (int slot : changed)
         BoxLists::UpdateGroupListRow(groupList(), registry, registry.Box(slot).MacAdd);
+    refreshAfterGroupChange();
+}
+
+void TForm2::removeBoxClick()
+{
+    const auto selected = m_ui->lv_GroupList->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const QString mac = selected.first()->text(0);
+    MacGruoup &registry = *m_context.registry;
+    int slot = -1;
+    if (registry.FindBox(mac, &slot) != RES_FOUND)
+        return;
+    const QString title = QString::fromLatin1(Msg::WarningTitle);
+    if (registry.Box(slot).Online == 1) {
+        m_context.prompter->error(title, QString::fromLatin1(Msg::RemoveBoxOnline).arg(mac));
+        return;
+    }
+    if (m_context.prompter->message(title, QString::fromLatin1(Msg::RemoveBoxQuestion).arg(mac),
+                                    Prompter::Buttons::YesNo, Prompter::Icon::Question) != Prompter::Button::Yes)
+        return;
+    if (registry.RemoveBox(slot) != RES_OK)
+        return;
+    delete selected.first();
+    m_ui->edMACAdd->clear();
+    m_ui->edClientName->clear();
     refreshAfterGroupChange();
 }
 

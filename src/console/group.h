@@ -35,6 +35,8 @@ private:
     void sbDelGroupClick();
     void sbRenameGroupClick();
     void sbMACNodeModifyClick();
+    // Forgets the selected box after asking; only an offline box.
+    void removeBoxClick();
     // The selected group of lbGroupName, if one of the first 101 is selected.
     QString selectedGroup() const;
     // Refuses a name the registry or its file cannot hold, telling the operator why.

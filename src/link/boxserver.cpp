@@ -4,6 +4,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <cstring>
+
 namespace {
 
 // The error codes the event log shows, in the numbering boxes' operators know.
@@ -101,6 +103,20 @@ void BoxServer::read(QTcpSocket *socket)
     for (;;) {
         const qsizetype zero = data.indexOf('\0', start);
         const qsizetype end = zero < 0 ? data.size() : zero;
+        // Boxes that end their lines with a line break may have several
+        // joined in one read: a line break with more text after it, before
+        // the zero byte, ends a message too.
+        const qsizetype window = qMin(end, start + kMessageSize);
+        if (const char *nl =
+                static_cast<const char *>(std::memchr(data.constData() + start, '\n', size_t(window - start)))) {
+            const qsizetype at = nl - data.constData();
+            if (at + 1 < end) {
+                if (at > start)
+                    emit messageReceived(socket, data.mid(start, at - start));
+                start = at + 1;
+                continue;
+            }
+        }
         if (end - start >= kMessageSize) {
             emit messageReceived(socket, data.mid(start, kMessageSize));
             start += kMessageSize;

@@ -5,6 +5,7 @@
 #include "history.h"
 
 #include <QDate>
+#include <QSet>
 #include <QTcpSocket>
 
 #include <algorithm>
@@ -206,13 +207,40 @@ void Cmd_API::MapUpdate(const QString &mac, const QString &ip, int port)
         m_Port[i] = port;
         return;
     }
-    if (m_MacAdd.size() >= kMaxMapEntries) {
+    if (m_MacAdd.size() >= kMaxMapEntries && !makeMapRoom(m_registry.FindBox(mac) == RES_FOUND)) {
         LogEvent(QStringLiteral("Connection map full: Mac=%1 not kept").arg(mac), RES_TABLEFULL, LogLevel::ERR);
         return;
     }
     m_MacAdd.append(mac);
     m_IP.append(ip);
     m_Port.append(port);
+}
+
+bool Cmd_API::makeMapRoom(bool forRegisteredBox)
+{
+    // One peer inventing MACs must not keep the boxes out for good: entries
+    // whose connection is gone go first, the oldest first; a box the
+    // registry knows may also take the place of the oldest unknown MAC.
+    const auto evictFirst = [this](const auto &evictable) {
+        for (qsizetype i = 0; i < m_MacAdd.size(); ++i) {
+            if (evictable(i)) {
+                m_MacAdd.removeAt(i);
+                m_IP.removeAt(i);
+                m_Port.removeAt(i);
+                return true;
+            }
+        }
+        return false;
+    };
+    QSet<QString> live;
+    if (m_server) {
+        for (const QTcpSocket *socket : m_server->connections())
+            live.insert(BoxServer::peerIp(socket) + QLatin1Char(':') + QString::number(BoxServer::peerPort(socket)));
+    }
+    if (evictFirst(
+            [&](qsizetype i) { return !live.contains(m_IP[i] + QLatin1Char(':') + QString::number(m_Port[i])); }))
+        return true;
+    return forRegisteredBox && evictFirst([this](qsizetype i) { return m_registry.FindBox(m_MacAdd[i]) != RES_FOUND; });
 }
 
 int Cmd_API::MapFindByMac(const QString &mac, QString *ip, int *port) const
@@ -376,6 +404,25 @@ ParsedReply Cmd_API::parseHeartbeat(const QString &ip, int port, const QList<QBy
     // "heatbeat" IP MAC VERSION MODE LAYOUT TOTAL FREE CLOCK [STATUS]
     if (tokens.size() < 9)
         return result;
+    // A text whose bytes would not come back the same from the registry file
+    // counts as missing, so the registry refuses it (14, 15, 16) instead of
+    // keeping a box that changes at every save and load.
+    const auto exactText = [](const QByteArray &bytes) {
+        bool exact = false;
+        const QString text = CodePage::fromGb2312(bytes, &exact);
+        return exact ? text : QString();
+    };
+    MacGroupData r;
+    r.IPAdd = exactText(tokens[1]);
+    r.MacAdd = exactText(tokens[2]);
+    r.BoxVer = exactText(tokens[3]);
+    // The connection map learns where the box is before any number is read:
+    // a heartbeat with a bad number still tells where its box is. Only a MAC
+    // the registry could hold enters the map.
+    const qsizetype macBytes = CodePage::byteLength(r.MacAdd);
+    if (macBytes >= 1 && macBytes < MacAddLen)
+        MapUpdate(r.MacAdd, ip, port);
+
     const auto mode = int32Of(tokens[4]);
     const auto layout = int32Of(tokens[5]);
     const auto total = int32Of(tokens[6]);
@@ -383,11 +430,6 @@ ParsedReply Cmd_API::parseHeartbeat(const QString &ip, int port, const QList<QBy
     const auto status = tokens.size() > 9 ? decimal(tokens[9], INT_MIN, UINT_MAX) : std::optional<qint64>(0);
     if (!mode || !layout || !total || !free || !status)
         return result;
-
-    MacGroupData r;
-    r.IPAdd = CodePage::fromGb2312(tokens[1]);
-    r.MacAdd = CodePage::fromGb2312(tokens[2]);
-    r.BoxVer = CodePage::fromGb2312(tokens[3]);
     r.OutputMode = quint8(*mode & 0xFF);
     r.LayoutMode = quint8(*layout & 0xFF);
     r.DiskTotalMB = *total;
@@ -398,10 +440,6 @@ ParsedReply Cmd_API::parseHeartbeat(const QString &ip, int port, const QList<QBy
         const qint64 diff = now().toSecsSinceEpoch() - *clock;
         r.TimeDiff = (diff > -3 && diff < 3) ? 0 : qint32(std::clamp<qint64>(diff, INT_MIN, INT_MAX));
     }
-    // Only a MAC the registry could hold enters the connection map.
-    const qsizetype macBytes = CodePage::byteLength(r.MacAdd);
-    if (macBytes >= 1 && macBytes < MacAddLen)
-        MapUpdate(r.MacAdd, ip, port);
     result.status = 0;
     result.record = r;
     return result;
@@ -654,6 +692,21 @@ int Cmd_API::SendLine(int position, const QByteArray &line)
     // it as soon as it can: a command is never cut short.
     socket->write(block);
     return 0;
+}
+
+QString Cmd_API::TerminalSafe(const QString &line)
+{
+    QString result;
+    result.reserve(line.size());
+    for (const QChar c : line) {
+        const char16_t u = c.unicode();
+        // Box bytes must not drive the operator's terminal.
+        if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0) || u == 0x2028 || u == 0x2029)
+            result += QString::asprintf("\\x%02x", unsigned(u));
+        else
+            result += c;
+    }
+    return result;
 }
 
 QString Cmd_API::LevelName(LogLevel level)

@@ -142,6 +142,8 @@ public:
     static QString HistoryName(int type, const BoxCommandArgs &args);
     static const QList<cmd_Info> &ReplyTable();
     static QString LevelName(LogLevel level);
+    // The line with control characters shown as \\xNN, fit for a terminal.
+    static QString TerminalSafe(const QString &line);
     // "%2d   [!%s]   --%s" for one log entry, without the time.
     static QString FormatLogLine(const QByteArray &text, int code, LogLevel level);
 
@@ -165,6 +167,8 @@ private:
     void onError(QTcpSocket *socket, int code);
     ParsedReply parseHeartbeat(const QString &ip, int port, const QList<QByteArray> &tokens);
     ParsedReply parseFileNames(const QString &mac, const QList<QByteArray> &tokens);
+    // Frees one place in the full connection map; false when none may go.
+    bool makeMapRoom(bool forRegisteredBox);
     QDateTime now() const { return m_clock ? m_clock() : QDateTime::currentDateTime(); }
 
     MacGruoup &m_registry;

@@ -7,18 +7,20 @@
 
 namespace {
 
+// A text that fits its field and reads back from the file as itself.
 bool fits(const QString &text, int fieldWidth)
 {
     const qsizetype bytes = CodePage::byteLength(text);
-    return bytes >= 1 && bytes < fieldWidth;
+    return bytes >= 1 && bytes < fieldWidth && CodePage::roundTrips(text);
 }
 
-// Texts stored in the registry file may not hold its separators.
+// Texts stored in the registry file may not hold its separators: ',' and '}'
+// end a value, '[' ends the section, a line break ends the line.
 bool storable(const QString &text)
 {
     for (const QChar c : text) {
-        if (c == QLatin1Char(',') || c == QLatin1Char('}') || c == QLatin1Char('\n') || c == QLatin1Char('\r') ||
-            c == QChar(0))
+        if (c == QLatin1Char(',') || c == QLatin1Char('}') || c == QLatin1Char('[') || c == QLatin1Char('\n') ||
+            c == QLatin1Char('\r') || c == QChar(0))
             return false;
     }
     return true;
@@ -125,16 +127,33 @@ void MacGruoup::LoadFromNode(const InitNode &node)
     for (const auto &block : node.blocks) {
         if (block.size() != 3)
             continue;
-        const QString mac = CodePage::leftBytes(CodePage::fromGb2312(block[0]), MacAddLen - 1);
-        const QString client = CodePage::leftBytes(CodePage::fromGb2312(block[1]), GroupNameLen - 1);
-        const QString group = CodePage::leftBytes(CodePage::fromGb2312(block[2]), GroupNameLen - 1);
-        // A line without a MAC or a group cannot name a box.
-        if (mac.isEmpty() || group.isEmpty())
+        bool macExact = false, clientExact = false, groupExact = false;
+        // Over-long fields are cut to their width, as they always were.
+        const QString mac = CodePage::leftBytes(CodePage::fromGb2312(block[0], &macExact), MacAddLen - 1);
+        QString client = CodePage::leftBytes(CodePage::fromGb2312(block[1], &clientExact), GroupNameLen - 1);
+        QString group = CodePage::leftBytes(CodePage::fromGb2312(block[2], &groupExact), GroupNameLen - 1);
+        // A line without a usable MAC cannot name a box.
+        if (!macExact || !fits(mac, MacAddLen) || !storable(mac)) {
+            if (!block[0].isEmpty())
+                qWarning("Registry file: a box whose MAC %s cannot be kept is dropped", qPrintable(mac));
             continue;
+        }
+        // A bad name costs the name, never the box: one such line must not
+        // stop every later save of the registry.
+        if (!client.isEmpty() && (!clientExact || !IsValidName(client))) {
+            qWarning("Registry file: box %s keeps no client name; \"%s\" cannot be stored", qPrintable(mac),
+                     qPrintable(client));
+            client.clear();
+        }
+        if (!groupExact || !IsValidName(group)) {
+            qWarning("Registry file: box %s goes to \"%s\"; its group name \"%s\" cannot be stored", qPrintable(mac),
+                     kNoGroup, qPrintable(group));
+            group = QString::fromLatin1(kNoGroup);
+        }
         if (AddGroup(group) != RES_OK) {
-            qWarning("Group table full: box %s of group %s from the registry file is dropped", qPrintable(mac),
-                     qPrintable(group));
-            continue;
+            qWarning("Group table full: box %s of group %s from the registry file goes to \"%s\"", qPrintable(mac),
+                     qPrintable(group), kNoGroup);
+            group = QString::fromLatin1(kNoGroup);
         }
         const int index = GroupIndexOf(group);
         int slot = -1;
@@ -162,8 +181,21 @@ void MacGruoup::SaveToNode(InitNode &node, const QByteArray &section, const QByt
     node.key = key;
     node.blocks.clear();
     for (int i = 0; i < m_boxes.size(); ++i) {
-        node.blocks.append({CodePage::toGb2312(m_boxes[i].MacAdd), CodePage::toGb2312(m_boxes[i].ClientName),
-                            CodePage::toGb2312(GroupNameOf(i))});
+        const MacGroupData &b = m_boxes[i];
+        // Every way into the registry checks its texts; should one slip
+        // through all the same, it costs that field, not the whole file.
+        if (!fits(b.MacAdd, MacAddLen) || !storable(b.MacAdd)) {
+            qWarning("Box %s is not saved: its MAC cannot be stored", qPrintable(b.MacAdd));
+            continue;
+        }
+        QString client = b.ClientName;
+        if (!client.isEmpty() && !IsValidName(client)) {
+            qWarning("Box %s is saved without its client name \"%s\", which cannot be stored", qPrintable(b.MacAdd),
+                     qPrintable(client));
+            client.clear();
+        }
+        node.blocks.append(
+            {CodePage::toGb2312(b.MacAdd), CodePage::toGb2312(client), CodePage::toGb2312(GroupNameOf(i))});
     }
 }
 
@@ -250,6 +282,16 @@ int MacGruoup::SetBoxName(int slot, const QString &name)
             return RES_NAMETAKEN;
     }
     m_boxes[slot].ClientName = name;
+    return RES_OK;
+}
+
+int MacGruoup::RemoveBox(int slot)
+{
+    if (slot < 0 || slot >= m_boxes.size())
+        return RES_BADINDEX;
+    if (m_boxes[slot].Online == 1)
+        return RES_FOUND;
+    m_boxes.removeAt(slot);
     return RES_OK;
 }
 
@@ -399,9 +441,14 @@ bool LoadRegistryFile(MacGruoup &registry, const QString &file)
     return true;
 }
 
-bool SaveRegistryFile(const MacGruoup &registry, const QString &file)
+bool SaveRegistryFile(const MacGruoup &registry, const QString &file, QString *error)
 {
     InitNode node;
     registry.SaveToNode(node, "GROUP", "MAC");
-    return IniWriteNode(node, file) == 1;
+    QString why;
+    if (IniWriteNode(node, file, &why) == 1)
+        return true;
+    if (error)
+        *error = why;
+    return false;
 }

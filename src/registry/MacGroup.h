@@ -113,6 +113,9 @@ public:
     int RenameGroup(const QString &oldName, const QString &newName, QList<int> *changed = nullptr);
     int SetBoxName(int slot, const QString &name);
     int SetBoxGroup(int slot, const QString &groupName);
+    // Forgets an offline box: RES_OK, RES_FOUND when the box is online (it
+    // would only register again), RES_BADINDEX. Later slots move down one.
+    int RemoveBox(int slot);
     int GroupNameAt(int index, QString *name) const;
     QList<int> ListGroups() const;
     // The slot of the group with that name, or 0.
@@ -135,7 +138,8 @@ public:
     static QString StatusText(quint32 status);
 
     // A group or client name the registry and its file can hold: 1 to 63
-    // GB2312 bytes, without the file's separators.
+    // GB2312 bytes that read back as themselves, without the file's
+    // separators (',', '}', '[', line breaks).
     static bool IsValidName(const QString &name);
 
 private:
@@ -149,4 +153,5 @@ private:
 
 // MacGroup.ini: section "GROUP", one MAC={mac,client name,group name} line per box.
 bool LoadRegistryFile(MacGruoup &registry, const QString &file);
-bool SaveRegistryFile(const MacGruoup &registry, const QString &file);
+// False when the file could not be written; error then says why.
+bool SaveRegistryFile(const MacGruoup &registry, const QString &file, QString *error = nullptr);

@@ -1,10 +1,10 @@
 #include "playlistxml.h"
 
 #include "config/codepage.h"
+#include "config/safefile.h"
 #include "config/settings.h"
 #include "playlist.h"
 
-#include <QSaveFile>
 #include <QSet>
 #include <QXmlStreamWriter>
 
@@ -54,15 +54,6 @@ template <typename Entry> void writeTimes(Document &doc, const Entry &e)
 bool playsOn(quint32 weekDays, int day)
 {
     return weekDays & (1u << day);
-}
-
-bool save(const QString &path, const QByteArray &bytes, QString *error)
-{
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        return true;
-    *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-    return false;
 }
 
 } // namespace
@@ -169,7 +160,10 @@ GenerationResult GeneratePlayLists(const TPlayList &store, const ServerSettings 
         result.status = GenerationResult::EmptySchedule;
         return result;
     }
+    // Names are joined, not formatted: a '%1' in the content folder's path
+    // must stay as it is.
     const QString &prefix = settings.xmlPrefix;
+    const QString tail = QLatin1Char('(') + timestamp + QStringLiteral(").xml");
     for (int kind = 0; kind < 3; ++kind) {
         for (int day = 0; day < 7; ++day) {
             QByteArray bytes;
@@ -177,13 +171,13 @@ GenerationResult GeneratePlayLists(const TPlayList &store, const ServerSettings 
             bool encodable = true;
             if (kind == 0) {
                 bytes = PlayListDocument(store, day);
-                name = QStringLiteral("%1%2(%3).xml").arg(prefix).arg(day).arg(timestamp);
+                name = prefix + QString::number(day) + tail;
             } else if (kind == 1) {
                 bytes = TextListDocument(store, day, &encodable);
-                name = QStringLiteral("%1text-%2(%3).xml").arg(prefix).arg(day).arg(timestamp);
+                name = prefix + QStringLiteral("text-") + QString::number(day) + tail;
             } else {
                 bytes = PictureListDocument(store, day);
-                name = QStringLiteral("%1pic-%2(%3).xml").arg(prefix).arg(day).arg(timestamp);
+                name = prefix + QStringLiteral("pic-") + QString::number(day) + tail;
             }
             if (!encodable) {
                 result.status = GenerationResult::WriteFailed;
@@ -194,7 +188,7 @@ GenerationResult GeneratePlayLists(const TPlayList &store, const ServerSettings 
                 continue;
             // Stop at the first file that cannot be written: a half-written
             // set must not be announced to the boxes.
-            if (!save(name, bytes, &result.error)) {
+            if (!SafeFile::write(name, bytes, &result.error)) {
                 result.status = GenerationResult::WriteFailed;
                 return result;
             }
@@ -255,7 +249,7 @@ GenerationResult GenerateDownloadList(const TPlayList &store, const ServerSettin
         }
     }
     w.writeEndElement();
-    if (!save(listPath, doc.bytes(), &result.error)) {
+    if (!SafeFile::write(listPath, doc.bytes(), &result.error)) {
         result.status = GenerationResult::WriteFailed;
         return result;
     }

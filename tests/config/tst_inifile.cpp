@@ -304,12 +304,41 @@ private slots:
     void refusesValuesBlocksCannotHold()
     {
         writeFile(m_file, "[GROUP]\nMAC={keep}\n");
-        for (const QByteArray &bad :
-             {QByteArray("a,b"), QByteArray("a}"), QByteArray("a\nb"), QByteArray("a\rb"), QByteArray(256, 'x')}) {
+        for (const QByteArray &bad : {QByteArray("a,b"), QByteArray("a}"), QByteArray("[VIP] Lobby"),
+                                      QByteArray("a\nb"), QByteArray("a\rb"), QByteArray(256, 'x')}) {
             QCOMPARE(IniWriteNode(InitNode{"GROUP", "MAC", {{"ok", bad}}}, m_file), 0);
             QCOMPARE(readFile(m_file), QByteArray("[GROUP]\nMAC={keep}\n"));
         }
         QCOMPARE(IniWriteNode(InitNode{"GROUP", "MAC", {{QByteArray(255, 'x')}}}, m_file), 1);
+    }
+
+    void settingUnderACutHeaderReadsBack()
+    {
+        // A file cut in the middle of its last header.
+        writeFile(m_file, "[PATH]\nCONTENT=/srv/c/\n[SERV");
+        QCOMPARE(IniWriteString("SERVICE", "SERVICE PORT", "5002", m_file), 1);
+        QCOMPARE(readFile(m_file), QByteArray("[PATH]\nCONTENT=/srv/c/\n[SERV]\nSERVICE PORT=5002\n"));
+        QCOMPARE(IniReadInt("SERVICE", "SERVICE PORT", 0, m_file), 5002);
+        QCOMPARE(readString("PATH", "CONTENT"), QByteArray("/srv/c/"));
+    }
+
+    void hugeFilesOfOddLinesAreRead()
+    {
+        // Megabytes of lines without '=' or with headers never closed: each
+        // line is looked at once, not searched to the end of the file.
+        QByteArray text = "[GROUP]\n";
+        for (int i = 0; i < 200000; ++i)
+            text += "no equals sign on this line\n";
+        for (int i = 0; i < 20000; ++i)
+            text += "[never closed\n";
+        text += "]\n[S]\nk=found\n";
+        writeFile(m_file, text);
+        QCOMPARE(readString("S", "k"), QByteArray("found"));
+        InitNode node{"GROUP", "MAC", {}};
+        QCOMPARE(IniReadNode(node, m_file), 1);
+        QVERIFY(node.blocks.isEmpty());
+        QCOMPARE(IniWriteString("S", "k", "changed", m_file), 1);
+        QCOMPARE(readString("S", "k"), QByteArray("changed"));
     }
 };
 

@@ -165,11 +165,15 @@ private slots:
     void refusesBadHeartbeats_data()
     {
         QTest::addColumn<QByteArray>("message");
-        QTest::newRow("seven arguments") << QByteArray("heatbeat 1.2.3.4 m 1 0 0 10 5");
-        QTest::newRow("letters for a number") << QByteArray("heatbeat 1.2.3.4 m 1 x 0 10 5 01-03-2026-12:00:00");
-        QTest::newRow("number too large") << QByteArray("heatbeat 1.2.3.4 m 1 0 0 99999999999 5 01-03-2026-12:00:00");
-        QTest::newRow("bad status") << QByteArray("heatbeat 1.2.3.4 m 1 0 0 10 5 01-03-2026-12:00:00 3x");
-        QTest::newRow("binary") << QByteArray("heatbeat \x01\x02 m 1 0 \xff 10 5 01-03-2026-12:00:00");
+        // A heartbeat with all its fields tells where its box is even when a
+        // number in it is bad: the map learns the address first.
+        QTest::addColumn<int>("mapped");
+        QTest::newRow("seven arguments") << QByteArray("heatbeat 1.2.3.4 m 1 0 0 10 5") << 0;
+        QTest::newRow("letters for a number") << QByteArray("heatbeat 1.2.3.4 m 1 x 0 10 5 01-03-2026-12:00:00") << 1;
+        QTest::newRow("number too large")
+            << QByteArray("heatbeat 1.2.3.4 m 1 0 0 99999999999 5 01-03-2026-12:00:00") << 1;
+        QTest::newRow("bad status") << QByteArray("heatbeat 1.2.3.4 m 1 0 0 10 5 01-03-2026-12:00:00 3x") << 1;
+        QTest::newRow("binary") << QByteArray("heatbeat \x01\x02 m 1 0 \xff 10 5 01-03-2026-12:00:00") << 1;
     }
 
     void refusesBadHeartbeats()
@@ -178,8 +182,44 @@ private slots:
         const auto r = m_cmd->ParseReply(ip, port, message);
         QCOMPARE(r.status, 1);
         QVERIFY(!r.record);
-        QCOMPARE(m_cmd->MapSize(), 0);
+        QTEST(m_cmd->MapSize(), "mapped");
         QVERIFY(m_log.entries().last().startsWith(QStringLiteral(" 1   [!ERR]   --heatbeat")));
+    }
+
+    void textsThatWouldDriftAreRefused()
+    {
+        // GBK user-defined bytes decode, but encode back as other bytes: the
+        // box would register anew after every restart.
+        auto r = m_cmd->ParseReply(ip, port, "heatbeat 1.2.3.4 02:00:\xaa\xa1 1 0 0 10 5 01-03-2026-12:00:00");
+        QCOMPARE(r.status, 0);
+        QCOMPARE(m_registry->MergeHeartbeat(*r.record), RES_BADMAC);
+        QCOMPARE(m_cmd->MapSize(), 0);
+        r = m_cmd->ParseReply(ip, port, "heatbeat 1.2.3.4 m \xaa\xa1 0 0 10 5 01-03-2026-12:00:00");
+        QCOMPARE(m_registry->MergeHeartbeat(*r.record), RES_BADVERSION);
+        // Chinese text in GB2312 is fine.
+        r = m_cmd->ParseReply(ip, port, "heatbeat 1.2.3.4 \xd6\xd0 1 0 0 10 5 01-03-2026-12:00:00");
+        QCOMPARE(m_registry->MergeHeartbeat(*r.record), RES_NEWBOX);
+        QCOMPARE(m_registry->Box(0).MacAdd, QStringLiteral("中"));
+    }
+
+    void entriesWithoutAConnectionMakeRoomFirst()
+    {
+        // No socket here, so every entry of the full map has lost its
+        // connection: the oldest goes for the newcomer.
+        for (int i = 0; i < Cmd_API::kMaxMapEntries; ++i)
+            m_cmd->MapUpdate(QStringLiteral("junk-%1").arg(i), ip, port);
+        QCOMPARE(m_cmd->MapSize(), Cmd_API::kMaxMapEntries);
+        m_cmd->MapUpdate(QStringLiteral("junk-new"), ip, port);
+        QCOMPARE(m_cmd->MapFindByMac(QStringLiteral("junk-new"), nullptr, nullptr), RES_FOUND);
+        QCOMPARE(m_cmd->MapFindByMac(QStringLiteral("junk-0"), nullptr, nullptr), RES_NOTFOUND);
+        QCOMPARE(m_cmd->MapFindByMac(QStringLiteral("junk-1"), nullptr, nullptr), RES_FOUND);
+        QCOMPARE(m_cmd->MapSize(), Cmd_API::kMaxMapEntries);
+    }
+
+    void echoedLinesCannotDriveATerminal()
+    {
+        QCOMPARE(Cmd_API::TerminalSafe(QStringLiteral("heatbeat \x1b[2J\x07 ok 中\r\n")),
+                 QStringLiteral("heatbeat \\x1b[2J\\x07 ok 中\\x0d\\x0a"));
     }
 
     void oddHeartbeatFieldsReachTheRegistryCheck()

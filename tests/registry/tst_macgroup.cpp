@@ -4,6 +4,7 @@
 #include "registry/MacGroup.h"
 #include "testutil.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -78,6 +79,9 @@ private slots:
         QTest::newRow("mac with brace") << "a}b"
                                         << "1.2.3.4"
                                         << "v" << int(RES_BADMAC);
+        QTest::newRow("mac with bracket") << "02:00[00"
+                                          << "1.2.3.4"
+                                          << "v" << int(RES_BADMAC);
         QTest::newRow("empty version") << "m"
                                        << "1.2.3.4"
                                        << "" << int(RES_BADVERSION);
@@ -268,11 +272,82 @@ private slots:
         };
         MacGruoup reg = makeRegistry();
         reg.LoadFromNode(node);
-        QCOMPARE(reg.BoxCount(), 2);
+        QCOMPARE(reg.BoxCount(), 3);
         QCOMPARE(reg.Box(0).MacAdd, QStringLiteral("a"));
         QCOMPARE(reg.Box(0).ClientName, QStringLiteral("first"));
         QCOMPARE(reg.GroupNameOf(0), QStringLiteral("G2"));
-        QCOMPARE(reg.Box(1).MacAdd, QString(19, u'm'));
+        // A box whose group name is missing is kept, in "No Group".
+        QCOMPARE(reg.Box(1).MacAdd, QStringLiteral("d"));
+        QCOMPARE(reg.GroupNameOf(1), QStringLiteral("No Group"));
+        QCOMPARE(reg.Box(2).MacAdd, QString(19, u'm'));
+    }
+
+    void badNamesInTheFileCostTheNameNotTheBox()
+    {
+        // Stored values of every kind of bad: a line break, a zero byte, a
+        // '[', bytes that are no GB2312 and bytes that would change on the
+        // next save. Each costs its own name, loudly; every box stays.
+        InitNode node{"GROUP", "MAC", {}};
+        node.blocks = {
+            {"m1", "good \xc8\xba", "G"},
+            {"m2", "two\nlines", "G"},
+            {"m3", QByteArray("nu\0l", 4), "G"},
+            {"m4", "\xff\xfe", "G"},
+            {"m5", "\xaa\xa1", "G"},
+            {"m6", "c", "\xaa\xa1"},
+            {"m7", "long" + QByteArray(70, 'x'), "G"},
+            {"\xaa\xa1", "mac drifts", "G"},
+        };
+        for (const char *box : {"m2", "m3", "m4", "m5"})
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Registry file: box %1 keeps no "
+                                                                                 "client name")
+                                                                      .arg(QLatin1String(box))));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Registry file: box m6 goes to")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("MAC .* cannot be kept is dropped")));
+        MacGruoup reg = makeRegistry();
+        reg.LoadFromNode(node);
+        QCOMPARE(reg.BoxCount(), 7);
+        const QStringList names = {
+            QStringLiteral("good 群"), {}, {}, {}, {}, QStringLiteral("c"), QStringLiteral("long") + QString(59, u'x')};
+        for (int i = 0; i < 7; ++i)
+            QCOMPARE(reg.Box(i).ClientName, names[i]);
+        QCOMPARE(reg.GroupNameOf(5), QStringLiteral("No Group"));
+
+        // The whole registry saves and reads back.
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("MacGroup.ini"));
+        QVERIFY(SaveRegistryFile(reg, file));
+        MacGruoup back = makeRegistry();
+        QVERIFY(LoadRegistryFile(back, file));
+        QCOMPARE(back.BoxCount(), 7);
+        QCOMPARE(back.Box(0).ClientName, QStringLiteral("good 群"));
+    }
+
+    void namesThatWouldBreakTheFileAreRefused()
+    {
+        MacGruoup reg = makeRegistry();
+        QCOMPARE(reg.MergeHeartbeat(heartbeat(QStringLiteral("m"))), RES_NEWBOX);
+        for (const QString &bad : {QStringLiteral("[VIP] Lobby"), QStringLiteral("a,b"), QStringLiteral("a}"),
+                                   QStringLiteral("two\nlines"), QString(QChar(0xE000))}) {
+            QVERIFY2(!MacGruoup::IsValidName(bad), qPrintable(bad));
+            QCOMPARE(reg.AddGroup(bad), RES_BADINDEX);
+            QCOMPARE(reg.SetBoxName(0, bad), RES_BADINDEX);
+            QCOMPARE(reg.RenameGroup(QStringLiteral("No Group"), bad), RES_OK); // "No Group" keeps its name
+        }
+        QVERIFY(MacGruoup::IsValidName(QStringLiteral("VIP 大厅")));
+    }
+
+    void offlineBoxesCanBeRemoved()
+    {
+        MacGruoup reg = makeRegistry();
+        reg.MergeHeartbeat(heartbeat(QStringLiteral("a")));
+        reg.MergeHeartbeat(heartbeat(QStringLiteral("b")));
+        QCOMPARE(reg.RemoveBox(0), RES_FOUND); // online: it would only come back
+        reg.MarkOffline(0);
+        QCOMPARE(reg.RemoveBox(0), RES_OK);
+        QCOMPARE(reg.BoxCount(), 1);
+        QCOMPARE(reg.Box(0).MacAdd, QStringLiteral("b"));
+        QCOMPARE(reg.RemoveBox(5), RES_BADINDEX);
     }
 
     void rowTexts()
