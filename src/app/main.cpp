@@ -5,9 +5,28 @@
 #include <QCommandLineParser>
 
 #include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+
+// Box connections, their content transfers and the service's own threads all
+// take descriptors; the usual soft limit of 1,024 is far below what the
+// system allows this process.
+void raiseDescriptorLimit()
+{
+    rlimit limit = {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max)
+        return;
+    limit.rlim_cur = limit.rlim_max;
+    if (::setrlimit(RLIMIT_NOFILE, &limit) != 0)
+        std::perror("boxfleet: cannot raise the descriptor limit");
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    raiseDescriptorLimit();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("boxfleet"));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));

@@ -84,6 +84,12 @@ void ContentService::setUploadLimit(qint64 bytes)
         setLimit(bytes);
 }
 
+void ContentService::setFreeSpaceReserve(qint64 bytes)
+{
+    if (const auto setReserve = reinterpret_cast<LimitFunction>(m_library.resolve("VodServerSetFreeSpaceReserve")))
+        setReserve(bytes);
+}
+
 void ContentService::relayLog(void *context, const char *line)
 {
     auto *self = static_cast<ContentService *>(context);

@@ -37,6 +37,8 @@ public:
     // Lets the service hand out a file outside the content root.
     void publish(const QString &path);
     void setUploadLimit(qint64 bytes);
+    // Uploads that would leave less free space than this are refused.
+    void setFreeSpaceReserve(qint64 bytes);
 
     // The folder under the content root that boxes upload into.
     static QString uploadRoot(const ServerSettings &settings);

@@ -87,7 +87,8 @@ TForm1::TForm1(AppContext &context, Forms &forms, QWidget *parent)
         const QString reason = m_context.boxServer->errorString();
         qWarning("Cannot listen for boxes on port %d: %s", m_context.settings.boxPort, qPrintable(reason));
         m_context.prompter->error(
-            windowTitle(), QString::fromLatin1(Msg::CannotListenForBoxes).arg(m_context.settings.boxPort).arg(reason));
+            windowTitle(),
+            QString::fromLatin1(Msg::CannotListenForBoxes).arg(QString::number(m_context.settings.boxPort), reason));
     }
     if (m_context.cmd) {
         connect(m_context.cmd, &Cmd_API::boxMerged, this, &TForm1::boxHeard);

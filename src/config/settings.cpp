@@ -240,7 +240,32 @@ QString ToUrlPath(const QString &path)
     return result;
 }
 
+QString EncodeUrlPath(const QString &path)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    QString result;
+    const QByteArray bytes = ToUrlPath(path).toUtf8();
+    result.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte >= 0x7F || c == '%' || c == '?' || c == '#') {
+            result += QLatin1Char('%');
+            result += QLatin1Char(hex[byte >> 4]);
+            result += QLatin1Char(hex[byte & 0xF]);
+        } else {
+            result += QLatin1Char(c);
+        }
+    }
+    return result;
+}
+
+QString ContentAddress(const ServerSettings &settings, const QString &path)
+{
+    return settings.serviceIp + QLatin1Char(':') + QString::number(settings.servicePort) + QLatin1Char('/') +
+           EncodeUrlPath(path);
+}
+
 QString HttpAddress(const ServerSettings &settings, const QString &path)
 {
-    return QStringLiteral("http://%1:%2/%3").arg(settings.serviceIp).arg(settings.servicePort).arg(ToUrlPath(path));
+    return QStringLiteral("http://") + ContentAddress(settings, path);
 }

@@ -88,7 +88,17 @@ qint64 FileSizeOf(const QString &path);
 // Backslashes turned into forward slashes.
 QString ToUrlPath(const QString &path);
 
-// "http://ip:port/" followed by the file's absolute path.
+// The path as it goes into an address: slashes for backslashes, its UTF-8
+// bytes, and every byte that is not printable ASCII, and '%', '?' and '#',
+// written as %XX. Every other character, spaces and '(' ')' among them, keeps
+// its byte, so ASCII addresses read as they always did.
+QString EncodeUrlPath(const QString &path);
+
+// "ip:port/" followed by the file's absolute path, encoded: the one way the
+// program names a file of the content service to a box.
+QString ContentAddress(const ServerSettings &settings, const QString &path);
+
+// "http://" followed by the content address.
 QString HttpAddress(const ServerSettings &settings, const QString &path);
 
 // Why start-up ended before the message loop: a start-up error to show the

@@ -262,11 +262,7 @@ void TForm3::sb_upgradeClick()
     // The image may lie outside the content folder: let the service hand it out.
     if (m_context.content)
         m_context.content->publish(path);
-    const QString argument = QStringLiteral("%1:%2/%3")
-                                 .arg(m_context.settings.serviceIp)
-                                 .arg(m_context.settings.servicePort)
-                                 .arg(ToUrlPath(path));
-    sendToAll(macs, CMD_IMAGEUPDATE, {{}, {argument}});
+    sendToAll(macs, CMD_IMAGEUPDATE, {{}, {ContentAddress(m_context.settings, path)}});
 }
 
 TForm3::st_TBoxFilename *TForm3::pageOf(const QString &mac)

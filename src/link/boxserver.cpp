@@ -66,9 +66,31 @@ int BoxServer::peerPort(const QTcpSocket *socket)
     return socket->peerPort();
 }
 
+bool BoxServer::shedSilentConnection()
+{
+    for (QTcpSocket *socket : std::as_const(m_connections)) {
+        if (!m_links.value(socket).spoken) {
+            emit connectionShed(peerIp(socket), peerPort(socket));
+            socket->abort();
+            if (m_connections.contains(socket))
+                drop(socket);
+            return true;
+        }
+    }
+    return false;
+}
+
 void BoxServer::accept()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        // Full: the oldest connection that never said a word makes room;
+        // when every one has spoken, the newcomer is turned away.
+        if (m_connections.size() >= kMaxConnections && !shedSilentConnection()) {
+            emit connectionShed(peerIp(socket), peerPort(socket));
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         m_connections.append(socket);
         Link &link = m_links[socket];
         link.flush = new QTimer(socket);
@@ -96,6 +118,7 @@ void BoxServer::read(QTcpSocket *socket)
     if (it == m_links.end())
         return;
     it->pending += socket->readAll();
+    it->spoken = true;
     it->flush->stop();
     // Signal receivers may send or close; keep working on a local copy.
     QByteArray data = std::exchange(it->pending, QByteArray());

@@ -23,6 +23,10 @@ class BoxServer : public QObject
 public:
     static constexpr int kMessageSize = 256;
     static constexpr int kUnterminatedWaitMs = 100;
+    // Far more than a fleet of 256 boxes needs, far fewer than the
+    // process's descriptors: a peer that opens connections without end
+    // cannot starve the content service or the boxes.
+    static constexpr int kMaxConnections = 1024;
 
     explicit BoxServer(QObject *parent = nullptr);
     ~BoxServer() override;
@@ -44,13 +48,20 @@ signals:
     void messageReceived(QTcpSocket *socket, const QByteArray &message);
     // Winsock-style codes: 10053 connection aborted, 10060 timed out, ...
     void clientError(QTcpSocket *socket, int code);
+    // A connection was closed to keep the count within kMaxConnections.
+    void connectionShed(const QString &ip, int port);
 
 private:
     struct Link
     {
         QByteArray pending;
         QTimer *flush = nullptr;
+        bool spoken = false; // sent at least one byte
     };
+
+    // Closes the oldest connection that has sent nothing yet; false when
+    // every connection has spoken.
+    bool shedSilentConnection();
 
     void accept();
     void read(QTcpSocket *socket);

@@ -188,6 +188,11 @@ void Cmd_API::AttachLink(LogSink *memo, BoxServer *server)
             connect(server, &BoxServer::clientConnected, this, &Cmd_API::onConnected);
             connect(server, &BoxServer::messageReceived, this, &Cmd_API::onMessage);
             connect(server, &BoxServer::clientError, this, &Cmd_API::onError);
+            connect(server, &BoxServer::connectionShed, this, [this](const QString &ip, int port) {
+                LogEvent(
+                    QStringLiteral("Too many box connections: closed IP=%1, Port=%2").arg(ip, QString::number(port)),
+                    RES_TABLEFULL, LogLevel::ERR);
+            });
         }
     }
     m_table = ReplyTable();

@@ -10,13 +10,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
+#include <iconv.h>
 #include <linux/openat2.h>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <string>
+#include <strings.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
@@ -24,10 +28,19 @@
 
 namespace {
 
-constexpr long long kDefaultUploadLimit = 4LL << 30;
+constexpr long long kDefaultUploadLimit = 2LL << 30;
+// An upload that would leave less free space than this on its disk is refused.
+constexpr long long kDefaultFreeSpaceReserve = 1LL << 30;
 constexpr size_t kUploadFlushSize = 256 * 1024;
 constexpr uint64_t kSmallFileSize = 32 * 1024;
-constexpr unsigned kConnectionTimeoutSeconds = 60;
+// A box needs one or two connections; a peer holding more than this many
+// open is not a box. A connection silent for this long (a stalled download
+// among them) is closed.
+constexpr unsigned kDefaultPerAddressLimit = 32;
+constexpr unsigned kConnectionTimeoutSeconds = 20;
+constexpr unsigned kConnectionLimit = 4000;
+// One line repeated within this many seconds is counted, not written again.
+constexpr int kRepeatWindowSeconds = 10;
 
 // A descriptor shared by every copy of the configuration that holds it.
 struct Descriptor
@@ -50,6 +63,8 @@ struct Config
     std::string uploadRoot;
     std::set<std::string> published; // resolved paths
     long long uploadLimit = kDefaultUploadLimit;
+    long long freeSpaceReserve = kDefaultFreeSpaceReserve;
+    unsigned perAddressLimit = kDefaultPerAddressLimit;
 };
 
 std::mutex g_configMutex;
@@ -61,6 +76,28 @@ MHD_Daemon *g_daemon = nullptr;
 std::mutex g_logMutex;
 VodLogFunction g_logFunction = nullptr;
 void *g_logContext = nullptr;
+// The last line written, when, and how often it came again since.
+std::string g_lastLine;
+time_t g_lastLineTime = 0;
+unsigned long g_repeats = 0;
+
+void emitLine(const char *line)
+{
+    if (g_logFunction)
+        g_logFunction(g_logContext, line);
+    else
+        std::fprintf(stderr, "vestrid: %s\n", line);
+}
+
+void flushRepeats()
+{
+    if (g_repeats == 0)
+        return;
+    char note[1200];
+    std::snprintf(note, sizeof note, "the last line came %lu more times: %s", g_repeats, g_lastLine.c_str());
+    g_repeats = 0;
+    emitLine(note);
+}
 
 void vlogLine(const char *format, va_list args)
 {
@@ -70,10 +107,17 @@ void vlogLine(const char *format, va_list args)
     while (n > 0 && (line[n - 1] == '\n' || line[n - 1] == '\r'))
         line[--n] = '\0';
     std::lock_guard lock(g_logMutex);
-    if (g_logFunction)
-        g_logFunction(g_logContext, line);
-    else
-        std::fprintf(stderr, "vestrid: %s\n", line);
+    // A fault that repeats in a tight loop ("Too many open files") must not
+    // fill the log: the same line within the window is only counted.
+    const time_t now = time(nullptr);
+    if (g_lastLine == line && now - g_lastLineTime < kRepeatWindowSeconds) {
+        ++g_repeats;
+        return;
+    }
+    flushRepeats();
+    g_lastLine = line;
+    g_lastLineTime = now;
+    emitLine(line);
 }
 
 void logLine(const char *format, ...) __attribute__((format(printf, 1, 2)));
@@ -142,15 +186,99 @@ bool isUnder(const std::string &path, const std::string &root)
 }
 
 // The URL path is the file's absolute local path after the first '/':
-// "//home/op/x" and "/home/op/x" both name /home/op/x.
+// "//home/op/x" and "/home/op/x" both name /home/op/x. A request line in
+// absolute form ("GET http://host:port//home/op/x") names the same file.
 bool localPathOf(const char *url, std::string &path)
 {
-    if (!url || url[0] != '/' || url[1] == '\0')
+    if (!url)
+        return false;
+    if (strncasecmp(url, "http://", 7) == 0) {
+        url = std::strchr(url + 7, '/');
+        if (!url)
+            return false;
+    }
+    if (url[0] != '/' || url[1] == '\0')
         return false;
     path = url + 1;
     if (path[0] != '/')
         path.insert(path.begin(), '/');
     return true;
+}
+
+// The path with "." and ".." steps and repeated slashes taken out, as text:
+// whether it lies under a root is decided on this, before any look at the disk.
+std::string lexicallyNormal(const std::string &path)
+{
+    std::vector<std::string> steps;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string::npos)
+            end = path.size();
+        const std::string step = path.substr(start, end - start);
+        if (step == "..") {
+            if (!steps.empty())
+                steps.pop_back();
+        } else if (!step.empty() && step != ".") {
+            steps.push_back(step);
+        }
+        start = end + 1;
+    }
+    std::string result;
+    for (const std::string &step : steps)
+        result += "/" + step;
+    return result.empty() ? "/" : result;
+}
+
+// Names the service never hands out or takes in: the program's own settings
+// and registry files (Ftp.ini holds passwords) and every name that starts
+// with '.' (unfinished uploads among them).
+bool isPrivateName(const std::string &name)
+{
+    static const char *const files[] = {"Ftp.ini", "MacGroup.ini", "Deploy.ini"};
+    if (!name.empty() && name[0] == '.')
+        return true;
+    for (const char *file : files) {
+        if (strcasecmp(name.c_str(), file) == 0)
+            return true;
+    }
+    return false;
+}
+
+// True when a step of the path after the root is private.
+bool hasPrivateStep(const std::string &path, const std::string &root)
+{
+    size_t start = isUnder(path, root) && root != "/" ? root.size() + 1 : path.rfind('/') + 1;
+    while (start < path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string::npos)
+            end = path.size();
+        if (isPrivateName(path.substr(start, end - start)))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// The same path read as GB18030 bytes (old boxes send GB2312 addresses raw),
+// in UTF-8; empty when it is no such text or reads the same.
+std::string gb18030Reading(const std::string &path)
+{
+    iconv_t converter = iconv_open("UTF-8", "GB18030");
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        return {};
+    std::string in = path;
+    std::string out(path.size() * 2 + 4, '\0');
+    char *inPointer = in.data();
+    size_t inLeft = in.size();
+    char *outPointer = out.data();
+    size_t outLeft = out.size();
+    const size_t done = iconv(converter, &inPointer, &inLeft, &outPointer, &outLeft);
+    iconv_close(converter);
+    if (done == static_cast<size_t>(-1) || inLeft != 0)
+        return {};
+    out.resize(out.size() - outLeft);
+    return out == path ? std::string() : out;
 }
 
 const char *contentTypeOf(const std::string &path)
@@ -203,6 +331,9 @@ MHD_Result sendStatus(MHD_Connection *connection, unsigned status, const char *e
         break;
     case MHD_HTTP_RANGE_NOT_SATISFIABLE:
         text = "Range Not Satisfiable\n";
+        break;
+    case MHD_HTTP_INSUFFICIENT_STORAGE:
+        text = "Insufficient Storage\n";
         break;
     case MHD_HTTP_INTERNAL_SERVER_ERROR:
         text = "Internal Server Error\n";
@@ -282,7 +413,8 @@ RangeKind parseRange(const char *header, unsigned long long size, unsigned long 
 
 // Opens a path under the content root in one call, the kernel refusing any
 // step ("..", a symlink) that would leave the root. -1 with errno EXDEV or
-// ENOSYS means: decide the slow way.
+// ENOSYS means: decide the slow way. Never blocks: a FIFO opens at once and
+// is then refused as no regular file.
 int openBeneathRoot(const Config &config, const std::string &path)
 {
     if (!config.contentRootDir || !isUnder(path, config.contentRoot) || config.contentRoot == "/") {
@@ -291,36 +423,91 @@ int openBeneathRoot(const Config &config, const std::string &path)
     }
     const std::string relative = path.substr(config.contentRoot.size() + 1);
     open_how how = {};
-    how.flags = O_RDONLY | O_CLOEXEC;
+    how.flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
     how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
     return static_cast<int>(
         syscall(SYS_openat2, config.contentRootDir->fd, relative.empty() ? "." : relative.c_str(), &how, sizeof how));
 }
 
+// What to answer for a path that does not exist: 404 when its nearest
+// existing folder lies in the root, 403 otherwise, so that nothing outside
+// the roots can be probed for.
+unsigned missingStatus(const std::string &path, const std::string &root)
+{
+    std::string probe = lexicallyNormal(path);
+    std::string real;
+    while (probe != "/") {
+        probe = probe.substr(0, std::max<size_t>(probe.rfind('/'), 1));
+        real = resolved(probe);
+        if (!real.empty())
+            break;
+    }
+    return (real == root || isUnder(real, root)) ? MHD_HTTP_NOT_FOUND : MHD_HTTP_FORBIDDEN;
+}
+
+// The path an open descriptor really names.
+std::string pathOfDescriptor(int fd)
+{
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    char buffer[PATH_MAX];
+    const ssize_t n = readlink(link, buffer, sizeof buffer - 1);
+    if (n <= 0)
+        return {};
+    return std::string(buffer, static_cast<size_t>(n));
+}
+
 // Opens a file that may be served: under the content root, or published.
-// -1 with the HTTP status to answer otherwise.
+// -1 with the HTTP status to answer otherwise. Every path outside the roots
+// gets 403, whether it exists or not: the answer tells nothing about the disk.
+int openServableAt(const Config &config, const std::string &requested, unsigned &status)
+{
+    const std::string path = lexicallyNormal(requested);
+    status = MHD_HTTP_FORBIDDEN;
+    int fd = -1;
+    if (isUnder(path, config.contentRoot)) {
+        fd = openBeneathRoot(config, path);
+        if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
+            status = MHD_HTTP_NOT_FOUND;
+            return -1;
+        }
+    }
+    if (fd < 0) {
+        // A symlink inside the root, or a file the program published.
+        const std::string real = resolved(path);
+        if (real.empty() && (errno == ENOENT || errno == ENOTDIR)) {
+            status = missingStatus(path, config.contentRoot);
+            return -1;
+        }
+        if (real.empty() || (!isUnder(real, config.contentRoot) && config.published.count(real) == 0)) {
+            logLine("refused GET of %s", path.c_str());
+            return -1;
+        }
+        fd = open(real.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            return -1;
+    }
+    const std::string real = pathOfDescriptor(fd);
+    if (real.empty() || hasPrivateStep(path, config.contentRoot) || hasPrivateStep(real, config.contentRoot)) {
+        logLine("refused GET of %s", path.c_str());
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 int openServable(const Config &config, const std::string &path, unsigned &status)
 {
-    int fd = openBeneathRoot(config, path);
-    if (fd >= 0)
+    const int fd = openServableAt(config, path, status);
+    if (fd >= 0 || status != MHD_HTTP_NOT_FOUND)
         return fd;
-    if (errno == ENOENT || errno == ENOTDIR) {
-        status = MHD_HTTP_NOT_FOUND;
-        return -1;
-    }
-    const std::string real = resolved(path);
-    if (real.empty()) {
-        status = (errno == ENOENT || errno == ENOTDIR) ? MHD_HTTP_NOT_FOUND : MHD_HTTP_FORBIDDEN;
-        return -1;
-    }
-    if (!isUnder(real, config.contentRoot) && config.published.count(real) == 0) {
-        logLine("refused GET of %s", real.c_str());
-        status = MHD_HTTP_FORBIDDEN;
-        return -1;
-    }
-    fd = open(real.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        status = errno == ENOENT ? MHD_HTTP_NOT_FOUND : MHD_HTTP_FORBIDDEN;
+    const std::string other = gb18030Reading(path);
+    if (other.empty())
+        return fd;
+    unsigned otherStatus = MHD_HTTP_NOT_FOUND;
+    const int otherFd = openServableAt(config, other, otherStatus);
+    if (otherFd >= 0)
+        return otherFd;
     return fd;
 }
 
@@ -395,6 +582,7 @@ struct Upload
     std::string target;
     long long received = 0;
     long long limit = 0;
+    long long reserve = 0;
     std::vector<char> buffer;
     unsigned failure = 0; // an HTTP status once the upload has failed
     bool finished = false;
@@ -427,6 +615,33 @@ struct Upload
 
 // The marker of a GET or HEAD request between its first and second call.
 char g_getMarker;
+// The marker of a request whose path held an encoded zero byte.
+char g_zeroMarker;
+
+// True when writing this many more bytes into the folder leaves at least the
+// reserve free on its disk.
+bool leavesReserve(const std::string &folder, long long more, long long reserve)
+{
+    struct statvfs disk;
+    if (statvfs(folder.c_str(), &disk) != 0)
+        return true; // nothing known: the write itself will tell
+    const long double free = static_cast<long double>(disk.f_bavail) * disk.f_frsize;
+    return free - static_cast<long double>(more) >= static_cast<long double>(reserve);
+}
+
+// Sees the request line before the path is decoded: a "%00" would otherwise
+// silently cut the path short.
+void *uriSeen(void *, const char *uri, MHD_Connection *)
+{
+    if (!uri)
+        return nullptr;
+    const char *query = std::strchr(uri, '?');
+    for (const char *p = uri; *p && (!query || p < query); ++p) {
+        if (p[0] == '%' && p[1] == '0' && p[2] == '0')
+            return &g_zeroMarker;
+    }
+    return nullptr;
+}
 
 MHD_Result beginUpload(MHD_Connection *connection, const char *url, void **state)
 {
@@ -438,27 +653,37 @@ MHD_Result beginUpload(MHD_Connection *connection, const char *url, void **state
     const std::string name = path.substr(slash + 1);
     if (name == "." || name == "..")
         return sendStatus(connection, MHD_HTTP_BAD_REQUEST);
+    const auto config = currentConfig();
     const std::string realFolder = resolved(folder);
     if (realFolder.empty())
-        return sendStatus(connection, MHD_HTTP_NOT_FOUND);
-    const auto config = currentConfig();
+        return sendStatus(connection, missingStatus(path, config->uploadRoot));
     if (realFolder != config->uploadRoot && !isUnder(realFolder, config->uploadRoot)) {
         logLine("refused upload to %s", path.c_str());
         return sendStatus(connection, MHD_HTTP_FORBIDDEN);
     }
     auto upload = std::make_unique<Upload>();
     upload->target = (realFolder == "/" ? std::string() : realFolder) + "/" + name;
+    // Never onto a private name: another upload's temporary among them.
+    if (hasPrivateStep(upload->target, config->uploadRoot)) {
+        logLine("refused upload to %s", path.c_str());
+        return sendStatus(connection, MHD_HTTP_FORBIDDEN);
+    }
     struct stat st;
     if (lstat(upload->target.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
         return sendStatus(connection, MHD_HTTP_FORBIDDEN);
     upload->limit = config->uploadLimit;
+    upload->reserve = config->freeSpaceReserve;
+    unsigned long long declared = 0;
     if (const char *length = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_LENGTH)) {
         const char *p = length;
-        unsigned long long declared = 0;
         if (!parseNumber(p, declared) || *p != '\0')
             return sendStatus(connection, MHD_HTTP_BAD_REQUEST);
         if (declared > static_cast<unsigned long long>(upload->limit))
             return sendStatus(connection, MHD_HTTP_CONTENT_TOO_LARGE);
+    }
+    if (!leavesReserve(realFolder, static_cast<long long>(declared), upload->reserve)) {
+        logLine("refused upload to %s: the disk would fill", path.c_str());
+        return sendStatus(connection, MHD_HTTP_INSUFFICIENT_STORAGE);
     }
     std::string pattern = (realFolder == "/" ? std::string() : realFolder) + "/.upload-XXXXXX";
     upload->fd = mkostemp(pattern.data(), O_CLOEXEC);
@@ -482,10 +707,18 @@ MHD_Result continueUpload(MHD_Connection *connection, Upload &upload, const char
                 upload.discard();
             } else {
                 upload.buffer.insert(upload.buffer.end(), data, data + *size);
-                if (upload.buffer.size() >= kUploadFlushSize && !upload.flush()) {
-                    logLine("writing %s failed: %s", upload.target.c_str(), std::strerror(errno));
-                    upload.failure = MHD_HTTP_INTERNAL_SERVER_ERROR;
-                    upload.discard();
+                if (upload.buffer.size() >= kUploadFlushSize) {
+                    // A body of no declared length is checked as it grows.
+                    const std::string folder = upload.target.substr(0, upload.target.rfind('/') + 1);
+                    if (!leavesReserve(folder, static_cast<long long>(upload.buffer.size()), upload.reserve)) {
+                        logLine("upload to %s stopped: the disk would fill", upload.target.c_str());
+                        upload.failure = MHD_HTTP_INSUFFICIENT_STORAGE;
+                        upload.discard();
+                    } else if (!upload.flush()) {
+                        logLine("writing %s failed: %s", upload.target.c_str(), std::strerror(errno));
+                        upload.failure = MHD_HTTP_INTERNAL_SERVER_ERROR;
+                        upload.discard();
+                    }
                 }
             }
         }
@@ -514,6 +747,10 @@ MHD_Result handleRequest(void *, MHD_Connection *connection, const char *url, co
     const bool isGet = std::strcmp(method, MHD_HTTP_METHOD_GET) == 0 || std::strcmp(method, MHD_HTTP_METHOD_HEAD) == 0;
     const bool isUpload =
         std::strcmp(method, MHD_HTTP_METHOD_PUT) == 0 || std::strcmp(method, MHD_HTTP_METHOD_POST) == 0;
+    if (*state == &g_zeroMarker) {
+        *state = nullptr;
+        return sendStatus(connection, MHD_HTTP_BAD_REQUEST);
+    }
     if (*state == nullptr) {
         if (isGet) {
             // Answering on the second call keeps the connection alive.
@@ -536,7 +773,7 @@ MHD_Result handleRequest(void *, MHD_Connection *connection, const char *url, co
 
 void requestCompleted(void *, MHD_Connection *, void **state, MHD_RequestTerminationCode)
 {
-    if (*state == nullptr || *state == &g_getMarker)
+    if (*state == nullptr || *state == &g_getMarker || *state == &g_zeroMarker)
         return;
     auto *upload = static_cast<Upload *>(*state);
     if (!upload->finished)
@@ -561,11 +798,13 @@ int VodServerInit(void *, char *, char *, int port)
     // A box that goes away in the middle of a file must not end the program.
     std::signal(SIGPIPE, SIG_IGN);
     const unsigned threads = std::max(4u, 2 * std::thread::hardware_concurrency());
-    g_daemon =
-        MHD_start_daemon(MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_ERROR_LOG, static_cast<uint16_t>(port), nullptr,
-                         nullptr, &handleRequest, nullptr, MHD_OPTION_EXTERNAL_LOGGER, &mhdLogger, nullptr,
-                         MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_TIMEOUT, kConnectionTimeoutSeconds,
-                         MHD_OPTION_NOTIFY_COMPLETED, &requestCompleted, nullptr, MHD_OPTION_END);
+    const unsigned perAddress = currentConfig()->perAddressLimit;
+    g_daemon = MHD_start_daemon(MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_ERROR_LOG, static_cast<uint16_t>(port), nullptr,
+                                nullptr, &handleRequest, nullptr, MHD_OPTION_EXTERNAL_LOGGER, &mhdLogger, nullptr,
+                                MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_TIMEOUT,
+                                kConnectionTimeoutSeconds, MHD_OPTION_CONNECTION_LIMIT, kConnectionLimit,
+                                MHD_OPTION_PER_IP_CONNECTION_LIMIT, perAddress, MHD_OPTION_URI_LOG_CALLBACK, &uriSeen,
+                                nullptr, MHD_OPTION_NOTIFY_COMPLETED, &requestCompleted, nullptr, MHD_OPTION_END);
     if (!g_daemon) {
         logLine("cannot listen on port %d", port);
         return 1;
@@ -607,6 +846,16 @@ void VodServerPublish(const char *path)
 void VodServerSetUploadLimit(long long bytes)
 {
     changeConfig([&](Config &c) { c.uploadLimit = bytes < 0 ? 0 : bytes; });
+}
+
+void VodServerSetFreeSpaceReserve(long long bytes)
+{
+    changeConfig([&](Config &c) { c.freeSpaceReserve = bytes < 0 ? 0 : bytes; });
+}
+
+void VodServerSetPerAddressLimit(unsigned connections)
+{
+    changeConfig([&](Config &c) { c.perAddressLimit = connections; });
 }
 
 void VodServerSetLogger(VodLogFunction function, void *context)

@@ -27,8 +27,16 @@ VESTRID_EXPORT void VodServerSetRoots(const char *contentRoot, const char *uploa
 // A file outside the content root that the program handed out an address for.
 VESTRID_EXPORT void VodServerPublish(const char *path);
 
-// Largest upload accepted, in bytes.
+// Largest upload accepted, in bytes (2 GiB unless set).
 VESTRID_EXPORT void VodServerSetUploadLimit(long long bytes);
+
+// Uploads that would leave less than this many bytes free on their disk are
+// refused (507). One gibibyte unless set.
+VESTRID_EXPORT void VodServerSetFreeSpaceReserve(long long bytes);
+
+// Connections one peer address may hold open at once (0: no limit); read
+// when the service starts. 32 unless set.
+VESTRID_EXPORT void VodServerSetPerAddressLimit(unsigned connections);
 
 // Where the service's own log lines go; called from the service's threads.
 VESTRID_EXPORT void VodServerSetLogger(VodLogFunction function, void *context);

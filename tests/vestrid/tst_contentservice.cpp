@@ -1,6 +1,7 @@
 // The content HTTP service over real HTTP on 127.0.0.1: files by their
 // absolute path, byte ranges, refused paths, atomic and capped uploads, and
 // many clients at once.
+#include "config/codepage.h"
 #include "config/contentservice.h"
 #include "config/settings.h"
 #include "testutil.h"
@@ -12,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
+
+#include <limits>
 
 using TestUtil::curl;
 using TestUtil::readFile;
@@ -67,6 +70,14 @@ private slots:
         QDir().mkpath(root() + QStringLiteral("video"));
         writeFile(root() + QStringLiteral("video/空 格.mp4"), "movie");
         writeFile(m_dir.filePath(QStringLiteral("outside.txt")), "secret");
+        writeFile(root() + QStringLiteral("MacGroup.ini"), "[GROUP]\nMAC={secret,,No Group}\n");
+        writeFile(root() + QStringLiteral("Ftp.ini"), "[FTP]\nAccount={host,21,user,secret}\n");
+        writeFile(root() + QStringLiteral("FTP.INI"), "secret");
+        QVERIFY(QDir().mkpath(uploads() + QStringLiteral("box2")));
+        writeFile(uploads() + QStringLiteral("box2/.upload-AbCdEf"), "secret");
+        QVERIFY(QDir().mkpath(root() + QStringLiteral(".git")));
+        writeFile(root() + QStringLiteral(".git/config"), "secret");
+        QCOMPARE(QProcess::execute(QStringLiteral("mkfifo"), {root() + QStringLiteral("video/pipe.mp4")}), 0);
         QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("outside.txt")), root() + QStringLiteral("link.txt")));
         QCOMPARE(m_service.start(QStringLiteral(VESTRID_LIBRARY), m_settings), ContentService::Started);
         m_service.setUploadLimit(64 * 1024);
@@ -123,6 +134,17 @@ private slots:
         QTest::newRow("symlink out of the root") << QStringLiteral("content/link.txt") << 403;
         QTest::newRow("a folder") << QStringLiteral("content/XML") << 403;
         QTest::newRow("system file") << QStringLiteral("../../../../etc/passwd") << 403;
+        // Outside the roots a missing path is refused like an existing one.
+        QTest::newRow("missing outside") << QStringLiteral("no-such-file.txt") << 403;
+        QTest::newRow("missing folder outside") << QStringLiteral("content/../nowhere/x.txt") << 403;
+        QTest::newRow("missing system file") << QStringLiteral("../../../../etc/no-such-file") << 403;
+        // The program's own files and dot files, wherever they stand.
+        QTest::newRow("registry") << QStringLiteral("content/MacGroup.ini") << 403;
+        QTest::newRow("ftp accounts") << QStringLiteral("content/Ftp.ini") << 403;
+        QTest::newRow("ftp accounts, other case") << QStringLiteral("content/FTP.INI") << 403;
+        QTest::newRow("unfinished upload") << QStringLiteral("content/filesys/box2/.upload-AbCdEf") << 403;
+        QTest::newRow("dot folder") << QStringLiteral("content/.git/config") << 403;
+        QTest::newRow("a fifo") << QStringLiteral("content/video/pipe.mp4") << 403;
     }
 
     void refusesWhatItMustNotServe()
@@ -153,6 +175,113 @@ private slots:
         QVERIFY(QFile::exists(root() + QStringLiteral("XML/1(T).xml")));
     }
 
+    void aFifoBlocksNoWorker()
+    {
+        // More requests for a FIFO than the service has threads: each is
+        // refused at once, and files are still served.
+        for (int i = 0; i < 24; ++i)
+            QCOMPARE(curl(url(root() + QStringLiteral("video/pipe.mp4"))).status, 403);
+        QCOMPARE(curl(url(root() + QStringLiteral("XML/1(T).xml"))).status, 200);
+    }
+
+    void oddRequestLines()
+    {
+        const QByteArray path = root().toUtf8() + "XML/1(T).xml";
+        // An encoded zero byte would cut the path short.
+        QVERIFY(rawRequest("GET /" + path + "%00.mp4 HTTP/1.1\r\nHost: x\r\n\r\n").startsWith("HTTP/1.1 400"));
+        // The absolute form of the request line names the same file.
+        const QByteArray port = QByteArray::number(m_settings.servicePort);
+        QVERIFY(rawRequest("GET http://127.0.0.1:" + port + "/" + path + " HTTP/1.1\r\nHost: x\r\n\r\n")
+                    .startsWith("HTTP/1.1 200"));
+    }
+
+    void servesNamesAsTheProgramAddressesThem_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("chinese and a space") << QStringLiteral("广告内容/片 1.mp4");
+        QTest::newRow("question mark") << QStringLiteral("video/what?.mp4");
+        QTest::newRow("hash") << QStringLiteral("video/no#1.mp4");
+        QTest::newRow("percent") << QStringLiteral("video/100%1.mp4");
+        QTest::newRow("brackets") << QStringLiteral("XML/1(T).xml");
+    }
+
+    void servesNamesAsTheProgramAddressesThem()
+    {
+        QFETCH(QString, name);
+        const QString path = root() + name;
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        if (!QFile::exists(path))
+            writeFile(path, name.toUtf8());
+        ServerSettings settings = m_settings;
+        settings.serviceIp = QStringLiteral("127.0.0.1");
+        const QString address = HttpAddress(settings, path);
+        for (const QChar c : address)
+            QVERIFY2(c.unicode() >= 0x20 && c.unicode() < 0x7F, qPrintable(address));
+        // A box's HTTP client writes the space as %20 on the request line.
+        QString sent = address;
+        sent.replace(QLatin1Char(' '), QStringLiteral("%20"));
+        const auto result = curl(sent, {QStringLiteral("--path-as-is"), QStringLiteral("-g")});
+        QCOMPARE(result.status, 200);
+        QCOMPARE(result.body, readFile(path));
+    }
+
+    void servesAPathSentAsRawGb2312()
+    {
+        const QString path = root() + QStringLiteral("广告内容/片 2.mp4");
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        writeFile(path, "raw");
+        const QByteArray answer = rawRequest("GET /" + CodePage::toGb2312(path) + " HTTP/1.1\r\nHost: x\r\n\r\n");
+        QVERIFY2(answer.startsWith("HTTP/1.1 200"), answer.constData());
+    }
+
+    void oneAddressCannotHoldEveryConnection()
+    {
+        // A peer opening connections and sending nothing (slowloris) gets
+        // only its share; other boxes are still served, and it is itself
+        // served again as soon as its connections go.
+        QList<QTcpSocket *> idle;
+        const auto closeAll = qScopeGuard([&] { qDeleteAll(idle); });
+        for (int i = 0; i < 40; ++i) {
+            auto *socket = new QTcpSocket;
+            idle.append(socket);
+            socket->connectToHost(QHostAddress::LocalHost, quint16(m_settings.servicePort));
+            QVERIFY(socket->waitForConnected(5000));
+        }
+        const QString file = url(root() + QStringLiteral("XML/1(T).xml"));
+        QCOMPARE(curl(file, {QStringLiteral("--interface"), QStringLiteral("127.0.0.2")}).status, 200);
+        QVERIFY(curl(file, {QStringLiteral("--interface"), QStringLiteral("127.0.0.1")}).status != 200);
+        for (QTcpSocket *socket : idle)
+            socket->abort();
+        QTRY_COMPARE_WITH_TIMEOUT(curl(file, {QStringLiteral("--interface"), QStringLiteral("127.0.0.1")}).status, 200,
+                                  10000);
+    }
+
+    void silentConnectionsAreClosed()
+    {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, quint16(m_settings.servicePort));
+        QVERIFY(socket.waitForConnected(5000));
+        socket.write("GET /" + root().toUtf8() + "XML/1(T).xml HTTP/1.1\r\nHost: x\r\n");
+        // The request never ends; the service hangs up on it by itself.
+        QVERIFY(socket.waitForDisconnected(60000));
+    }
+
+    void refusesUploadsThatWouldFillTheDisk()
+    {
+        const QString target = uploads() + QStringLiteral("box1/full.log");
+        m_service.setFreeSpaceReserve(std::numeric_limits<qint64>::max() / 2);
+        const auto restore = qScopeGuard([this] { m_service.setFreeSpaceReserve(1LL << 30); });
+        auto result = curl(url(target), {QStringLiteral("-T"), QStringLiteral("-")}, QByteArray(1000, 'f'));
+        QCOMPARE(result.status, 507);
+        // Without a declared length, the check comes as the body grows.
+        result = curl(url(target),
+                      {QStringLiteral("-T"), QStringLiteral("-"), QStringLiteral("-H"),
+                       QStringLiteral("Transfer-Encoding: chunked")},
+                      QByteArray(60 * 1024, 'f'));
+        QVERIFY(result.status == 507 || result.status == 201);
+        QVERIFY(hiddenFiles(uploads() + QStringLiteral("box1")).isEmpty());
+    }
+
     void storesUploads()
     {
         const QString target = uploads() + QStringLiteral("box1/DirList.xml");
@@ -176,6 +305,10 @@ private slots:
         QTest::newRow("dot dot out of filesys") << QStringLiteral("content/filesys/../XML/new.xml") << 403;
         QTest::newRow("missing folder") << QStringLiteral("content/filesys/nobox/x.log") << 404;
         QTest::newRow("onto a folder") << QStringLiteral("content/filesys/box1") << 403;
+        QTest::newRow("onto an unfinished upload") << QStringLiteral("content/filesys/box2/.upload-AbCdEf") << 403;
+        QTest::newRow("a dot name") << QStringLiteral("content/filesys/box1/.profile") << 403;
+        QTest::newRow("ftp accounts") << QStringLiteral("content/filesys/box1/Ftp.ini") << 403;
+        QTest::newRow("missing folder outside") << QStringLiteral("nowhere/x.log") << 403;
     }
 
     void refusesUploadsOutsideTheUploadFolder()
@@ -187,6 +320,7 @@ private slots:
         QTEST(result.status, "status");
         QCOMPARE(readFile(root() + QStringLiteral("XML/1(T).xml")), before);
         QVERIFY(!QFile::exists(root() + QStringLiteral("XML/new.xml")));
+        QCOMPARE(readFile(uploads() + QStringLiteral("box2/.upload-AbCdEf")), QByteArray("secret"));
     }
 
     void uploadsThroughASymlinkedContentRoot()
@@ -250,22 +384,31 @@ private slots:
 
     void servesManyClientsAtOnce()
     {
+        // 256 boxes at once, 32 from each of eight addresses.
         QTemporaryFile config;
         QVERIFY(config.open());
         const QByteArray address = url(root() + QStringLiteral("XML/1(T).xml")).toUtf8();
-        for (int i = 0; i < 256; ++i)
+        for (int i = 0; i < 32; ++i)
             config.write("url = \"" + address + "\"\noutput = \"/dev/null\"\n");
         config.flush();
-        QProcess process;
-        process.start(QStringLiteral("curl"),
-                      {QStringLiteral("-s"), QStringLiteral("--parallel"), QStringLiteral("--parallel-immediate"),
-                       QStringLiteral("--parallel-max"), QStringLiteral("256"), QStringLiteral("-w"),
-                       QStringLiteral("%{http_code}\\n"), QStringLiteral("-K"), config.fileName()});
-        QVERIFY(process.waitForFinished(120000));
-        QCOMPARE(process.exitCode(), 0);
-        const QList<QByteArray> codes = process.readAllStandardOutput().trimmed().split('\n');
-        QCOMPARE(codes.size(), 256);
-        QCOMPARE(codes.count("200"), 256);
+        QList<QProcess *> clients;
+        const auto cleanup = qScopeGuard([&] { qDeleteAll(clients); });
+        for (int a = 1; a <= 8; ++a) {
+            auto *process = new QProcess;
+            clients.append(process);
+            process->start(QStringLiteral("curl"),
+                           {QStringLiteral("-s"), QStringLiteral("--interface"), QStringLiteral("127.0.0.%1").arg(a),
+                            QStringLiteral("--parallel"), QStringLiteral("--parallel-immediate"),
+                            QStringLiteral("--parallel-max"), QStringLiteral("32"), QStringLiteral("-w"),
+                            QStringLiteral("%{http_code}\\n"), QStringLiteral("-K"), config.fileName()});
+        }
+        int ok = 0;
+        for (QProcess *process : clients) {
+            QVERIFY(process->waitForFinished(120000));
+            QCOMPARE(process->exitCode(), 0);
+            ok += int(process->readAllStandardOutput().trimmed().split('\n').count("200"));
+        }
+        QCOMPARE(ok, 256);
     }
 
     void relaysItsLogLines()
