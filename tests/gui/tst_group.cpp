@@ -9,12 +9,15 @@
 #include "scriptedprompter.h"
 #include "testutil.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -102,6 +105,8 @@ private slots:
         QTest::newRow("comma") << QStringLiteral("a,b") << false;
         QTest::newRow("brace") << QStringLiteral("a}") << false;
         QTest::newRow("not GB2312") << QStringLiteral("그룹") << false;
+        QTest::newRow("bracket") << QStringLiteral("[VIP] Lobby") << false;
+        QTest::newRow("user-defined code") << QString(QChar(0xE000)) << false;
     }
 
     void refusesNamesTheRegistryCannotHold()
@@ -114,6 +119,8 @@ private slots:
         if (!accepted) {
             QCOMPARE(m_prompter->asked[0].title, QStringLiteral("Error"));
             QVERIFY(m_prompter->asked[0].text.contains(name));
+            if (name.contains(QLatin1Char('[')))
+                QVERIFY(m_prompter->asked[0].text.contains(QLatin1String("'['")));
         }
         // The same check guards a box's client name.
         m_prompter->asked.clear();
@@ -214,6 +221,52 @@ private slots:
         click("sbMACNodeModify");
         QCOMPARE(registry().Box(0).ClientName, QStringLiteral("前台"));
         QCOMPARE(registry().GroupNameOf(0), QStringLiteral("No Group"));
+    }
+
+    void removesAnOfflineBoxFromItsContextMenu()
+    {
+        // Right-click a row, choose the menu's only item.
+        const auto chooseRemove = [this](int row) {
+            QTreeWidget *list = groupList();
+            const QRect rect = list->visualItemRect(list->topLevelItem(row));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+            QTimer::singleShot(0, this, [] {
+                QWidget *menu = QApplication::activePopupWidget();
+                QVERIFY(menu);
+                QTest::keyClick(menu, Qt::Key_Down);
+                QTest::keyClick(menu, Qt::Key_Return);
+            });
+            // The right button's press, as the window system delivers it.
+            QContextMenuEvent press(QContextMenuEvent::Mouse, rect.center(),
+                                    list->viewport()->mapToGlobal(rect.center()));
+            QApplication::sendEvent(list->viewport(), &press);
+        };
+        m_now += 31;
+        registry().CheckOffline();
+        registry().MergeHeartbeat([] {
+            MacGroupData r;
+            r.MacAdd = QStringLiteral("00:00:00:00:00:0A");
+            r.IPAdd = QStringLiteral("10.0.0.1");
+            r.BoxVer = QStringLiteral("1");
+            return r;
+        }());
+        // Online: refused with a word.
+        chooseRemove(1);
+        QTRY_COMPARE(m_prompter->asked.size(), 1);
+        QVERIFY(m_prompter->asked[0].text.contains(QLatin1String("is online")));
+        QCOMPARE(registry().BoxCount(), 3);
+        // Offline, but the operator says no.
+        m_prompter->answerMessage(Prompter::Button::No);
+        chooseRemove(0);
+        QTRY_COMPARE(m_prompter->asked.size(), 2);
+        QVERIFY(m_prompter->asked[1].text.contains(QLatin1String("00:00:00:00:00:0C")));
+        QCOMPARE(registry().BoxCount(), 3);
+        // Yes: gone from the registry and every list.
+        m_prompter->answerMessage(Prompter::Button::Yes);
+        chooseRemove(0);
+        QTRY_COMPARE(registry().BoxCount(), 2);
+        QCOMPARE(column(groupList(), 0), (QStringList{"00:00:00:00:00:0A", "00:00:00:00:00:0B"}));
+        QCOMPARE(registry().FindBox(QStringLiteral("00:00:00:00:00:0C")), RES_NOTFOUND);
     }
 
     void sortsByAColumn()

@@ -16,7 +16,9 @@
 #include "scriptedprompter.h"
 #include "testutil.h"
 
+#include <QDir>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -188,6 +190,21 @@ private slots:
         QVERIFY(!app.forms().form1);
         QTRY_COMPARE_WITH_TIMEOUT(TestUtil::readFile(marker), "--deploy " + m_options.deployFile.toUtf8() + "\n",
                                   10000);
+    }
+
+    void registryThatCannotBeSavedIsToldToTheOperator()
+    {
+        writeDeploy(TestUtil::freePort());
+        // Something stands where the registry must be written.
+        QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("c/MacGroup.ini/in-the-way"))));
+        ServerApp app(m_options, *m_prompter, QStringLiteral(VESTRID_LIBRARY));
+        QVERIFY(app.start());
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("^ERR The box registry could not")));
+        QTimer::singleShot(0, app.forms().form1, &QWidget::close);
+        QCOMPARE(app.exec(), 1);
+        QCOMPARE(m_prompter->asked.size(), 1);
+        QCOMPARE(m_prompter->asked[0].title, QStringLiteral("Error"));
+        QVERIFY(m_prompter->asked[0].text.contains(QLatin1String("could not be saved")));
     }
 
     void cancelledFirstStartWritesNothing()

@@ -9,7 +9,9 @@
 #include "testutil.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QListWidget>
+#include <QMap>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -36,14 +38,15 @@ private:
         return n;
     }
 
-private slots:
-    void init()
+    // Starts the server on a content root under the test folder, with these
+    // files in its video folder, and three boxes.
+    void startWith(const QString &contentFolder, const QMap<QString, QByteArray> &videos)
     {
-        m_h = std::make_unique<AppHarness>();
-        const QString root = m_h->dir.filePath(QStringLiteral("content/"));
-        QDir().mkpath(root + QStringLiteral("video"));
-        TestUtil::writeFile(root + QStringLiteral("video/intro.mp4"), QByteArray(300000, 'v'));
-        TestUtil::writeFile(root + QStringLiteral("video/广告.avi"), QByteArray(12345, 'w'));
+        const QString root = m_h->dir.filePath(contentFolder);
+        m_h->options.content = root;
+        QVERIFY(QDir().mkpath(root + QStringLiteral("video")));
+        for (auto it = videos.begin(); it != videos.end(); ++it)
+            TestUtil::writeFile(root + QStringLiteral("video/") + it.key(), it.value());
         QVERIFY(m_h->start());
         SimulatorOptions options;
         options.port = quint16(m_h->options.boxPort);
@@ -53,22 +56,27 @@ private slots:
         QVERIFY(QTest::qWaitFor([this] { return m_h->registry().BoxCount() == 3; }, 10000));
     }
 
-    void cleanup()
+    // Every file of the video library in one entry, on Monday.
+    void composeAll()
     {
-        m_boxes.reset();
-        m_h.reset();
-    }
-
-    void boxesFetchEveryFile()
-    {
-        // Compose: both files, Monday, 08:00-22:00.
         auto *video = control<QListWidget>(editor(), "FileListBoxVideo");
-        for (int i = 0; i < 2; ++i) {
+        for (int i = 0; i < video->count(); ++i) {
             video->setCurrentRow(i);
             QVERIFY(editor()->dropFromLibrary(video));
         }
         control<QListWidget>(editor(), "clb_WeekIndex")->item(1)->setCheckState(Qt::Checked);
         control<QToolButton>(editor(), "bnSchdAdd")->click();
+    }
+
+private slots:
+    void init() { m_h = std::make_unique<AppHarness>(); }
+
+    void boxesFetchEveryFile()
+    {
+        startWith(QStringLiteral("content/"), {{QStringLiteral("intro.mp4"), QByteArray(300000, 'v')},
+                                               {QStringLiteral("广告.avi"), QByteArray(12345, 'w')}});
+        // Compose: both files, Monday, 08:00-22:00.
+        composeAll();
 
         // Nothing checked in the box list: the files are written, the warning shown.
         control<QToolButton>(editor(), "bnTransfer")->click();
@@ -118,6 +126,36 @@ private slots:
         QCOMPARE(sent, 2);
         send->click();
         QCOMPARE(m_boxes->box(0)->received().size(), 1);
+    }
+
+    void aChineseContentFolderAndOddNames()
+    {
+        // Names that need their bytes written as %XX in an address.
+        const QMap<QString, QByteArray> videos = {{QStringLiteral("片 1.mp4"), QByteArray(2000, '1')},
+                                                  {QStringLiteral("what?.mp4"), QByteArray(3000, '2')},
+                                                  {QStringLiteral("100%1.mp4"), QByteArray(4000, '3')}};
+        startWith(QStringLiteral("广告内容/content/"), videos);
+        composeAll();
+        auto *boxes = m_h->forms().form1->pickBoxes();
+        boxes->topLevelItem(0)->setCheckState(0, Qt::Checked);
+        control<QToolButton>(editor(), "bnTransfer")->click();
+        TForm4 *window = m_h->forms().form4;
+        QVERIFY(window->isVisible());
+        // The command line carries the address in ASCII.
+        const QString command = window->pendingCommand();
+        for (const QChar c : command)
+            QVERIFY2(c.unicode() >= 0x20 && c.unicode() < 0x7F, qPrintable(command));
+        QSignalSpy done(m_boxes->box(0), &SimulatedBox::transferFinished);
+        control<QToolButton>(window, "spb_Send")->click();
+        QVERIFY(done.wait(20000));
+        const QList<BoxDownload> &files = m_boxes->box(0)->downloads();
+        QCOMPARE(files.size(), 4);
+        for (const BoxDownload &file : files) {
+            QVERIFY2(file.ok(), qPrintable(file.name));
+            if (videos.contains(file.name))
+                QCOMPARE(file.received, videos[file.name].size());
+        }
+        QTRY_COMPARE(historyRows(QStringLiteral("File Download Succeed(ALL DONE)")), 1);
     }
 };
 

@@ -227,6 +227,32 @@ private slots:
                  QStringLiteral("fileupdate http ") + base + result.downloadList);
     }
 
+    void oddContentFoldersKeepTheirNames()
+    {
+        // '%1' in the folder stays as it is; Chinese, '?', '#' and '%' are
+        // written as %XX in addresses, and ASCII addresses keep their bytes.
+        m_settings.contentRoot = m_dir->filePath(QStringLiteral("100%1 广告/content/"));
+        DeriveContentPaths(m_settings);
+        QVERIFY(QDir().mkpath(m_settings.xmlDir));
+        QVERIFY(QDir().mkpath(m_settings.videoDir));
+        const QString odd = videoFile(QStringLiteral("what?#.mp4"), "x");
+        TPlayList store;
+        store.AddSchd(media(Mon, {QStringLiteral("what?#.mp4")}, {odd}));
+        const auto result = GenerateDownloadList(store, m_settings);
+        QCOMPARE(result.status, GenerationResult::Ok);
+        const QFileInfo first(result.files.first());
+        QCOMPARE(first.path() + QLatin1Char('/'), m_settings.xmlPrefix);
+        QVERIFY(first.fileName().startsWith(QLatin1String("1(")));
+        QVERIFY(first.exists());
+        QCOMPARE(EncodeUrlPath(odd),
+                 m_dir->path() + QStringLiteral("/100%251 %E5%B9%BF%E5%91%8A/content/video/what%3F%23.mp4"));
+        QCOMPARE(EncodeUrlPath(QStringLiteral("/home/op/content/XML/1(T).xml")),
+                 QStringLiteral("/home/op/content/XML/1(T).xml"));
+        const QString list = QString::fromUtf8(TestUtil::readFile(result.downloadList));
+        QVERIFY(list.contains(QStringLiteral("fileurl=\"http://192.0.2.1:5002/") + EncodeUrlPath(odd) + '"'));
+        QVERIFY(TransferCommand(m_settings, result.downloadList).contains(QStringLiteral("/100%251 %E5%B9%BF")));
+    }
+
     void unwritableFolderIsReported()
     {
         m_settings.xmlPrefix = m_dir->filePath(QStringLiteral("missing/XML/"));

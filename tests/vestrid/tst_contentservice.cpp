@@ -236,21 +236,37 @@ private slots:
 
     void oneAddressCannotHoldEveryConnection()
     {
-        // A peer opening connections and sending nothing (slowloris) gets
-        // only its share; other boxes are still served, and it is itself
-        // served again as soon as its connections go.
-        QList<QTcpSocket *> idle;
-        const auto closeAll = qScopeGuard([&] { qDeleteAll(idle); });
+        // A peer holding many connections open gets only its share; other
+        // boxes are still served, and it is served again once they go. Each
+        // connection fetches a file and stays open, so the service is known
+        // to hold it.
+        QList<QTcpSocket *> held;
+        const auto closeAll = qScopeGuard([&] { qDeleteAll(held); });
+        const QByteArray request = "GET /" + root().toUtf8() + "XML/1(T).xml HTTP/1.1\r\nHost: x\r\n\r\n";
         for (int i = 0; i < 40; ++i) {
             auto *socket = new QTcpSocket;
-            idle.append(socket);
+            held.append(socket);
             socket->connectToHost(QHostAddress::LocalHost, quint16(m_settings.servicePort));
             QVERIFY(socket->waitForConnected(5000));
+            socket->write(request);
         }
+        const auto settled = [&] {
+            int answered = 0;
+            for (QTcpSocket *socket : held) {
+                if (socket->state() == QAbstractSocket::UnconnectedState)
+                    continue;
+                if (!socket->bytesAvailable())
+                    return -1;
+                ++answered;
+            }
+            return answered;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(settled() >= 0, 10000);
+        QCOMPARE(settled(), 32);
         const QString file = url(root() + QStringLiteral("XML/1(T).xml"));
         QCOMPARE(curl(file, {QStringLiteral("--interface"), QStringLiteral("127.0.0.2")}).status, 200);
         QVERIFY(curl(file, {QStringLiteral("--interface"), QStringLiteral("127.0.0.1")}).status != 200);
-        for (QTcpSocket *socket : idle)
+        for (QTcpSocket *socket : held)
             socket->abort();
         QTRY_COMPARE_WITH_TIMEOUT(curl(file, {QStringLiteral("--interface"), QStringLiteral("127.0.0.1")}).status, 200,
                                   10000);
