@@ -440,6 +440,26 @@ private slots:
         };
         QTRY_VERIFY_WITH_TIMEOUT(refusedGet(), 5000);
     }
+
+    void aRepeatedLogLineIsCounted()
+    {
+        // The same refusal many times over reaches the log once.
+        QSignalSpy spy(&m_service, &ContentService::logLine);
+        const QString secret = m_dir.filePath(QStringLiteral("outside.txt"));
+        for (int i = 0; i < 30; ++i)
+            QCOMPARE(curl(url(secret) + QStringLiteral("?x")).status, 403);
+        QCOMPARE(curl(url(root() + QStringLiteral("MacGroup.ini"))).status, 403);
+        const auto lines = [&spy](const QString &text) {
+            int n = 0;
+            for (const auto &arguments : spy)
+                n += arguments.first().toString().contains(text);
+            return n;
+        };
+        // The next, different line flushes the count.
+        QTRY_VERIFY_WITH_TIMEOUT(lines(QStringLiteral("MacGroup.ini")) == 1, 5000);
+        QVERIFY(lines(QStringLiteral("refused GET of ") + secret) <= 2);
+        QCOMPARE(lines(QStringLiteral("more times: refused GET of ") + secret), 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestContentService)
