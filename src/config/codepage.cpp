@@ -31,6 +31,27 @@ QString fromGb2312(const QByteArray &bytes, bool *exact)
     return text;
 }
 
+QByteArray sortKey(const QString &text)
+{
+    // Lists sort up to a million rows: most texts are ASCII and need no
+    // converter, and the converter is made once per thread.
+    QByteArray key;
+    bool ascii = true;
+    for (const QChar c : text)
+        ascii = ascii && c.unicode() < 0x80;
+    if (ascii) {
+        key = text.toLatin1();
+    } else {
+        thread_local QStringEncoder encoder("GB18030", QStringConverter::Flag::Stateless);
+        key = encoder.encode(text);
+    }
+    for (char &c : key) {
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    }
+    return key;
+}
+
 bool roundTrips(const QString &text)
 {
     bool ok = false;

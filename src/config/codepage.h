@@ -30,6 +30,12 @@ bool roundTrips(const QString &text);
 // when it cannot be encoded. Limits that count bytes use this.
 qsizetype byteLength(const QString &text);
 
+// What lists sort by: the text's GB2312 bytes (GB18030 for a character
+// GB2312 lacks) with the ASCII letters a to z folded to capitals. Compared as
+// unsigned bytes, a key that is a prefix of another comes first, so 北京
+// (B1 B1) sorts before 广州 (B9 E3) and 上海 (C9 CF).
+QByteArray sortKey(const QString &text);
+
 // The longest beginning of the text that fits maxBytes GB2312 bytes without
 // splitting a character; characters GB2312 cannot hold count as two bytes.
 QString leftBytes(const QString &text, qsizetype maxBytes);

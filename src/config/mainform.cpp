@@ -78,7 +78,7 @@ TForm1::TForm1(AppContext &context, Forms &forms, QWidget *parent)
     editorLayout->addWidget(m_editor);
     m_editor->setBoxList(m_ui->lv_OnlineBox);
     m_editor->fillLibrary();
-    connect(m_ui->lv_OnlineBox->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+    BoxLists::onHeaderClick(m_ui->lv_OnlineBox, this, [this](int column) {
         // The state column lists "Online" first.
         BoxLists::sortRows(m_ui->lv_OnlineBox, column, column == 2);
     });

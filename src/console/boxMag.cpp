@@ -81,7 +81,7 @@ TForm3::TForm3(AppContext &context, Forms &forms, QWidget *parent)
     connect(m_ui->sb_PlayText, &QToolButton::clicked, this, &TForm3::sb_PlayTextClick);
     connect(m_ui->sb_BGCol, &QToolButton::clicked, this, [this] { chooseColour(m_ui->shp_BGCol); });
     connect(m_ui->sb_TextCol, &QToolButton::clicked, this, [this] { chooseColour(m_ui->shp_TextCol); });
-    connect(m_ui->lv_OnlineBox->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+    BoxLists::onHeaderClick(m_ui->lv_OnlineBox, this, [this](int column) {
         m_sortColumn = column;
         BoxLists::sortRows(m_ui->lv_OnlineBox, column);
     });

@@ -1,6 +1,9 @@
 #include "boxlists.h"
 
+#include "config/codepage.h"
+
 #include <QComboBox>
+#include <QHeaderView>
 #include <QListWidget>
 #include <QSet>
 #include <QTreeWidget>
@@ -84,14 +87,24 @@ QTreeWidgetItem *findBySubItem(QTreeWidget *view, int subItem, const QString &te
 void sortRows(QTreeWidget *view, int column, bool descending)
 {
     UpdateBracket bracket(view);
-    QList<QTreeWidgetItem *> rows;
-    while (view->topLevelItemCount() > 0)
-        rows.append(view->takeTopLevelItem(0));
-    std::stable_sort(rows.begin(), rows.end(), [column, descending](QTreeWidgetItem *a, QTreeWidgetItem *b) {
-        const int order = a->text(column).compare(b->text(column), Qt::CaseInsensitive);
-        return descending ? order > 0 : order < 0;
+    // The key of each row is made once, not at every comparison.
+    QList<QPair<QByteArray, QTreeWidgetItem *>> rows;
+    while (view->topLevelItemCount() > 0) {
+        QTreeWidgetItem *item = view->takeTopLevelItem(0);
+        rows.append({CodePage::sortKey(item->text(column)), item});
+    }
+    std::stable_sort(rows.begin(), rows.end(), [descending](const auto &a, const auto &b) {
+        return descending ? b.first < a.first : a.first < b.first;
     });
-    view->addTopLevelItems(rows);
+    for (const auto &row : rows)
+        view->addTopLevelItem(row.second);
+}
+
+void onHeaderClick(QTreeWidget *view, QObject *receiver, std::function<void(int)> sort)
+{
+    // Header sections take clicks only when told to.
+    view->header()->setSectionsClickable(true);
+    QObject::connect(view->header(), &QHeaderView::sectionClicked, receiver, std::move(sort));
 }
 
 QStringList checkedCaptions(QTreeWidget *view)

@@ -2,6 +2,10 @@
 
 #include "registry/MacGroup.h"
 
+#include <QObject>
+
+#include <functional>
+
 class QComboBox;
 class QListWidget;
 class QTreeWidget;
@@ -37,8 +41,12 @@ void PickList(QComboBox *groups, QTreeWidget *boxes, const MacGruoup &registry, 
               const QString &argument = QString());
 
 // Sorts the rows ascending by the column's text (the caption for column 0),
-// letters without regard to case; stable.
+// by their sort keys (GB2312 bytes, ASCII letters folded); stable.
 void sortRows(QTreeWidget *view, int column, bool descending = false);
+
+// Makes the view's header sections clickable and calls sort with the column
+// of each click.
+void onHeaderClick(QTreeWidget *view, QObject *receiver, std::function<void(int)> sort);
 
 // The checked rows' captions, in list order.
 QStringList checkedCaptions(QTreeWidget *view);

@@ -35,7 +35,7 @@ TForm2::TForm2(AppContext &context, Forms &forms, QWidget *parent)
     UpdatePickLists(m_forms, registry, PickMain, BoxLists::PickRefresh);
 
     connect(m_ui->lv_GroupList, &QTreeWidget::itemSelectionChanged, this, &TForm2::lv_GroupListSelect);
-    connect(m_ui->lv_GroupList->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+    BoxLists::onHeaderClick(m_ui->lv_GroupList, this, [this](int column) {
         m_sortColumn = column;
         BoxLists::sortRows(m_ui->lv_GroupList, column);
     });

@@ -1,5 +1,7 @@
 #include "history.h"
 
+#include "config/codepage.h"
+
 #include <QTime>
 
 #include <algorithm>
@@ -41,16 +43,16 @@ void CommandHistory::sortByColumn(int column)
 {
     if (column < 0 || column >= ColumnCount)
         return;
-    // Folding the case once per row keeps a sort of a million rows quick.
+    // One key per row, made once, keeps a sort of a million rows quick.
     struct Key
     {
-        QString folded;
+        QByteArray folded;
         qsizetype row;
     };
     std::vector<Key> keys;
     keys.reserve(size_t(m_rows.size()));
     for (qsizetype i = 0; i < m_rows.size(); ++i)
-        keys.push_back({m_rows[i].cells[column].toCaseFolded(), i});
+        keys.push_back({CodePage::sortKey(m_rows[i].cells[column]), i});
     std::stable_sort(keys.begin(), keys.end(), [](const Key &a, const Key &b) { return a.folded < b.folded; });
     emit layoutAboutToBeChanged();
     std::vector<int> newRowOf(keys.size());

@@ -135,7 +135,7 @@ ScheduleEditor::ScheduleEditor(AppContext &context, Forms &forms, QWidget *paren
         if (m_forms.form4)
             m_forms.form4->show();
     });
-    connect(m_ui->lv_pictureLib->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+    BoxLists::onHeaderClick(m_ui->lv_pictureLib, this, [this](int column) {
         m_sortColumn = column;
         BoxLists::sortRows(m_ui->lv_pictureLib, column);
     });

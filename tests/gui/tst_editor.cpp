@@ -244,8 +244,7 @@ private slots:
         auto *lines = control<QListWidget>("ListBoxSchdList");
         QCOMPARE(schedules(), (QStringList{"Media[0] 09:00--10:00", "Media[1] 10:00--11:00", "Media[2] 11:00--12:00"}));
         // Loading back a line shows its entry.
-        lines->setCurrentRow(1);
-        emit lines->itemClicked(lines->currentItem());
+        GuiUtil::clickItem(lines, 1);
         QCOMPARE(control<QComboBox>("cbStartHour")->currentIndex(), 10);
         QCOMPARE(control<QListWidget>("clb_WeekIndex")->item(3)->checkState(), Qt::Checked);
         // After a re-sort the line no longer names its entry: nothing happens.
@@ -279,16 +278,14 @@ private slots:
         editor()->listCommand(control<QListWidget>("lb_PlayTextList"), ScheduleEditor::ClearAll);
         editor()->listCommand(control<QListWidget>("lb_PlayPicList"), ScheduleEditor::ClearAll);
         auto *lines = control<QListWidget>("ListBoxSchdList");
-        lines->setCurrentRow(0);
-        emit lines->itemClicked(lines->currentItem());
+        GuiUtil::clickItem(lines, 0);
         QCOMPARE(control<QTabWidget>("PageControl4")->currentIndex(), 1);
         QCOMPARE(GuiUtil::entries(control<QListWidget>("lb_PlayTextList")), QStringList{"第一行\n第二行"});
         QCOMPARE(control<QComboBox>("cbStartMin")->currentIndex(), 15);
         QCOMPARE(control<QComboBox>("cbEndMin")->currentIndex(), 45);
         QVERIFY(control<QRadioButton>("rb_Once")->isChecked());
         QCOMPARE(control<QListWidget>("clb_WeekIndex")->item(6)->checkState(), Qt::Checked);
-        lines->setCurrentRow(1);
-        emit lines->itemClicked(lines->currentItem());
+        GuiUtil::clickItem(lines, 1);
         QCOMPARE(control<QTabWidget>("PageControl4")->currentIndex(), 2);
         QCOMPARE(GuiUtil::entries(control<QListWidget>("lb_PlayPicList")), QStringList{"logo.bmp"});
         QVERIFY(control<QRadioButton>("rb_None")->isChecked());

@@ -4,7 +4,9 @@
 #include "scratchserver.h"
 
 #include <QComboBox>
+#include <QHeaderView>
 #include <QListWidget>
+#include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -31,6 +33,20 @@ QStringList column(QTreeWidget *view, int c)
     for (int i = 0; i < view->topLevelItemCount(); ++i)
         texts.append(view->topLevelItem(i)->text(c));
     return texts;
+}
+
+void clickHeader(QTreeWidget *view, int column)
+{
+    QHeaderView *header = view->header();
+    const QPoint middle(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                        header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, middle);
+}
+
+void clickItem(QListWidget *list, int row)
+{
+    const QRect rect = list->visualItemRect(list->item(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
 }
 
 QStringList entries(QComboBox *combo)

@@ -38,6 +38,11 @@ public:
 namespace GuiUtil {
 
 QStringList column(QTreeWidget *view, int column);
+
+// Clicks a header section of the view with the mouse, as a person does.
+void clickHeader(QTreeWidget *view, int column);
+// Clicks an item of a list with the mouse.
+void clickItem(QListWidget *list, int row);
 QStringList entries(QComboBox *combo);
 QStringList entries(QListWidget *list);
 
