@@ -77,8 +77,21 @@ void TForm4::layoutHeader()
         grid->setColumnCount(kFixedColumns);
     QWidget *const heads[] = {m_ui->cb_1,  m_ui->spb_1, m_ui->spb_2, m_ui->spb_3, m_ui->spb_4,  m_ui->spb_5,
                               m_ui->spb_6, m_ui->spb_7, m_ui->spb_8, m_ui->spb_9, m_ui->spb_10, m_ui->spb_11};
-    for (int i = 0; i < 12; ++i)
-        grid->setColumnWidth(i + 1, heads[i]->sizeHint().width());
+    // Column 0 (the row number) has no heading: a blank as wide as the grid's
+    // frame and that column stands before the first heading, and each
+    // heading is exactly as wide as its column.
+    if (!m_headLead) {
+        m_headLead = new QWidget(this);
+        m_ui->headerLayout->insertWidget(0, m_headLead);
+        m_ui->headerLayout->setSpacing(0);
+        m_ui->headerLayout->setContentsMargins(0, 0, 0, 0);
+    }
+    m_headLead->setFixedWidth(grid->frameWidth() + grid->columnWidth(0));
+    for (int i = 0; i < 12; ++i) {
+        const int width = qMax(heads[i]->sizeHint().width(), grid->columnWidth(i + 1));
+        grid->setColumnWidth(i + 1, width);
+        heads[i]->setFixedWidth(width);
+    }
     const QSignalBlocker blocker(m_ui->cb_1);
     m_ui->cb_1->setCurrentIndex(0);
 }

@@ -48,4 +48,5 @@ private:
     Forms &m_forms;
     QString m_command;
     bool m_copyingCheck = false;
+    QWidget *m_headLead = nullptr; // the blank over column 0
 };

@@ -320,6 +320,20 @@ private slots:
         QCOMPARE(row(0).mid(0, 13), (QStringList{"1", "Media", " 8: 0", "22: 0", "LOOP", "NO", "YES", "NO", "NO", "NO",
                                                  "NO", "NO", "a.mp4"}));
         QCOMPARE(row(0).at(16), QStringLiteral("b.avi"));
+        // Each heading stands over its own column, as wide as it: the cell
+        // under "Monday" of the Monday-only entry reads "YES".
+        const char *const heads[] = {"cb_1",  "spb_1", "spb_2", "spb_3", "spb_4",  "spb_5",
+                                     "spb_6", "spb_7", "spb_8", "spb_9", "spb_10", "spb_11"};
+        for (int i = 0; i < 12; ++i) {
+            auto *head = window->findChild<QWidget *>(QString::fromLatin1(heads[i]));
+            const int headX = head->mapTo(window, QPoint(0, 0)).x();
+            const int columnX = grid->viewport()->mapTo(window, QPoint(grid->columnViewportPosition(i + 1), 0)).x();
+            QCOMPARE(headX, columnX);
+            QCOMPARE(head->width(), grid->columnWidth(i + 1));
+        }
+        auto *monday = window->findChild<QWidget *>(QStringLiteral("spb_5"));
+        const int mondayX = grid->viewport()->mapFrom(window, monday->mapTo(window, monday->rect().center())).x();
+        QCOMPARE(grid->item(0, grid->columnAt(mondayX))->text(), QStringLiteral("YES"));
         window->findChild<QComboBox *>(QStringLiteral("cb_1"))->setCurrentIndex(2);
         QCOMPARE(grid->rowCount(), 1);
         QCOMPARE(row(0).mid(0, 2), (QStringList{"1", "Text"}));
