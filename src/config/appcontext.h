@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 class BoxServer;
 class Cmd_API;
 class CommandHistory;
@@ -26,6 +28,9 @@ struct AppContext
     BoxServer *boxServer = nullptr; // the socket boxes connect to
     TPlayList *schedules = nullptr; // the working schedule set
     QString contentLibrary;         // the service library to load
+    // Where the setup window learns this computer's addresses; tests hand in
+    // their own, so that no machine's network decides their outcome.
+    std::function<LocalAddressList()> localAddresses = &ThisComputersAddresses;
     bool restartRequested = false;
     // What a restart starts: this executable with this run's arguments.
     QString restartProgram;

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHostAddress>
+#include <QHostInfo>
 #include <QNetworkInterface>
 #include <QStandardPaths>
 #include <QStorageInfo>
@@ -95,12 +96,27 @@ QString DefaultContentRoot()
 
 QString DefaultServiceIp()
 {
+    const QStringList addresses = ThisComputersAddresses().addresses;
+    if (!addresses.isEmpty() && !QHostAddress(addresses.first()).isLoopback())
+        return addresses.first();
+    return QString::fromLatin1(kFallbackServiceIp);
+}
+
+LocalAddressList ThisComputersAddresses()
+{
+    LocalAddressList result;
+    result.hostName = QHostInfo::localHostName();
+    QStringList loopback;
     const auto addresses = QNetworkInterface::allAddresses();
     for (const QHostAddress &address : addresses) {
-        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
-            return address.toString();
+        if (address.protocol() != QAbstractSocket::IPv4Protocol)
+            continue;
+        QStringList &list = address.isLoopback() ? loopback : result.addresses;
+        if (!list.contains(address.toString()))
+            list.append(address.toString());
     }
-    return QString::fromLatin1(kFallbackServiceIp);
+    result.addresses += loopback;
+    return result;
 }
 
 void DeriveContentPaths(ServerSettings &s)

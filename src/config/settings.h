@@ -67,6 +67,15 @@ QString DefaultContentRoot();
 // This computer's first non-loopback IPv4 address, else a fixed private one.
 QString DefaultServiceIp();
 
+// This computer's name and IPv4 interface addresses, the ones other than
+// loopback first: what the setup window offers as the service address.
+struct LocalAddressList
+{
+    QString hostName;
+    QStringList addresses;
+};
+LocalAddressList ThisComputersAddresses();
+
 // Derives every path of settings from settings.contentRoot.
 void DeriveContentPaths(ServerSettings &settings);
 

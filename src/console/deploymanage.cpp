@@ -11,8 +11,6 @@
 #include "config/prompter.h"
 
 #include <QDir>
-#include <QHostAddress>
-#include <QHostInfo>
 #include <QScreen>
 
 TForm5::TForm5(AppContext &context, Forms &forms, QWidget *parent)
@@ -38,29 +36,17 @@ void TForm5::error(const char *text)
 
 void TForm5::fillAddresses()
 {
-    const QString host = QHostInfo::localHostName();
-    if (host.isEmpty()) {
+    const LocalAddressList local = m_context.localAddresses ? m_context.localAddresses() : LocalAddressList();
+    if (local.hostName.isEmpty()) {
         error(Msg::CantGetHostName);
         return;
     }
-    // A slow resolver must not hold up the start: the list fills when the
-    // answer comes.
-    QHostInfo::lookupHost(host, this, [this](const QHostInfo &info) {
-        QStringList addresses;
-        for (const QHostAddress &address : info.addresses()) {
-            if (address.protocol() == QAbstractSocket::IPv4Protocol && addresses.size() < kMaxAddresses)
-                addresses.append(address.toString());
-        }
-        if (info.error() != QHostInfo::NoError || addresses.isEmpty()) {
-            error(Msg::BadHostLookup);
-            return;
-        }
-        m_ui->cb_IP->addItems(addresses);
-        // Opened already: show the configured address, or none.
-        m_ui->cb_IP->setCurrentIndex(m_deployFile.isEmpty() ? 0 : m_ui->cb_IP->findText(m_serviceIp));
-        m_addressesReady = true;
-        emit addressesReady();
-    });
+    if (local.addresses.isEmpty()) {
+        error(Msg::BadHostLookup);
+        return;
+    }
+    m_ui->cb_IP->addItems(local.addresses.mid(0, kMaxAddresses));
+    m_ui->cb_IP->setCurrentIndex(0);
 }
 
 void TForm5::FillSetup(const QString &contentPath, const QString &serviceIp, int servicePort, const QString &deployFile)
@@ -70,6 +56,10 @@ void TForm5::FillSetup(const QString &contentPath, const QString &serviceIp, int
     m_servicePort = servicePort;
     m_deployFile = deployFile;
     m_ui->me_Port->setText(QString::number(servicePort));
+    // The address in use is offered too, even when it is none of this
+    // computer's own (a NAT address, a changed network card).
+    if (!serviceIp.isEmpty() && m_ui->cb_IP->findText(serviceIp, Qt::MatchExactly) < 0)
+        m_ui->cb_IP->addItem(serviceIp);
     m_ui->cb_IP->setCurrentIndex(m_ui->cb_IP->findText(serviceIp, Qt::MatchExactly));
     m_ui->me_SvrIP->setText(serviceIp);
     // The base folder is the content root without its last "content/".

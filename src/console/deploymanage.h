@@ -19,6 +19,7 @@ class TForm5 : public QWidget
     Q_DISABLE_COPY_MOVE(TForm5)
 
 public:
+    // This computer's addresses offered, at most; the one in use comes on top.
     static constexpr int kMaxAddresses = 10;
 
     TForm5(AppContext &context, Forms &forms, QWidget *parent = nullptr);
@@ -31,11 +32,6 @@ public:
     QString serviceIp() const { return m_serviceIp; }
     int servicePort() const { return m_servicePort; }
     QString deployFile() const { return m_deployFile; }
-    bool hasAddresses() const { return m_addressesReady; }
-
-signals:
-    // The local addresses arrived from the resolver.
-    void addressesReady();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -55,5 +51,4 @@ private:
     QString m_serviceIp;
     int m_servicePort = 0;
     QString m_deployFile;
-    bool m_addressesReady = false;
 };

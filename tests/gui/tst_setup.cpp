@@ -1,5 +1,6 @@
 // The server setup window: its three saves to Deploy.ini with their checks,
 // and the restart.
+#include "appharness.h"
 #include "config/mainform.h"
 #include "config/serverapp.h"
 #include "console/deploymanage.h"
@@ -7,6 +8,7 @@
 #include "testutil.h"
 
 #include <QComboBox>
+#include <QHostAddress>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,6 +23,7 @@ private:
     std::unique_ptr<ScriptedPrompter> m_prompter;
     std::unique_ptr<ServerApp> m_app;
     QString m_deploy;
+    LocalAddressList m_local;
 
     TForm5 *setup() { return m_app->forms().form5; }
     template <typename T> T *control(const char *name) { return setup()->findChild<T *>(QString::fromLatin1(name)); }
@@ -40,10 +43,14 @@ private slots:
         options.deployFile = m_deploy;
         options.boxPort = TestUtil::freePort();
         m_app = std::make_unique<ServerApp>(options, *m_prompter, QStringLiteral(VESTRID_LIBRARY));
+        // This computer as the test says it is: a LAN card, a second card,
+        // loopback.
+        m_local = {QStringLiteral("desk"),
+                   {QStringLiteral("192.168.1.20"), QStringLiteral("10.1.2.3"), QStringLiteral("127.0.0.1")}};
+        m_app->context().localAddresses = [this] { return m_local; };
         QVERIFY(m_app->start());
         m_app->forms().form1->findChild<QToolButton *>(QStringLiteral("sbDeploy"))->click();
         QVERIFY(setup()->isVisible());
-        QTRY_VERIFY(setup()->hasAddresses());
         m_prompter->asked.clear();
     }
 
@@ -53,11 +60,58 @@ private slots:
     {
         QVERIFY(setup()->windowFlags() & Qt::FramelessWindowHint);
         QVERIFY(setup()->windowFlags() & Qt::WindowStaysOnTopHint);
-        // The configured address is none of this computer's: nothing selected.
-        QCOMPARE(control<QComboBox>("cb_IP")->currentIndex(), -1);
+        // This computer's addresses, and the configured one, which is none of
+        // them, chosen.
+        auto *addresses = control<QComboBox>("cb_IP");
+        QCOMPARE(GuiUtil::entries(addresses), (QStringList{"192.168.1.20", "10.1.2.3", "127.0.0.1", "192.0.2.99"}));
+        QCOMPARE(addresses->currentText(), QStringLiteral("192.0.2.99"));
         QCOMPARE(control<QLineEdit>("me_Port")->text(), QString::number(m_app->context().settings.servicePort));
         QCOMPARE(control<QComboBox>("dcb_DirContent")->currentText(), m_dir->path());
         QVERIFY(control<QComboBox>("dcb_DirContent")->findText(QDir::homePath()) >= 0);
+    }
+
+    void machinesWithoutANameOrAnAddressAreTold_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QStringList>("addresses");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no host name") << QString() << QStringList{"192.168.1.20"}
+                                      << QStringLiteral("Can't getting local host name.");
+        QTest::newRow("no address") << QStringLiteral("desk") << QStringList()
+                                    << QStringLiteral("Yow!  Bad host lookup.");
+    }
+
+    void machinesWithoutANameOrAnAddressAreTold()
+    {
+        QFETCH(QString, host);
+        QFETCH(QStringList, addresses);
+        m_app.reset();
+        m_local = {host, addresses};
+        StartupOptions options;
+        options.deployFile = m_deploy;
+        options.boxPort = TestUtil::freePort();
+        m_app = std::make_unique<ServerApp>(options, *m_prompter, QStringLiteral(VESTRID_LIBRARY));
+        m_app->context().localAddresses = [this] { return m_local; };
+        QVERIFY(m_app->start());
+        QCOMPARE(m_prompter->asked.size(), 1);
+        QTEST(m_prompter->asked[0].text, "message");
+        QCOMPARE(control<QComboBox>("cb_IP")->count(), 0);
+    }
+
+    void offersTheLanAddressFirst()
+    {
+        // Picking the first offer and saving points the boxes at the LAN card.
+        auto *addresses = control<QComboBox>("cb_IP");
+        addresses->setCurrentIndex(0);
+        click("SpeedButton1");
+        QVERIFY(deployText().contains("SERVICE IP=192.168.1.20\n"));
+        // This machine's own list, whatever it holds, has loopback last.
+        bool loopbackSeen = false;
+        for (const QString &address : ThisComputersAddresses().addresses) {
+            const bool loopback = QHostAddress(address).isLoopback();
+            QVERIFY(!loopbackSeen || loopback);
+            loopbackSeen = loopbackSeen || loopback;
+        }
     }
 
     void savesTheAddress()

@@ -17,6 +17,11 @@ AppHarness::~AppHarness() = default;
 bool AppHarness::start()
 {
     app = std::make_unique<ServerApp>(options, prompter, QStringLiteral(VESTRID_LIBRARY));
+    // No test depends on this machine's name or network cards.
+    app->context().localAddresses = [] {
+        return LocalAddressList{QStringLiteral("testhost"),
+                                {QStringLiteral("192.0.2.10"), QStringLiteral("127.0.0.1")}};
+    };
     return app->start();
 }
 
