@@ -39,6 +39,9 @@ inline constexpr char FolderNotStorable[] = "The folder name \"%1\" holds charac
 inline constexpr char CannotWritePlayLists[] = "The play lists could not be written: %1";
 inline constexpr char CommandTooLong[] =
     "The address of %1 is too long for a box command (255 bytes). Choose a content folder with a shorter path.";
+inline constexpr char TextTooLong[] = "The text is too long: %1 bytes, at most %2 (a Chinese character takes two).";
+inline constexpr char TextControlCharacters[] =
+    "The text holds control characters a play list cannot carry; only line breaks and tabs may stand in it.";
 inline constexpr char TextNotEncodable[] = "The text holds characters the boxes cannot show (GB2312 only).";
 inline constexpr char NameTooLong[] = "The name \"%1\" is too long: at most 63 bytes (a Chinese character takes two).";
 inline constexpr char NameBadCharacters[] = "The name \"%1\" may not hold ',', '}', '[' or a line break.";

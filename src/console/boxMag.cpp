@@ -350,8 +350,16 @@ void TForm3::chooseColour(QWidget *swatch)
 void TForm3::sb_PlayTextClick()
 {
     const QString text = m_ui->mm_TextEdit->toPlainText();
-    if (!text.isEmpty() && text.size() <= kMaxTextLength && !CodePage::canEncode(text)) {
+    // The limit counts the bytes the box gets: a Chinese character takes two.
+    const qsizetype bytes = CodePage::byteLength(text);
+    if (!text.isEmpty() && bytes < 0) {
         m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), QString::fromLatin1(Msg::TextNotEncodable));
+        return;
+    }
+    if (bytes > kMaxTextBytes) {
+        m_context.prompter->error(
+            QString::fromLatin1(Msg::ErrorTitle),
+            QString::fromLatin1(Msg::TextTooLong).arg(QString::number(bytes), QString::number(kMaxTextBytes)));
         return;
     }
     const QStringList macs = takeSelection(false);
@@ -360,7 +368,7 @@ void TForm3::sb_PlayTextClick()
     };
     QString argument = QLatin1Char(' ') + m_ui->me_SpeedMS->text() + QLatin1Char(' ') + m_ui->me_YOff->text() +
                        rgb(m_bgColour) + rgb(m_textColour) + QLatin1Char(' ') + m_ui->cb_TextRepeat->currentText();
-    if (!text.isEmpty() && text.size() <= kMaxTextLength)
+    if (!text.isEmpty())
         argument += QLatin1Char(' ') + text;
     sendToAll(macs, CMD_PLAYTEXT, {{}, {argument}});
 }

@@ -45,7 +45,9 @@ public:
     void flushLog();
     static constexpr int kLogLines = 20000;
     static constexpr int kLogFlushMs = 200;
-    static constexpr int kMaxTextLength = 199;
+    // The longest emergency text, in GB2312 bytes: with the settings before
+    // it, the line stays within the 255 bytes of a command.
+    static constexpr int kMaxTextBytes = 199;
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -271,8 +271,21 @@ void ScheduleEditor::sb_TextAddClick()
         m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), QString::fromLatin1(Msg::TextNotEncodable));
         return;
     }
-    if (bytes > kMaxTextBytes)
+    if (bytes > kMaxTextBytes) {
+        m_context.prompter->error(
+            QString::fromLatin1(Msg::ErrorTitle),
+            QString::fromLatin1(Msg::TextTooLong).arg(QString::number(bytes), QString::number(kMaxTextBytes)));
         return;
+    }
+    // XML has no place for other control characters: the play list would
+    // drop them without a word.
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 && c != QLatin1Char('\n') && c != QLatin1Char('\t') && c != QLatin1Char('\r')) {
+            m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle),
+                                      QString::fromLatin1(Msg::TextControlCharacters));
+            return;
+        }
+    }
     m_ui->PageControl4->setCurrentWidget(m_ui->TabSheet9);
     m_ui->lb_PlayTextList->addItem(text);
 }

@@ -308,24 +308,30 @@ private slots:
         m_prompter->answerColour(0x102030);
         click("sb_BGCol");
         control<QComboBox>("cb_TextRepeat")->setCurrentIndex(2);
-        const QString text199 = QString(198, u'x') + QStringLiteral("字");
+        // 199 bytes: a Chinese character counts two.
+        const QString text199 = QString(197, u'x') + QStringLiteral("字");
         control<QPlainTextEdit>("mm_TextEdit")->setPlainText(text199);
-        click("sb_PlayText");
-        control<QPlainTextEdit>("mm_TextEdit")->setPlainText(QString(200, u'y'));
         click("sb_PlayText");
         control<QPlainTextEdit>("mm_TextEdit")->clear();
         click("sb_PlayText");
-        const QList<QByteArray> lines = linesOf(0, 3);
-        QCOMPARE(lines.size(), 3);
+        const QList<QByteArray> lines = linesOf(0, 2);
+        QCOMPARE(lines.size(), 2);
         const QByteArray settings = "play text  30 30 16 32 48 255 255 255 3";
-        QCOMPARE(lines[0], settings + ' ' + QByteArray(198, 'x') + "\xd7\xd6");
+        QCOMPARE(lines[0], settings + ' ' + QByteArray(197, 'x') + "\xd7\xd6");
         QCOMPARE(lines[1], settings);
-        QCOMPARE(lines[2], settings);
-        // A text the boxes cannot show is refused before anything is sent.
-        control<QPlainTextEdit>("mm_TextEdit")->setPlainText(QStringLiteral("한국어"));
-        click("sb_PlayText");
-        QCOMPARE(m_prompter->asked.last().title, QStringLiteral("Error"));
-        QCOMPARE(sentCommands(), 3);
+        // Too long, in bytes or in characters, or not for the boxes: the
+        // operator is told and nothing is sent.
+        for (const QString &refused : {QString(198, u'x') + QStringLiteral("字"), QString(150, u'字'),
+                                       QString(200, u'y'), QStringLiteral("한국어")}) {
+            const qsizetype before = m_prompter->asked.size();
+            control<QPlainTextEdit>("mm_TextEdit")->setPlainText(refused);
+            click("sb_PlayText");
+            QCOMPARE(m_prompter->asked.size(), before + 1);
+            QCOMPARE(m_prompter->asked.last().title, QStringLiteral("Error"));
+            if (!refused.startsWith(QStringLiteral("한")))
+                QVERIFY(m_prompter->asked.last().text.contains(QLatin1String("too long")));
+        }
+        QCOMPARE(sentCommands(), 2);
     }
 
     void fileNamePages()

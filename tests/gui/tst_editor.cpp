@@ -155,6 +155,15 @@ private slots:
         memo->setPlainText(QString(128, u'字') + QLatin1Char('x')); // 257 bytes
         click("sb_TextAdd");
         QCOMPARE(control<QListWidget>("lb_PlayTextList")->count(), 0);
+        QCOMPARE(m_h->prompter.asked.size(), 1);
+        QVERIFY(m_h->prompter.asked.last().text.contains(QLatin1String("257 bytes, at most 256")));
+        // A control character the play list would drop is refused with a word;
+        // line breaks and tabs are kept.
+        memo->setPlainText(QStringLiteral("bell\x07 here"));
+        click("sb_TextAdd");
+        QCOMPARE(control<QListWidget>("lb_PlayTextList")->count(), 0);
+        QCOMPARE(m_h->prompter.asked.size(), 2);
+        QVERIFY(m_h->prompter.asked.last().text.contains(QLatin1String("control characters")));
         memo->setPlainText(QString(128, u'字')); // 256 bytes
         click("sb_TextAdd");
         QCOMPARE(control<QListWidget>("lb_PlayTextList")->count(), 1);
