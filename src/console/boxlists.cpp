@@ -222,7 +222,6 @@ void PickList(QComboBox *groups, QTreeWidget *boxes, const MacGruoup &registry, 
     switch (code) {
     case PickRefresh: {
         const QString remembered = groups->currentText();
-        boxes->clear();
         groups->clear();
         groups->addItems(registry.GroupNames());
         const int index = groups->findText(remembered, Qt::MatchExactly);
@@ -268,9 +267,19 @@ void PickList(QComboBox *groups, QTreeWidget *boxes, const MacGruoup &registry, 
         if (index >= 0)
             groups->setCurrentIndex(index);
         UpdateBracket bracket(boxes);
+        // The operator's check marks (a transfer's boxes) outlive the
+        // rebuild, as in the detail list.
+        QSet<QString> checked;
+        for (int i = 0; i < boxes->topLevelItemCount(); ++i) {
+            if (boxes->topLevelItem(i)->checkState(0) == Qt::Checked)
+                checked.insert(boxes->topLevelItem(i)->text(1));
+        }
         boxes->clear();
-        for (int slot : registry.BoxesOfGroup(argument))
-            newRow(boxes, registry.PickRow(slot), true);
+        for (int slot : registry.BoxesOfGroup(argument)) {
+            QTreeWidgetItem *item = newRow(boxes, registry.PickRow(slot), true);
+            if (checked.contains(item->text(1)))
+                item->setCheckState(0, Qt::Checked);
+        }
         fitColumns(boxes);
         break;
     }

@@ -213,9 +213,9 @@ void TForm2::sbMACNodeModifyClick()
     int slot = -1;
     if (registry.FindBox(mac, &slot) != RES_FOUND)
         return;
-    if (!client.isEmpty()) {
-        if (!acceptableName(client))
-            return;
+    // A name that is refused (with a word) still lets the group change go
+    // through, as a name already taken does.
+    if (!client.isEmpty() && acceptableName(client)) {
         const int result = registry.SetBoxName(slot, client);
         if (result == RES_NAMETAKEN)
             message(windowTitle(), Msg::RepeatName);
@@ -226,4 +226,9 @@ void TForm2::sbMACNodeModifyClick()
         registry.SetBoxGroup(slot, groupName);
     BoxLists::UpdateGroupListRow(groupList(), registry, mac);
     refreshAfterGroupChange();
+    // The chooser was refilled; it shows the box's group again, so that a
+    // second press changes nothing.
+    const int index = m_ui->cbGroupName->findText(registry.GroupNameOf(slot), Qt::MatchExactly);
+    if (index >= 0)
+        m_ui->cbGroupName->setCurrentIndex(index);
 }

@@ -4,7 +4,9 @@
 #include "appharness.h"
 #include "config/mainform.h"
 #include "config/serverapp.h"
+#include "console/boxlists.h"
 #include "console/group.h"
+#include "console/picklists.h"
 #include "ftp/ftpfile.h"
 #include "scriptedprompter.h"
 #include "testutil.h"
@@ -221,6 +223,46 @@ private slots:
         click("sbMACNodeModify");
         QCOMPARE(registry().Box(0).ClientName, QStringLiteral("前台"));
         QCOMPARE(registry().GroupNameOf(0), QStringLiteral("No Group"));
+    }
+
+    void applyingKeepsWhatTheOperatorChose()
+    {
+        addGroup(QStringLiteral("Hall"));
+        auto *groups = control<QComboBox>("cbGroupName");
+        // The main window's transfer selection, its list as the boxes'
+        // heartbeats would have left it.
+        UpdatePickLists(m_app->forms(), registry(), PickMain, BoxLists::PickRefresh);
+        QTreeWidget *picks = m_app->forms().form1->pickBoxes();
+        QCOMPARE(picks->topLevelItemCount(), 3);
+        for (int i = 0; i < 3; ++i)
+            picks->topLevelItem(i)->setCheckState(0, Qt::Checked);
+
+        // "应用" twice: the box stays in the group it was given.
+        selectBox(0);
+        groups->setCurrentIndex(groups->findText(QStringLiteral("Hall")));
+        click("sbMACNodeModify");
+        QCOMPARE(registry().GroupNameOf(0), QStringLiteral("Hall"));
+        QCOMPARE(groups->currentText(), QStringLiteral("Hall"));
+        click("sbMACNodeModify");
+        QCOMPARE(registry().GroupNameOf(0), QStringLiteral("Hall"));
+
+        // A refused client name is told, and the group change still goes through.
+        selectBox(1);
+        control<QLineEdit>("edClientName")->setText(QStringLiteral("[VIP]"));
+        groups->setCurrentIndex(groups->findText(QStringLiteral("Hall")));
+        click("sbMACNodeModify");
+        QCOMPARE(m_prompter->asked.size(), 1);
+        QCOMPARE(registry().GroupNameOf(1), QStringLiteral("Hall"));
+        QVERIFY(registry().Box(1).ClientName.isEmpty());
+
+        // Renaming a group keeps the check marks of the boxes still listed.
+        auto *mainGroups = m_app->forms().form1->pickGroups();
+        QCOMPARE(mainGroups->currentText(), QStringLiteral("No Group"));
+        selectGroup(QStringLiteral("Hall"));
+        control<QLineEdit>("edAddGpName")->setText(QStringLiteral("Lobby"));
+        click("sbRenameGroup");
+        QCOMPARE(picks->topLevelItemCount(), 1);
+        QCOMPARE(picks->topLevelItem(0)->checkState(0), Qt::Checked);
     }
 
     void removesAnOfflineBoxFromItsContextMenu()
