@@ -156,6 +156,14 @@ private slots:
                 QCOMPARE(file.received, videos[file.name].size());
         }
         QTRY_COMPARE(historyRows(QStringLiteral("File Download Succeed(ALL DONE)")), 1);
+        // The box reported the file names in GB2312; the history reads them.
+        bool named = false;
+        const CommandHistory &history = *m_h->context().history;
+        for (int r = 0; r < history.rowCount(); ++r) {
+            for (int c = 0; c < history.columnCount(); ++c)
+                named = named || history.cell(r, c).contains(QStringLiteral("dlreport progress 片 1.mp4 Done"));
+        }
+        QVERIFY(named);
     }
 };
 

@@ -2,9 +2,22 @@
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QXmlStreamReader>
+
+namespace {
+
+// Boxes speak GB2312 on the wire.
+QByteArray gb2312(const QString &text)
+{
+    QStringEncoder encoder("GB2312");
+    return encoder.encode(text);
+}
+
+} // namespace
 
 namespace {
 
@@ -258,7 +271,7 @@ void SimulatedBox::answer(const QByteArray &line)
             QByteArray reply =
                 "info get box filename " + id + ' ' + QByteArray::number(parts) + ' ' + QByteArray::number(part + 1);
             for (const QString &name : m_options.files.mid(part * perPart, perPart))
-                reply += ' ' + name.toUtf8();
+                reply += ' ' + gb2312(name);
             sendLine(reply);
         }
     } else if (line.startsWith("get file ")) {
@@ -329,7 +342,7 @@ void SimulatedBox::fetchNext()
         if (reply->error() == QNetworkReply::NoError)
             file.received = reply->readAll().size();
         m_downloads.append(file);
-        sendLine("dlreport progress " + file.name.toUtf8() + (file.ok() ? " Done" : " Failed"));
+        sendLine("dlreport progress " + gb2312(file.name) + (file.ok() ? " Done" : " Failed"));
         fetchNext();
     });
 }

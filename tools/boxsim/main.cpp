@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QStringDecoder>
 #include <QTimer>
 
 #include <cstdio>
@@ -91,8 +92,11 @@ int main(int argc, char *argv[])
         auto *box = new SimulatedBox(profile, options, &app);
         if (!parser.isSet(quiet)) {
             QObject::connect(box, &SimulatedBox::lineReceived, box, [box](const QByteArray &line) {
+                // Command lines come in GB2312; the terminal shows them in its own encoding.
+                QStringDecoder decoder("GB18030");
+                const QString text = decoder.decode(line);
                 std::printf("%s %s <- %s\n", qPrintable(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))),
-                            qPrintable(box->profile().mac), line.constData());
+                            qPrintable(box->profile().mac), qPrintable(text));
                 std::fflush(stdout);
             });
         }
