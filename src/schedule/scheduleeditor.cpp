@@ -18,11 +18,14 @@
 #include <QDateTime>
 #include <QDir>
 #include <QDragEnterEvent>
+#include <QFileSystemWatcher>
 #include <QHeaderView>
 #include <QImageReader>
 #include <QLocale>
 #include <QMenu>
 #include <QMimeData>
+#include <QSet>
+#include <QTimer>
 
 namespace {
 
@@ -161,19 +164,78 @@ void ScheduleEditor::fillLibrary()
                                                          {m_ui->FileListBoxAudio, m_context.settings.audioDir},
                                                          {m_ui->FileListBoxPicture, m_context.settings.pictureDir}};
     for (const auto &[list, folder] : folders) {
-        list->clear();
-        list->addItems(QDir(folder).entryList(QDir::Files, QDir::Name));
         list->setProperty("folder", folder);
+        fillFileList(list);
     }
-    m_ui->lv_pictureLib->clear();
+    fillPictureLibrary();
+    // Media copied into the folders while the program runs appear by
+    // themselves; a copy in progress changes a folder many times, so the
+    // lists are refilled once it has been quiet for a moment.
+    if (!m_watcher) {
+        m_watcher = new QFileSystemWatcher(this);
+        m_libraryRefresh = new QTimer(this);
+        m_libraryRefresh->setSingleShot(true);
+        m_libraryRefresh->setInterval(kLibraryRefreshMs);
+        connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this](const QString &folder) {
+            m_changedFolders.insert(folder);
+            m_libraryRefresh->start();
+        });
+        connect(m_libraryRefresh, &QTimer::timeout, this, &ScheduleEditor::refreshChangedFolders);
+    }
+    const QStringList watched = m_watcher->directories();
+    if (!watched.isEmpty())
+        m_watcher->removePaths(watched);
+    for (const auto &[list, folder] : folders)
+        m_watcher->addPath(folder);
+    m_watcher->addPath(m_context.settings.bmpDir);
+}
+
+void ScheduleEditor::refreshChangedFolders()
+{
+    const QSet<QString> changed = std::exchange(m_changedFolders, {});
+    for (QListWidget *list : {m_ui->FileListBoxVideo, m_ui->FileListBoxAudio, m_ui->FileListBoxPicture}) {
+        if (changed.contains(list->property("folder").toString()))
+            fillFileList(list);
+    }
+    if (changed.contains(m_context.settings.bmpDir))
+        fillPictureLibrary();
+    emit libraryRefreshed();
+}
+
+void ScheduleEditor::fillFileList(QListWidget *list)
+{
+    // The operator's current item and selection stay on the same names.
+    const QString current = list->currentItem() ? list->currentItem()->text() : QString();
+    QSet<QString> selected;
+    for (const QListWidgetItem *item : list->selectedItems())
+        selected.insert(item->text());
+    list->clear();
+    list->addItems(QDir(list->property("folder").toString()).entryList(QDir::Files, QDir::Name));
+    for (int i = 0; i < list->count(); ++i) {
+        QListWidgetItem *item = list->item(i);
+        if (item->text() == current)
+            list->setCurrentItem(item, QItemSelectionModel::NoUpdate);
+        item->setSelected(selected.contains(item->text()));
+    }
+}
+
+void ScheduleEditor::fillPictureLibrary()
+{
+    QTreeWidget *view = m_ui->lv_pictureLib;
+    QSet<QString> checked;
+    for (int i = 0; i < view->topLevelItemCount(); ++i) {
+        if (view->topLevelItem(i)->checkState(0) == Qt::Checked)
+            checked.insert(view->topLevelItem(i)->text(0));
+    }
+    view->clear();
     const QDir bmp(m_context.settings.bmpDir);
     for (const QFileInfo &file : bmp.entryInfoList({QStringLiteral("*.bmp")}, QDir::Files, QDir::Name)) {
         const QSize size = QImageReader(file.filePath()).size();
-        auto *item = new QTreeWidgetItem(m_ui->lv_pictureLib);
+        auto *item = new QTreeWidgetItem(view);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(0, Qt::Unchecked);
+        item->setCheckState(0, checked.contains(file.fileName()) ? Qt::Checked : Qt::Unchecked);
         item->setText(0, file.fileName());
-        item->setText(1, QStringLiteral("%1×%2").arg(size.width()).arg(size.height()));
+        item->setText(1, QString::number(size.width()) + u'×' + QString::number(size.height()));
         item->setText(2, QLocale::system().toString(file.lastModified(), QLocale::ShortFormat));
     }
 }

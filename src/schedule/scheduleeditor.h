@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QSet>
+#include <QString>
 #include <QWidget>
 
 #include <memory>
 
+class QFileSystemWatcher;
 class QListWidget;
+class QTimer;
 class QTreeWidget;
 struct AppContext;
 struct Forms;
@@ -25,13 +29,16 @@ class ScheduleEditor : public QWidget
 public:
     static constexpr int kMaxItems = 256;
     static constexpr int kMaxTextBytes = 256;
+    // How long a media folder must stay quiet before its list is refilled.
+    static constexpr int kLibraryRefreshMs = 300;
 
     ScheduleEditor(AppContext &context, Forms &forms, QWidget *parent = nullptr);
     ~ScheduleEditor() override;
 
     // The box list whose checked boxes a transfer goes to.
     void setBoxList(QTreeWidget *boxes) { m_boxes = boxes; }
-    // Fills the file lists and the BMP library from the content folders.
+    // Fills the file lists and the BMP library from the content folders, and
+    // watches the folders to refill a list when its folder changes.
     void fillLibrary();
     void RefreshSchdList();
 
@@ -48,7 +55,14 @@ public:
     };
     void listCommand(QListWidget *list, ListCommand command);
 
+signals:
+    // The lists of changed media folders were refilled.
+    void libraryRefreshed();
+
 private:
+    void fillFileList(QListWidget *list);
+    void fillPictureLibrary();
+    void refreshChangedFolders();
     void bnSchdAddClick();
     void bnSchdDelClick();
     void bnTransferClick();
@@ -71,4 +85,7 @@ private:
     quint32 m_textColour = 0xFFFFFF;
     quint32 m_backgroundColour = 0x000000;
     int m_sortColumn = 0;
+    QFileSystemWatcher *m_watcher = nullptr;
+    QTimer *m_libraryRefresh = nullptr;
+    QSet<QString> m_changedFolders;
 };

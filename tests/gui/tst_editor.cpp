@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -87,6 +88,32 @@ private slots:
     }
 
     void cleanup() { m_h.reset(); }
+
+    void libraryFollowsItsFolders()
+    {
+        auto *video = control<QListWidget>("FileListBoxVideo");
+        video->setCurrentRow(1);
+        QCOMPARE(video->currentItem()->text(), QStringLiteral("b.avi"));
+        auto *bmp = control<QTreeWidget>("lv_pictureLib");
+        bmp->topLevelItem(0)->setCheckState(0, Qt::Checked);
+        // Media copied in while the program runs appear; what the operator
+        // had chosen stays chosen.
+        QSignalSpy refreshed(editor(), &ScheduleEditor::libraryRefreshed);
+        const QString root = m_h->context().settings.contentRoot;
+        TestUtil::writeFile(root + QStringLiteral("video/0-first.mp4"), "movie");
+        QImage(3, 3, QImage::Format_RGB32).save(root + QStringLiteral("BMP/new.bmp"), "BMP");
+        QTRY_VERIFY(video->count() == 4 && bmp->topLevelItemCount() == 2);
+        QCOMPARE(GuiUtil::entries(video), (QStringList{"0-first.mp4", "a.mp4", "b.avi", "片头.mp4"}));
+        QCOMPARE(video->currentItem()->text(), QStringLiteral("b.avi"));
+        QVERIFY(video->currentItem()->isSelected());
+        QCOMPARE(bmp->topLevelItem(0)->text(0), QStringLiteral("logo.bmp"));
+        QCOMPARE(bmp->topLevelItem(0)->checkState(0), Qt::Checked);
+        QCOMPARE(bmp->topLevelItem(1)->checkState(0), Qt::Unchecked);
+        QVERIFY(refreshed.count() >= 1);
+        // A file taken away goes too.
+        QFile::remove(root + QStringLiteral("video/a.mp4"));
+        QTRY_COMPARE(video->count(), 3);
+    }
 
     void libraryAndDefaults()
     {
