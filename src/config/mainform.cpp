@@ -49,6 +49,10 @@ TForm1::TForm1(AppContext &context, Forms &forms, QWidget *parent)
 {
     m_ui->setupUi(this);
     setWindowTitle(QString::fromLatin1(kMainWindowTitle));
+    // Opens so that a MAC, a box name and a file name read whole on a
+    // 1280×800 screen; the box list never shrinks below a MAC's width.
+    resize(kDefaultWidth, kDefaultHeight);
+    m_ui->gb_BoxList->setMinimumWidth(kBoxListMinWidth);
     m_ui->ver->setText(QString::fromLatin1(kVersionText));
 
     QString error;

@@ -26,6 +26,10 @@ class TForm1 : public QWidget
     Q_DISABLE_COPY_MOVE(TForm1)
 
 public:
+    static constexpr int kDefaultWidth = 1260;
+    static constexpr int kDefaultHeight = 720;
+    static constexpr int kBoxListMinWidth = 285;
+
     TForm1(AppContext &context, Forms &forms, QWidget *parent = nullptr);
     ~TForm1() override;
 

@@ -56,14 +56,31 @@ void fitColumns(QTreeWidget *view)
 
 } // namespace
 
+namespace {
+
+// A text that became wider than its column widens the column, so that
+// updated rows read whole as filled ones do; columns never shrink here.
+void setText(QTreeWidgetItem *item, int column, const QString &text)
+{
+    if (item->text(column) == text)
+        return;
+    item->setText(column, text);
+    QTreeWidget *view = item->treeWidget();
+    if (!view)
+        return;
+    // Room for the check box and the margins in the first column.
+    const int margin = column == 0 ? 40 : 16;
+    if (view->fontMetrics().horizontalAdvance(text) + margin > view->columnWidth(column))
+        view->resizeColumnToContents(column);
+}
+
+} // namespace
+
 void setRow(QTreeWidgetItem *item, const RowText &row)
 {
-    if (item->text(0) != row.caption)
-        item->setText(0, row.caption);
-    for (int i = 0; i < row.subItems.size(); ++i) {
-        if (item->text(i + 1) != row.subItems[i])
-            item->setText(i + 1, row.subItems[i]);
-    }
+    setText(item, 0, row.caption);
+    for (int i = 0; i < row.subItems.size(); ++i)
+        setText(item, i + 1, row.subItems[i]);
 }
 
 QTreeWidgetItem *findByCaption(QTreeWidget *view, const QString &caption)

@@ -102,7 +102,9 @@ void TForm4::fillBoxes(const QList<sBoxInfo> &boxes, bool checked)
     m_ui->clb_BoxName->clear();
     m_ui->clb_MacAdd->clear();
     for (const sBoxInfo &box : boxes) {
-        for (auto [list, text] : {std::pair{m_ui->clb_BoxName, box.BoxName}, std::pair{m_ui->clb_MacAdd, box.BoxMac}}) {
+        // A box without a name shows its MAC, not an empty line.
+        const QString name = box.BoxName.isEmpty() ? box.BoxMac : box.BoxName;
+        for (auto [list, text] : {std::pair{m_ui->clb_BoxName, name}, std::pair{m_ui->clb_MacAdd, box.BoxMac}}) {
             auto *item = new QListWidgetItem(text, list);
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);

@@ -79,6 +79,16 @@ ScheduleEditor::ScheduleEditor(AppContext &context, Forms &forms, QWidget *paren
     : QWidget(parent), m_ui(std::make_unique<Ui::ScheduleEditor>()), m_context(context), m_forms(forms)
 {
     m_ui->setupUi(this);
+    // The library shows its three tabs and whole file names; the play list
+    // takes what room is left over.
+    m_ui->gb_Library->setMinimumWidth(kLibraryMinWidth);
+    m_ui->gb_SchdList->setMaximumWidth(kScheduleListMaxWidth);
+    m_ui->ListBoxSchdList->setMinimumWidth(kScheduleListMinWidth);
+    // The week days wrap to a second line rather than widen the window.
+    m_ui->clb_WeekIndex->setMinimumWidth(kWeekDaysMinWidth);
+    m_ui->clb_WeekIndex->setMaximumHeight(2 * m_ui->clb_WeekIndex->maximumHeight());
+    m_ui->clb_WeekIndex->setWrapping(true);
+    m_ui->clb_WeekIndex->setResizeMode(QListView::Adjust);
     // Defaults of a new editor.
     m_ui->cbStartHour->setCurrentIndex(8);
     m_ui->cbEndHour->setCurrentIndex(22);

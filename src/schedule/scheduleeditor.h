@@ -31,6 +31,10 @@ public:
     static constexpr int kMaxTextBytes = 256;
     // How long a media folder must stay quiet before its list is refilled.
     static constexpr int kLibraryRefreshMs = 300;
+    static constexpr int kLibraryMinWidth = 220;
+    static constexpr int kScheduleListMaxWidth = 210;
+    static constexpr int kScheduleListMinWidth = 170;
+    static constexpr int kWeekDaysMinWidth = 400;
 
     ScheduleEditor(AppContext &context, Forms &forms, QWidget *parent = nullptr);
     ~ScheduleEditor() override;

@@ -143,7 +143,7 @@ int main(int argc, char *argv[])
     lines->setCurrentRow(0);
     emit lines->itemClicked(lines->currentItem());
 
-    forms.form1->resize(1280, 720);
+    // Every window at the size it opens with.
     bool ok = save(forms.form1, out + QStringLiteral("/TForm1.png"));
     ok = save(forms.form2, out + QStringLiteral("/TForm2.png")) && ok;
     ok = save(forms.form3, out + QStringLiteral("/TForm3.png")) && ok;
@@ -151,7 +151,6 @@ int main(int argc, char *argv[])
     ok = save(forms.form5, out + QStringLiteral("/TForm5.png")) && ok;
     forms.form5->hide();
     forms.form4->OpenAllBoxes();
-    forms.form4->resize(1100, 520);
     ok = save(forms.form4, out + QStringLiteral("/TForm4.png")) && ok;
     boxes.stop();
     return ok ? 0 : 1;

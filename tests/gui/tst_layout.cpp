@@ -1,0 +1,121 @@
+// The main window as it opens: on a 1280×800 screen a MAC, a box name and a
+// file name read whole and every library tab shows; lists widen a column when
+// an updated row no longer fits it; boxes without a name show their MAC.
+#include "appharness.h"
+#include "config/mainform.h"
+#include "console/boxlists.h"
+#include "console/picklists.h"
+#include "console/schdlist.h"
+#include "schedule/scheduleeditor.h"
+#include "testutil.h"
+
+#include <QDir>
+#include <QListWidget>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+class TestLayout : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<AppHarness> m_h;
+
+    // The column is as wide as the list itself says its texts need.
+    static bool readsWhole(QTreeWidget *view, int column, const QString &text)
+    {
+        bool shown = false;
+        for (int i = 0; i < view->topLevelItemCount(); ++i)
+            shown = shown || view->topLevelItem(i)->text(column) == text;
+        // What the list computes for its own "fit the column to its texts".
+        struct Measure : QTreeWidget
+        {
+            using QTreeWidget::sizeHintForColumn;
+        };
+        return shown && static_cast<Measure *>(view)->sizeHintForColumn(column) <= view->columnWidth(column);
+    }
+
+    void heartbeat(const QString &mac)
+    {
+        MacGroupData r;
+        r.MacAdd = mac;
+        r.IPAdd = QStringLiteral("10.0.0.1");
+        r.BoxVer = QStringLiteral("1");
+        m_h->registry().MergeHeartbeat(r);
+    }
+
+private slots:
+    void init()
+    {
+        m_h = std::make_unique<AppHarness>();
+        const QString root = m_h->dir.filePath(QStringLiteral("content/"));
+        QDir().mkpath(root + QStringLiteral("video"));
+        TestUtil::writeFile(root + QStringLiteral("video/广告-春节特别版-2026.avi"), "movie");
+        QVERIFY(m_h->start());
+    }
+
+    void cleanup() { m_h.reset(); }
+
+    void opensToFitALaptopScreen()
+    {
+        TForm1 *window = m_h->forms().form1;
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QVERIFY(window->width() <= 1280 && window->height() <= 760);
+        QVERIFY(window->minimumSizeHint().width() <= window->width());
+
+        const QString mac = QStringLiteral("02:00:00:00:00:00");
+        heartbeat(mac);
+        m_h->registry().SetBoxName(0, QStringLiteral("大厅左侧屏"));
+        UpdatePickLists(m_h->forms(), m_h->registry(), PickMain, BoxLists::PickRefresh);
+        QTreeWidget *boxes = window->pickBoxes();
+        QCOMPARE(boxes->topLevelItemCount(), 1);
+        QVERIFY(readsWhole(boxes, 0, QStringLiteral("大厅左侧屏")));
+        QVERIFY(readsWhole(boxes, 1, mac));
+        // The three columns fit the list without scrolling sideways.
+        int total = 0;
+        for (int c = 0; c < boxes->columnCount(); ++c)
+            total += boxes->columnWidth(c);
+        QVERIFY2(total <= boxes->viewport()->width(), qPrintable(QString::number(total)));
+
+        auto *video = window->editor()->findChild<QListWidget *>(QStringLiteral("FileListBoxVideo"));
+        const QString name = video->item(0)->text();
+        QVERIFY(video->fontMetrics().horizontalAdvance(name) <= video->viewport()->width());
+        auto *library = window->editor()->findChild<QTabWidget *>(QStringLiteral("PageControl3"));
+        QTabBar *tabs = library->tabBar();
+        for (int i = 0; i < tabs->count(); ++i) {
+            if (tabs->isTabVisible(i))
+                QVERIFY2(tabs->rect().contains(tabs->tabRect(i)), qPrintable(tabs->tabText(i)));
+        }
+    }
+
+    void updatedRowsWidenTheirColumns()
+    {
+        TForm1 *window = m_h->forms().form1;
+        window->show();
+        heartbeat(QStringLiteral("m1"));
+        UpdatePickLists(m_h->forms(), m_h->registry(), PickMain, BoxLists::PickRefresh);
+        QTreeWidget *boxes = window->pickBoxes();
+        // A long name arrives by an update of the row, not a refill.
+        const QString longName = QStringLiteral("一个名字很长很长的显示屏");
+        m_h->registry().SetBoxName(0, longName);
+        UpdatePickLists(m_h->forms(), m_h->registry(), PickMain, BoxLists::PickUpdateBox, QStringLiteral("m1"));
+        QCOMPARE(boxes->topLevelItem(0)->text(0), longName);
+        QVERIFY(readsWhole(boxes, 0, longName));
+    }
+
+    void unnamedBoxesShowTheirMac()
+    {
+        heartbeat(QStringLiteral("02:00:00:00:00:07"));
+        heartbeat(QStringLiteral("02:00:00:00:00:08"));
+        m_h->registry().SetBoxName(1, QStringLiteral("前台"));
+        m_h->forms().form4->OpenAllBoxes();
+        auto *names = m_h->forms().form4->findChild<QListWidget *>(QStringLiteral("clb_BoxName"));
+        QCOMPARE(GuiUtil::entries(names), (QStringList{"02:00:00:00:00:07", "前台"}));
+    }
+};
+
+QTEST_MAIN(TestLayout)
+#include "tst_layout.moc"
