@@ -27,6 +27,7 @@ void raiseDescriptorLimit()
 int main(int argc, char *argv[])
 {
     raiseDescriptorLimit();
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("boxfleet"));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));

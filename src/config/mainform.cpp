@@ -106,6 +106,11 @@ TForm1::TForm1(AppContext &context, Forms &forms, QWidget *parent)
         });
     }
 
+    m_listRefresh = new QTimer(this);
+    m_listRefresh->setSingleShot(true);
+    m_listRefresh->setInterval(kListRefreshMs);
+    connect(m_listRefresh, &QTimer::timeout, this, &TForm1::refreshChangedBoxes);
+
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setInterval(kOfflineCheckMs);
@@ -151,29 +156,64 @@ void TForm1::attachLink()
 
 void TForm1::boxHeard(const QString &mac, int result)
 {
-    const MacGruoup &registry = *m_context.registry;
-    if (m_forms.form2) {
-        BoxLists::UpdateGroupListRow(m_forms.form2->groupList(), registry, mac);
-        BoxLists::FillGroupListBox(m_forms.form2->groupListBox(), registry);
-        if (result == RES_NEWBOX)
-            BoxLists::FillGroupCombo(m_forms.form2->groupCombo(), registry);
+    // Only the first heartbeat since the box was last silent changes where
+    // its rows stand; later ones change texts, which the refresh reads
+    // from the registry anyway.
+    if (!m_heardPending.contains(mac)) {
+        m_heardPending.insert(mac);
+        m_boxEvents.append({mac, true});
     }
-    if (m_forms.form3)
-        BoxLists::UpdateDetailRow(m_forms.form3->boxList(), registry, BoxFilter::Online, mac);
-    UpdatePickLists(m_forms, registry, PickAll, BoxLists::PickUpdateBox, mac);
+    m_newBoxSeen = m_newBoxSeen || result == RES_NEWBOX;
+    scheduleListRefresh();
 }
 
 void TForm1::boxesSilent(const QList<int> &silent)
 {
-    const MacGruoup &registry = *m_context.registry;
     for (int slot : silent) {
-        const QString mac = registry.Box(slot).MacAdd;
+        const QString mac = m_context.registry->Box(slot).MacAdd;
+        m_heardPending.remove(mac);
+        m_boxEvents.append({mac, false});
+    }
+    if (!silent.isEmpty())
+        scheduleListRefresh();
+}
+
+void TForm1::scheduleListRefresh()
+{
+    // A burst of heartbeats (a fleet reconnecting) must not redraw every
+    // list for every message: the changes are kept in order and the lists
+    // follow at most every refresh period, ending exactly as they would have
+    // one message at a time.
+    if (!m_listRefresh->isActive())
+        m_listRefresh->start();
+}
+
+void TForm1::refreshChangedBoxes()
+{
+    const MacGruoup &registry = *m_context.registry;
+    const QList<QPair<QString, bool>> events = std::exchange(m_boxEvents, {});
+    m_heardPending.clear();
+    const bool newBox = std::exchange(m_newBoxSeen, false);
+    for (const auto &[mac, heard] : events) {
         if (m_forms.form2)
             BoxLists::UpdateGroupListRow(m_forms.form2->groupList(), registry, mac);
-        if (m_forms.form3)
-            BoxLists::UpdateDetailRow(m_forms.form3->boxList(), registry, BoxFilter::Online, mac);
-        UpdatePickLists(m_forms, registry, PickAll, BoxLists::PickRemoveBox, mac);
+        if (heard) {
+            if (m_forms.form3)
+                BoxLists::UpdateDetailRow(m_forms.form3->boxList(), registry, BoxFilter::Online, mac);
+            UpdatePickLists(m_forms, registry, PickAll, BoxLists::PickUpdateBox, mac);
+        } else {
+            // The box left the online lists then, even if it is back now.
+            if (m_forms.form3)
+                delete BoxLists::findByCaption(m_forms.form3->boxList(), mac);
+            UpdatePickLists(m_forms, registry, PickAll, BoxLists::PickRemoveBox, mac);
+        }
     }
+    if (m_forms.form2) {
+        BoxLists::FillGroupListBox(m_forms.form2->groupListBox(), registry);
+        if (newBox)
+            BoxLists::FillGroupCombo(m_forms.form2->groupCombo(), registry);
+    }
+    emit listsRefreshed();
 }
 
 void TForm1::closeEvent(QCloseEvent *event)

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
+#include <QSet>
+#include <QString>
 #include <QTimer>
 #include <QWidget>
 
@@ -29,6 +33,8 @@ public:
     static constexpr int kDefaultWidth = 1260;
     static constexpr int kDefaultHeight = 720;
     static constexpr int kBoxListMinWidth = 285;
+    // The box lists follow heartbeats at most this often.
+    static constexpr int kListRefreshMs = 200;
 
     TForm1(AppContext &context, Forms &forms, QWidget *parent = nullptr);
     ~TForm1() override;
@@ -40,10 +46,14 @@ public:
     // Rebuilds the schedule list from the store.
     void RefreshSchdList();
     ScheduleEditor *editor() const { return m_editor; }
+    // True while box changes wait for the next refresh of the lists.
+    bool listsPending() const { return m_listRefresh && m_listRefresh->isActive(); }
 
 signals:
     // The operator (or a termination signal) closed the main window.
     void closed();
+    // The box lists of every window show the boxes' latest state.
+    void listsRefreshed();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -61,10 +71,18 @@ private:
     // Every list that shows the box follows a heartbeat or its silence.
     void boxHeard(const QString &mac, int result);
     void boxesSilent(const QList<int> &silent);
+    void scheduleListRefresh();
+    void refreshChangedBoxes();
 
     std::unique_ptr<Ui::TForm1> m_ui;
     AppContext &m_context;
     Forms &m_forms;
     QTimer *m_timer1 = nullptr;
+    QTimer *m_listRefresh = nullptr;
+    // What happened to the boxes since the lists were last refreshed, in
+    // order: a box heard (true) or gone silent (false).
+    QList<QPair<QString, bool>> m_boxEvents;
+    QSet<QString> m_heardPending; // heard since their last silence
+    bool m_newBoxSeen = false;
     ScheduleEditor *m_editor = nullptr;
 };

@@ -17,11 +17,17 @@
 #include "../ftp/ftpfile.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QProcess>
 
 ServerApp::ServerApp(const StartupOptions &options, Prompter &prompter, const QString &contentLibrary, QObject *parent)
     : QObject(parent), m_cmd(m_registry, &m_history)
 {
+    // Without TZ the C library looks at /etc/localtime again for every local
+    // time it converts (each box clock, each log line, each history row);
+    // naming the file once lets it keep what it read.
+    if (qEnvironmentVariableIsEmpty("TZ") && QFileInfo::exists(QStringLiteral("/etc/localtime")))
+        qputenv("TZ", ":/etc/localtime");
     m_context.registry = &m_registry;
     m_context.history = &m_history;
     m_context.cmd = &m_cmd;

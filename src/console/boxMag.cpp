@@ -24,6 +24,9 @@
 #include <QMenu>
 #include <QSet>
 #include <QStyle>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <cstdio>
@@ -44,7 +47,7 @@ TForm3::TForm3(AppContext &context, Forms &forms, QWidget *parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::TForm3>()), m_context(context), m_forms(forms)
 {
     m_ui->setupUi(this);
-    m_ui->mm_log->setMaximumBlockCount(kLogLines);
+    // The memo keeps the newest kLogLines lines; flushLog trims it itself.
     m_logFlush = new QTimer(this);
     m_logFlush->setSingleShot(true);
     m_logFlush->setInterval(kLogFlushMs);
@@ -409,11 +412,22 @@ void TForm3::flushLog()
 {
     if (m_pendingLog.isEmpty())
         return;
+    QPlainTextEdit *memo = m_ui->mm_log;
     // A batch as long as the cap replaces everything the memo held.
     if (m_pendingLog.size() >= kLogLines)
-        m_ui->mm_log->clear();
-    m_ui->mm_log->appendPlainText(m_pendingLog.join(QLatin1Char('\n')));
+        memo->clear();
+    memo->appendPlainText(m_pendingLog.join(QLatin1Char('\n')));
     m_pendingLog.clear();
+    // The oldest lines go by position: the document's own line cap walks a
+    // cursor over them and lays each one out first, which made a burst of
+    // messages freeze the windows.
+    QTextDocument *document = memo->document();
+    const int excess = document->blockCount() - kLogLines;
+    if (excess > 0) {
+        QTextCursor cursor(document);
+        cursor.setPosition(document->findBlockByNumber(excess).position(), QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
 }
 
 void TForm3::showEvent(QShowEvent *event)

@@ -59,7 +59,10 @@ void fitColumns(QTreeWidget *view)
 namespace {
 
 // A text that became wider than its column widens the column, so that
-// updated rows read whole as filled ones do; columns never shrink here.
+// updated rows read whole as filled ones do; columns never shrink here. The
+// width is the text's own with room for the margins and, in the first
+// column, the check box: measuring the whole column again for every changed
+// cell would make a burst of heartbeats quadratic.
 void setText(QTreeWidgetItem *item, int column, const QString &text)
 {
     if (item->text(column) == text)
@@ -68,10 +71,10 @@ void setText(QTreeWidgetItem *item, int column, const QString &text)
     QTreeWidget *view = item->treeWidget();
     if (!view)
         return;
-    // Room for the check box and the margins in the first column.
-    const int margin = column == 0 ? 40 : 16;
-    if (view->fontMetrics().horizontalAdvance(text) + margin > view->columnWidth(column))
-        view->resizeColumnToContents(column);
+    const int room = column == 0 ? 48 : 20;
+    const int needed = view->fontMetrics().horizontalAdvance(text) + room;
+    if (needed > view->columnWidth(column))
+        view->setColumnWidth(column, needed);
 }
 
 } // namespace

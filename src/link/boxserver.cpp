@@ -29,9 +29,36 @@ int errorCode(QAbstractSocket::SocketError error)
 
 } // namespace
 
-BoxServer::BoxServer(QObject *parent) : QObject(parent), m_server(new QTcpServer(this))
+BoxServer::BoxServer(QObject *parent) : QObject(parent), m_server(new QTcpServer(this)), m_idleSweep(new QTimer(this))
 {
     connect(m_server, &QTcpServer::newConnection, this, &BoxServer::accept);
+    m_clock.start();
+    // Silence is looked for a few times within the limit, not on every read.
+    m_idleSweep->setInterval(m_idleLimitMs / 5);
+    connect(m_idleSweep, &QTimer::timeout, this, &BoxServer::closeIdleConnections);
+    m_idleSweep->start();
+}
+
+void BoxServer::setIdleLimit(int ms)
+{
+    m_idleLimitMs = qMax(1, ms);
+    m_idleSweep->start(qMax(1, m_idleLimitMs / 5));
+}
+
+void BoxServer::closeIdleConnections()
+{
+    const qint64 now = m_clock.elapsed();
+    QList<QTcpSocket *> idle;
+    for (QTcpSocket *socket : std::as_const(m_connections)) {
+        if (now - m_links.value(socket).lastHeard >= m_idleLimitMs)
+            idle.append(socket);
+    }
+    for (QTcpSocket *socket : idle) {
+        emit connectionIdle(peerIp(socket), peerPort(socket), int((now - m_links.value(socket).lastHeard) / 1000));
+        socket->abort();
+        if (m_connections.contains(socket))
+            drop(socket);
+    }
 }
 
 BoxServer::~BoxServer() = default;
@@ -92,7 +119,10 @@ void BoxServer::accept()
             continue;
         }
         m_connections.append(socket);
+        // The system notices a peer that vanished without a word.
+        socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
         Link &link = m_links[socket];
+        link.lastHeard = m_clock.elapsed();
         link.flush = new QTimer(socket);
         link.flush->setSingleShot(true);
         link.flush->setInterval(kUnterminatedWaitMs);
@@ -119,6 +149,7 @@ void BoxServer::read(QTcpSocket *socket)
         return;
     it->pending += socket->readAll();
     it->spoken = true;
+    it->lastHeard = m_clock.elapsed();
     it->flush->stop();
     // Signal receivers may send or close; keep working on a local copy.
     QByteArray data = std::exchange(it->pending, QByteArray());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -27,6 +28,9 @@ public:
     // process's descriptors: a peer that opens connections without end
     // cannot starve the content service or the boxes.
     static constexpr int kMaxConnections = 1024;
+    // Boxes heartbeat every few seconds: a connection silent this long
+    // belongs to a box that lost power or its network, and is closed.
+    static constexpr int kIdleLimitMs = 5 * 60 * 1000;
 
     explicit BoxServer(QObject *parent = nullptr);
     ~BoxServer() override;
@@ -36,6 +40,9 @@ public:
     bool isListening() const;
     quint16 port() const;
     QString errorString() const;
+
+    // How long a connection may stay silent; tests shorten it.
+    void setIdleLimit(int ms);
 
     // Open connections in accept order.
     const QList<QTcpSocket *> &connections() const { return m_connections; }
@@ -50,13 +57,16 @@ signals:
     void clientError(QTcpSocket *socket, int code);
     // A connection was closed to keep the count within kMaxConnections.
     void connectionShed(const QString &ip, int port);
+    // A connection silent for the idle limit was closed.
+    void connectionIdle(const QString &ip, int port, int silentSeconds);
 
 private:
     struct Link
     {
         QByteArray pending;
         QTimer *flush = nullptr;
-        bool spoken = false; // sent at least one byte
+        bool spoken = false;  // sent at least one byte
+        qint64 lastHeard = 0; // ms on m_clock: accepted, or the last read
     };
 
     // Closes the oldest connection that has sent nothing yet; false when
@@ -67,8 +77,12 @@ private:
     void read(QTcpSocket *socket);
     void flushPending(QTcpSocket *socket);
     void drop(QTcpSocket *socket);
+    void closeIdleConnections();
 
     QTcpServer *m_server = nullptr;
+    QTimer *m_idleSweep = nullptr;
+    QElapsedTimer m_clock;
+    int m_idleLimitMs = kIdleLimitMs;
     QList<QTcpSocket *> m_connections;
     QHash<QTcpSocket *, Link> m_links;
 };

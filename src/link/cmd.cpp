@@ -188,6 +188,11 @@ void Cmd_API::AttachLink(LogSink *memo, BoxServer *server)
             connect(server, &BoxServer::clientConnected, this, &Cmd_API::onConnected);
             connect(server, &BoxServer::messageReceived, this, &Cmd_API::onMessage);
             connect(server, &BoxServer::clientError, this, &Cmd_API::onError);
+            connect(server, &BoxServer::connectionIdle, this, [this](const QString &ip, int port, int seconds) {
+                LogEvent(QStringLiteral("Silent connection closed: IP=%1, Port=%2, silent %3 s")
+                             .arg(ip, QString::number(port), QString::number(seconds)),
+                         0, LogLevel::DEBUG);
+            });
             connect(server, &BoxServer::connectionShed, this, [this](const QString &ip, int port) {
                 LogEvent(
                     QStringLiteral("Too many box connections: closed IP=%1, Port=%2").arg(ip, QString::number(port)),
@@ -749,9 +754,15 @@ void Cmd_API::LogEvent(const QByteArray &text, int code, LogLevel level)
     const QString line = FormatLogLine(text, code, level);
     if (line.isEmpty())
         return;
-    m_memo->appendLogLine(QLatin1Char('[') +
-                          QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
-                          QStringLiteral("] ") + line);
+    // One time stamp a second: a burst of messages must not convert and
+    // format the local time for each of them.
+    const qint64 second = QDateTime::currentSecsSinceEpoch();
+    if (second != m_stampSecond) {
+        m_stampSecond = second;
+        m_stamp = QLatin1Char('[') + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
+                  QStringLiteral("] ");
+    }
+    m_memo->appendLogLine(m_stamp + line);
 }
 
 void Cmd_API::LogEvent(const QString &text, int code, LogLevel level)

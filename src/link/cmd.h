@@ -181,4 +181,6 @@ private:
     QList<cmd_Info> m_table;
     QList<st_BoxFilenameStyle> m_transfers;
     std::function<QDateTime()> m_clock;
+    qint64 m_stampSecond = -1; // the second m_stamp shows
+    QString m_stamp;
 };

@@ -88,7 +88,7 @@ private:
         return QTest::qWaitFor(
             [&] {
                 const MacGruoup &reg = *m_app->context().registry;
-                if (reg.BoxCount() != count)
+                if (reg.BoxCount() != count || forms().form1->listsPending())
                     return false;
                 for (int i = 0; i < count; ++i) {
                     if (!reg.Box(i).Online)

@@ -114,7 +114,8 @@ private slots:
         m_simOptions.rebootMs = 300;
         m_boxes = std::make_unique<BoxSimulator>(3, m_simOptions);
         m_boxes->start();
-        QVERIFY(QTest::qWaitFor([this] { return registry().BoxCount() == 3; }, 10000));
+        QVERIFY(QTest::qWaitFor([this] { return registry().BoxCount() == 3 && !m_app->forms().form1->listsPending(); },
+                                10000));
         m_app->forms().form1->findChild<QToolButton *>(QStringLiteral("sbBoxManagement"))->click();
         QVERIFY(window()->isVisible());
         QCOMPARE(boxes()->topLevelItemCount(), 3);

@@ -53,7 +53,8 @@ private:
         options.heartbeatMs = 0;
         m_boxes = std::make_unique<BoxSimulator>(3, options);
         m_boxes->start();
-        QVERIFY(QTest::qWaitFor([this] { return m_h->registry().BoxCount() == 3; }, 10000));
+        QVERIFY(QTest::qWaitFor(
+            [this] { return m_h->registry().BoxCount() == 3 && !m_h->forms().form1->listsPending(); }, 10000));
     }
 
     // Every file of the video library in one entry, on Monday.
