@@ -23,18 +23,24 @@ class TestLayout : public QObject
 private:
     std::unique_ptr<AppHarness> m_h;
 
-    // The column is as wide as the list itself says its texts need.
+    // The column is at least as wide as a list of the same kind, holding
+    // just that row, makes it when told to fit its texts.
     static bool readsWhole(QTreeWidget *view, int column, const QString &text)
     {
-        bool shown = false;
-        for (int i = 0; i < view->topLevelItemCount(); ++i)
-            shown = shown || view->topLevelItem(i)->text(column) == text;
-        // What the list computes for its own "fit the column to its texts".
-        struct Measure : QTreeWidget
-        {
-            using QTreeWidget::sizeHintForColumn;
-        };
-        return shown && static_cast<Measure *>(view)->sizeHintForColumn(column) <= view->columnWidth(column);
+        QTreeWidgetItem *row = nullptr;
+        for (int i = 0; i < view->topLevelItemCount() && !row; ++i) {
+            if (view->topLevelItem(i)->text(column) == text)
+                row = view->topLevelItem(i);
+        }
+        if (!row)
+            return false;
+        QTreeWidget probe;
+        probe.setFont(view->font());
+        probe.setColumnCount(view->columnCount());
+        probe.setRootIsDecorated(view->rootIsDecorated());
+        probe.addTopLevelItem(row->clone());
+        probe.resizeColumnToContents(column);
+        return probe.columnWidth(column) <= view->columnWidth(column);
     }
 
     void heartbeat(const QString &mac)
