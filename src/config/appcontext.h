@@ -8,6 +8,7 @@
 
 class BoxServer;
 class Cmd_API;
+class FleetStatus;
 class CommandHistory;
 class ContentService;
 class MacGruoup;
@@ -25,6 +26,7 @@ struct AppContext
     MacGruoup *registry = nullptr;
     CommandHistory *history = nullptr;
     Cmd_API *cmd = nullptr;
+    FleetStatus *fleet = nullptr;   // commands' answers and transfers, per box
     BoxServer *boxServer = nullptr; // the socket boxes connect to
     TPlayList *schedules = nullptr; // the working schedule set
     QString contentLibrary;         // the service library to load

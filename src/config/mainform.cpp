@@ -9,6 +9,7 @@
 #include "inifile.h"
 #include "link/boxserver.h"
 #include "link/cmd.h"
+#include "link/fleetstatus.h"
 #include "messages.h"
 #include "prompter.h"
 #include "registry/MacGroup.h"
@@ -281,6 +282,12 @@ void TForm1::sbDeployClick()
 
 void TForm1::Timer1Timer()
 {
-    if (m_context.registry)
-        boxesSilent(m_context.registry->CheckOffline());
+    if (!m_context.registry)
+        return;
+    const QList<int> silent = m_context.registry->CheckOffline();
+    if (m_context.fleet) {
+        m_context.fleet->boxesWentOffline(silent);
+        m_context.fleet->sweep();
+    }
+    boxesSilent(silent);
 }

@@ -21,7 +21,7 @@
 #include <QProcess>
 
 ServerApp::ServerApp(const StartupOptions &options, Prompter &prompter, const QString &contentLibrary, QObject *parent)
-    : QObject(parent), m_cmd(m_registry, &m_history)
+    : QObject(parent), m_cmd(m_registry, &m_history), m_fleet(m_registry, m_cmd)
 {
     // Without TZ the C library looks at /etc/localtime again for every local
     // time it converts (each box clock, each log line, each history row);
@@ -31,6 +31,7 @@ ServerApp::ServerApp(const StartupOptions &options, Prompter &prompter, const QS
     m_context.registry = &m_registry;
     m_context.history = &m_history;
     m_context.cmd = &m_cmd;
+    m_context.fleet = &m_fleet;
     m_context.boxServer = &m_boxServer;
     m_context.schedules = &m_schedules;
     m_context.options = options;

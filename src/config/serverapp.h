@@ -5,6 +5,7 @@
 #include "forms.h"
 #include "link/boxserver.h"
 #include "link/cmd.h"
+#include "link/fleetstatus.h"
 #include "link/history.h"
 #include "registry/MacGroup.h"
 #include "schedule/playlist.h"
@@ -50,6 +51,7 @@ private:
     MacGruoup m_registry;
     CommandHistory m_history;
     Cmd_API m_cmd;
+    FleetStatus m_fleet;
     BoxServer m_boxServer;
     TPlayList m_schedules;
     AppContext m_context;

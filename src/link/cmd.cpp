@@ -345,8 +345,11 @@ ParsedReply Cmd_API::ParseReply(const QString &ip, int port, const QByteArray &m
     ParsedReply result;
     result.code = info.code;
     MapFindByAddress(ip, port, &info.mac);
-    if (classified == 0 && info.code != CMD_HEARTBEAT && !info.mac.isEmpty())
-        emit eventReply(info.mac, ip, info.display, CodePage::fromGb2312(message));
+    if (classified == 0 && info.code != CMD_HEARTBEAT && !info.mac.isEmpty()) {
+        const QString text = CodePage::fromGb2312(message);
+        emit eventReply(info.mac, ip, info.display, text);
+        emit replyClassified(info.mac, info.code, info.klass, info.display, text);
+    }
 
     const QList<QByteArray> tokens = tokensOf(message);
     switch (info.code) {
@@ -665,6 +668,7 @@ void Cmd_API::SendBoxCommand(int type, const QString &mac, const BoxCommandArgs 
         const MacGroupData &box = m_registry.Box(slot);
         m_history->AddSentCommand(mac, box.ClientName, box.IPAdd, name, 0);
     }
+    emit commandSent(mac, type, name, args);
     SendCommand(type, mac, args);
 }
 

@@ -153,6 +153,11 @@ public:
 signals:
     // A recognised reply from a known box, heartbeats excepted.
     void eventReply(const QString &mac, const QString &ip, const QString &display, const QString &message);
+    // The same reply with its reply-table code and class (2 succeeded,
+    // 3 failed, 4 report or accepted, 5 progress).
+    void replyClassified(const QString &mac, int code, int klass, const QString &display, const QString &message);
+    // A window sent a command to a known box.
+    void commandSent(const QString &mac, int type, const QString &historyName, const BoxCommandArgs &args);
     void getFileReply(const QString &name, const QString &mac, const QString &path);
     void ftpStatusReply(const QString &mac, const QString &path, const QString &second);
     void uploadReply(const QString &mac, const QString &file);

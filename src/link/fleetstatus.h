@@ -1,0 +1,93 @@
+#pragma once
+
+#include "cmd.h"
+
+#include <QHash>
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+#include <functional>
+
+// What the operator needs to know about each box beyond its heartbeat: the
+// last command sent to it and whether it was answered, and the transfer it is
+// doing. Fed by the command service's signals; the heartbeat facts (online,
+// version, clock) stay in the registry.
+class FleetStatus : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FleetStatus)
+
+public:
+    // A command not answered within this many seconds has no answer.
+    static constexpr int kAnswerSeconds = 30;
+
+    enum class Result
+    {
+        None,     // nothing sent yet
+        Waiting,  // sent, no answer yet
+        Done,     // answered with success
+        Failed,   // answered with a failure; see resultText
+        NoAnswer, // no answering reply within kAnswerSeconds
+        Sent      // a command boxes do not answer
+    };
+    enum class Transfer
+    {
+        None,
+        InProgress,
+        Ready, // the box reported the end with every file done
+        Failed // a file failed, the box refused, or it went away
+    };
+
+    struct BoxStatus
+    {
+        QString command; // the last command's history name
+        qint64 commandTime = 0;
+        int commandType = -1;
+        Result result = Result::None;
+        QString resultText; // the answering reply
+        QString lastReply;  // the latest reply that answered no command
+        Transfer transfer = Transfer::None;
+        int filesTotal = 0;
+        int filesDone = 0;
+        int filesFailed = 0;
+        qint64 finishedAt = 0;
+    };
+
+    using Clock = std::function<qint64()>; // seconds since 1970
+
+    FleetStatus(const MacGruoup &registry, Cmd_API &cmd, QObject *parent = nullptr);
+    void setClock(Clock clock) { m_clock = std::move(clock); }
+
+    // The box's state; a default one for a box nothing was sent to.
+    BoxStatus status(const QString &mac) const;
+
+    // Commands waiting longer than kAnswerSeconds get no answer.
+    void sweep();
+    // The offline check took these boxes offline: their transfers stop, and
+    // the event log says so.
+    void boxesWentOffline(const QList<int> &offline);
+
+    static QString ResultText(Result result);
+    static QString TransferText(Transfer transfer);
+
+signals:
+    void changed(const QString &mac);
+
+private:
+    void onCommand(const QString &mac, int type, const QString &name, const BoxCommandArgs &args);
+    void onReply(const QString &mac, int code, int klass, const QString &display, const QString &message);
+    void onHeard(const QString &mac, int result);
+    qint64 now() const;
+
+    const MacGruoup &m_registry;
+    Cmd_API &m_cmd;
+    Clock m_clock;
+    QHash<QString, BoxStatus> m_boxes;
+    QSet<QString> m_offline; // taken offline by the check, not heard since
+};
+
+// The number of file elements of a download list or plan the command line
+// names by its address ("fileupdate http http://ip:port//path"), or -1 when
+// the file cannot be read.
+int FilesNamedBy(const QString &commandLine);
