@@ -28,6 +28,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -114,6 +115,9 @@ int main(int argc, char *argv[])
     if (!server.start())
         return 1;
     Cmd_API *cmd = server.context().cmd;
+    // For a comparison: the same run without the fleet status store.
+    if (qEnvironmentVariableIsSet("BENCH_NO_FLEET"))
+        QObject::disconnect(cmd, nullptr, server.context().fleet, nullptr);
     MacGruoup *registry = server.context().registry;
     qint64 handled = 0;
     qint64 heartbeats = 0;
@@ -147,6 +151,7 @@ int main(int argc, char *argv[])
     click("sbBoxManagement");
     probe.start();
     clock.start();
+    std::clock_t cpu = std::clock();
     const qint64 handledAtStart = handled;
     QTimer::singleShot(seconds * 500, &app, [&] {
         for (int slot = 0; slot < registry->BoxCount(); ++slot)
@@ -156,6 +161,7 @@ int main(int argc, char *argv[])
         wait(100);
     const QList<double> stalls = probe.stop();
     const double elapsed = clock.elapsed() / 1000.0;
+    const double steadyCpu = double(std::clock() - cpu) / CLOCKS_PER_SEC;
     wait(500); // the last messages in flight
     const qint64 steadySent = sentBy(steady.readAllStandardError());
     const qint64 steadyHandled = handled;
@@ -168,6 +174,8 @@ int main(int argc, char *argv[])
                 steadySent - steadyHandled);
     std::printf("  GUI thread stall (ms)       p50 %.2f  p99 %.2f  max %.2f  (%lld samples)\n", percentile(stalls, 0.5),
                 percentile(stalls, 0.99), percentile(stalls, 1.0), (long long)stalls.size());
+    std::printf("  server CPU per message      %.1f us\n",
+                steadyCpu * 1e6 / qMax<qint64>(1, steadyHandled - handledAtStart));
 
     // Phase 2: a burst of heartbeats from 64 of the same boxes.
     const int burstSeconds = 5;
@@ -181,10 +189,12 @@ int main(int argc, char *argv[])
     const qint64 before = handled;
     probe.start();
     clock.restart();
+    cpu = std::clock();
     while (flood.state() != QProcess::NotRunning)
         wait(100);
     const QList<double> burstStalls = probe.stop();
     const double burstElapsed = clock.elapsed() / 1000.0;
+    const double burstCpu = double(std::clock() - cpu) / CLOCKS_PER_SEC;
     wait(1000);
     const qint64 floodSent = sentBy(flood.readAllStandardError());
     const qint64 floodHandled = handled - before;
@@ -194,6 +204,7 @@ int main(int argc, char *argv[])
                 floodSent - floodHandled);
     std::printf("  GUI thread stall (ms)       p50 %.2f  p99 %.2f  max %.2f\n", percentile(burstStalls, 0.5),
                 percentile(burstStalls, 0.99), percentile(burstStalls, 1.0));
+    std::printf("  server CPU per message      %.1f us\n", burstCpu * 1e6 / qMax<qint64>(1, floodHandled));
 
     // Phase 3: the fleet reconnects at once (a switch comes back): 256 boxes
     // connect within a second, each heartbeating at once, while a command

@@ -53,6 +53,11 @@ ContentService::Result ContentService::start(const QString &libraryPath, const S
         setRoots(QFile::encodeName(settings.contentRoot).constData(),
                  QFile::encodeName(uploadRoot(settings)).constData());
     }
+    if (m_perAddressLimit >= 0) {
+        using CountFunction = void (*)(unsigned);
+        if (const auto setLimit = reinterpret_cast<CountFunction>(m_library.resolve("VodServerSetPerAddressLimit")))
+            setLimit(unsigned(m_perAddressLimit));
+    }
     if (init(window, m_bufferA, m_bufferB, settings.servicePort) != 0)
         return NotListening;
     m_running = true;

@@ -37,6 +37,8 @@ public:
     // Lets the service hand out a file outside the content root.
     void publish(const QString &path);
     void setUploadLimit(qint64 bytes);
+    // Connections one peer address may hold (0: no limit); used by start().
+    void setPerAddressLimit(int connections) { m_perAddressLimit = connections; }
     // Uploads that would leave less free space than this are refused.
     void setFreeSpaceReserve(qint64 bytes);
 
@@ -52,6 +54,7 @@ private:
 
     QLibrary m_library;
     bool m_running = false;
+    int m_perAddressLimit = -1; // the library's own default
     char m_bufferA[16] = {};
     char m_bufferB[16] = {};
 };

@@ -9,6 +9,7 @@
 #include "inifile.h"
 #include "link/boxserver.h"
 #include "link/cmd.h"
+#include "link/fleetmodel.h"
 #include "link/fleetstatus.h"
 #include "messages.h"
 #include "prompter.h"
@@ -20,6 +21,7 @@
 #include "../console/cmdhistory.h"
 #include "../console/deploymanage.h"
 #include "../console/filesystem.h"
+#include "../console/fleetwindow.h"
 #include "../console/group.h"
 #include "../console/picklists.h"
 #include "../ftp/ftpfile.h"
@@ -27,6 +29,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -54,6 +58,15 @@ TForm1::TForm1(AppContext &context, Forms &forms, QWidget *parent)
     // 1280×800 screen; the box list never shrinks below a MAC's width.
     resize(kDefaultWidth, kDefaultHeight);
     m_ui->gb_BoxList->setMinimumWidth(kBoxListMinWidth);
+    // The fleet status button follows the six, and the fleet's summary
+    // stands beside them.
+    m_sbFleetStatus = new QToolButton(m_ui->Panel1);
+    m_sbFleetStatus->setObjectName(QStringLiteral("sbFleetStatus"));
+    m_sbFleetStatus->setText(QStringLiteral("状态"));
+    m_ui->panelLayout->insertWidget(m_ui->panelLayout->indexOf(m_ui->sbDeploy) + 1, m_sbFleetStatus);
+    m_fleetSummary = new QLabel(m_ui->Panel1);
+    m_fleetSummary->setObjectName(QStringLiteral("lb_FleetSummary"));
+    m_ui->panelLayout->insertWidget(m_ui->panelLayout->indexOf(m_sbFleetStatus) + 1, m_fleetSummary);
     m_ui->ver->setText(QString::fromLatin1(kVersionText));
 
     QString error;
@@ -124,6 +137,12 @@ TForm1::TForm1(AppContext &context, Forms &forms, QWidget *parent)
     connect(m_ui->sb_FtpFile, &QToolButton::clicked, this, &TForm1::sb_FtpFileClick);
     connect(m_ui->sb_Filestyle, &QToolButton::clicked, this, &TForm1::sb_FilestyleClick);
     connect(m_ui->sbDeploy, &QToolButton::clicked, this, &TForm1::sbDeployClick);
+    if (m_context.fleet && m_context.registry) {
+        m_fleetWindow = std::make_unique<FleetWindow>(m_context);
+        connect(m_sbFleetStatus, &QToolButton::clicked, this, [this] { showWindow(m_fleetWindow.get()); });
+        connect(m_context.fleet, &FleetStatus::changed, this, &TForm1::scheduleListRefresh);
+        m_fleetSummary->setText(FleetSummary(*m_context.registry, *m_context.fleet));
+    }
 }
 
 TForm1::~TForm1() = default;
@@ -213,6 +232,11 @@ void TForm1::refreshChangedBoxes()
         BoxLists::FillGroupListBox(m_forms.form2->groupListBox(), registry);
         if (newBox)
             BoxLists::FillGroupCombo(m_forms.form2->groupCombo(), registry);
+    }
+    if (m_context.fleet) {
+        m_fleetSummary->setText(FleetSummary(registry, *m_context.fleet));
+        if (m_fleetWindow && m_fleetWindow->isVisible())
+            m_fleetWindow->refresh();
     }
     emit listsRefreshed();
 }

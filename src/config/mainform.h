@@ -9,7 +9,10 @@
 
 #include <memory>
 
+class FleetWindow;
 class QComboBox;
+class QLabel;
+class QToolButton;
 class ScheduleEditor;
 class QTreeWidget;
 struct AppContext;
@@ -46,6 +49,7 @@ public:
     // Rebuilds the schedule list from the store.
     void RefreshSchdList();
     ScheduleEditor *editor() const { return m_editor; }
+    FleetWindow *fleetWindow() const { return m_fleetWindow.get(); }
     // True while box changes wait for the next refresh of the lists.
     bool listsPending() const { return m_listRefresh && m_listRefresh->isActive(); }
 
@@ -79,6 +83,9 @@ private:
     Forms &m_forms;
     QTimer *m_timer1 = nullptr;
     QTimer *m_listRefresh = nullptr;
+    QToolButton *m_sbFleetStatus = nullptr;
+    QLabel *m_fleetSummary = nullptr;
+    std::unique_ptr<FleetWindow> m_fleetWindow;
     // What happened to the boxes since the lists were last refreshed, in
     // order: a box heard (true) or gone silent (false).
     QList<QPair<QString, bool>> m_boxEvents;

@@ -50,6 +50,9 @@ public:
     // A file-open dialog starting in folder; nothing when cancelled.
     virtual std::optional<QString> openFile(const QString &title, const QString &folder, const QString &filter) = 0;
 
+    // A file-save dialog starting with the proposed path; nothing when cancelled.
+    virtual std::optional<QString> saveFile(const QString &title, const QString &proposal, const QString &filter) = 0;
+
     // A folder chooser (the base folder of the content root); nothing when cancelled.
     virtual std::optional<QString> chooseFolder(const QString &title, const QString &start) = 0;
 

@@ -85,6 +85,14 @@ std::optional<QString> QtPrompter::openFile(const QString &title, const QString 
     return file;
 }
 
+std::optional<QString> QtPrompter::saveFile(const QString &title, const QString &proposal, const QString &filter)
+{
+    const QString file = QFileDialog::getSaveFileName(parentWindow(), title, proposal, filter);
+    if (file.isEmpty())
+        return std::nullopt;
+    return file;
+}
+
 std::optional<QString> QtPrompter::chooseFolder(const QString &title, const QString &start)
 {
     const QString folder = QFileDialog::getExistingDirectory(parentWindow(), title, start);

@@ -18,5 +18,6 @@ public:
     std::optional<QString> input(const QString &, const QString &, const QString &) override { return {}; }
     std::optional<quint32> colour(const QString &, quint32) override { return {}; }
     std::optional<QString> openFile(const QString &, const QString &, const QString &) override { return {}; }
+    std::optional<QString> saveFile(const QString &, const QString &, const QString &) override { return {}; }
     std::optional<QString> chooseFolder(const QString &, const QString &) override { return {}; }
 };

@@ -22,6 +22,7 @@ bool AppHarness::start()
         return LocalAddressList{QStringLiteral("testhost"),
                                 {QStringLiteral("192.0.2.10"), QStringLiteral("127.0.0.1")}};
     };
+    app->context().content->setPerAddressLimit(contentPeerLimit);
     return app->start();
 }
 

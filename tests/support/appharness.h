@@ -28,6 +28,10 @@ public:
     ScriptedPrompter prompter;
     std::unique_ptr<ServerApp> app;
 
+    // Connections one address may hold at the content service; simulated
+    // boxes all come from 127.0.0.1. -1 keeps the service's own limit.
+    int contentPeerLimit = -1;
+
     Forms &forms() { return app->forms(); }
     AppContext &context() { return app->context(); }
     MacGruoup &registry() { return *app->context().registry; }

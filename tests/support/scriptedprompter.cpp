@@ -39,6 +39,12 @@ std::optional<QString> ScriptedPrompter::openFile(const QString &title, const QS
     return take(m_files, unscripted);
 }
 
+std::optional<QString> ScriptedPrompter::saveFile(const QString &title, const QString &proposal, const QString &filter)
+{
+    asked.append({QStringLiteral("save"), title, filter, proposal});
+    return take(m_files, unscripted);
+}
+
 std::optional<QString> ScriptedPrompter::chooseFolder(const QString &title, const QString &start)
 {
     asked.append({QStringLiteral("folder"), title, QString(), start});

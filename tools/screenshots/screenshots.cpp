@@ -8,15 +8,19 @@
 #include "console/boxMag.h"
 #include "console/boxlists.h"
 #include "console/deploymanage.h"
+#include "console/fleetwindow.h"
 #include "console/group.h"
 #include "console/schdlist.h"
 #include "link/cmd.h"
+#include "link/fleetmodel.h"
 #include "registry/MacGroup.h"
 #include "schedule/playlist.h"
+#include "schedule/playlistxml.h"
 #include "schedule/scheduleeditor.h"
 #include "scratchserver.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
 #include <QImage>
@@ -82,14 +86,15 @@ int main(int argc, char *argv[])
     SimulatorOptions simulator;
     simulator.port = quint16(options.boxPort);
     simulator.heartbeatMs = 1000;
-    BoxSimulator boxes(3, simulator);
+    simulator.failTypes = {CMD_LANGUAGE}; // one failed answer for the fleet status window
+    BoxSimulator boxes(4, simulator);
     boxes.box(1)->profile().outputMode = 2;
     boxes.box(1)->profile().status = 3;
     boxes.box(2)->profile().layout = 1;
     boxes.box(2)->profile().clockOffsetSeconds = -42;
     boxes.start();
     MacGruoup &registry = *server.context().registry;
-    for (int i = 0; i < 100 && registry.BoxCount() < 3; ++i)
+    for (int i = 0; i < 100 && registry.BoxCount() < 4; ++i)
         wait(50);
     registry.AddGroup(QStringLiteral("大厅"));
     registry.SetBoxGroup(1, QStringLiteral("大厅"));
@@ -108,6 +113,8 @@ int main(int argc, char *argv[])
     click("sbGroup");
     click("sbBoxManagement");
     server.context().cmd->SendBoxCommand(CMD_GETFILENAME, registry.Box(0).MacAdd);
+    server.context().cmd->SendBoxCommand(CMD_SETTIME, registry.Box(2).MacAdd);
+    server.context().cmd->SendBoxCommand(CMD_LANGUAGE, registry.Box(1).MacAdd, {{1}, {}});
     wait(500);
     // A composed schedule: a media entry on weekdays, a text and a picture entry.
     TPlayList &store = *server.context().schedules;
@@ -138,6 +145,26 @@ int main(int argc, char *argv[])
     picture.vec_item = {QStringLiteral("logo.bmp")};
     store.AddOtherSchd(OTHER_PIC, picture);
     forms.form1->RefreshSchdList();
+    // For the fleet status window: the composed schedule goes to the first
+    // box, which fetches it (the simulated boxes reach the service on this
+    // machine, not at the address the pictures show), and the last box
+    // falls silent and goes offline.
+    ServerSettings local = server.context().settings;
+    local.serviceIp = QStringLiteral("127.0.0.1");
+    const GenerationResult transfer = GenerateDownloadList(store, local);
+    if (transfer.status == GenerationResult::Ok)
+        server.context().cmd->SendBoxCommand(CMD_FILEUPDATE, registry.Box(0).MacAdd,
+                                             {{}, {TransferCommand(local, transfer.downloadList)}});
+    boxes.box(3)->stop();
+    const qint64 later = QDateTime::currentSecsSinceEpoch() + OfflineAfterSeconds + 1;
+    registry.setClock([later] { return later; });
+    forms.form1->fleetWindow()->model()->setClock([later] { return later; });
+    wait(1500);
+    auto *offlineCheck = forms.form1->findChild<QTimer *>(QStringLiteral("Timer1"));
+    offlineCheck->start(5);
+    wait(100);
+    offlineCheck->start(10000);
+    wait(500);
     // The first entry loaded back into the editor.
     auto *lines = forms.form1->findChild<QListWidget *>(QStringLiteral("ListBoxSchdList"));
     lines->setCurrentRow(0);
@@ -150,6 +177,8 @@ int main(int argc, char *argv[])
     click("sbDeploy");
     ok = save(forms.form5, out + QStringLiteral("/TForm5.png")) && ok;
     forms.form5->hide();
+    click("sbFleetStatus");
+    ok = save(forms.form1->fleetWindow(), out + QStringLiteral("/FleetStatus.png")) && ok;
     forms.form4->OpenAllBoxes();
     ok = save(forms.form4, out + QStringLiteral("/TForm4.png")) && ok;
     boxes.stop();

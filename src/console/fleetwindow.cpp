@@ -1,0 +1,116 @@
+#include "fleetwindow.h"
+
+#include "config/appcontext.h"
+#include "config/messages.h"
+#include "config/prompter.h"
+#include "config/safefile.h"
+#include "link/fleetmodel.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kRefreshMs = 1000;
+
+// Offline boxes and failures read in red.
+class AlertDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.data(FleetModel::AlertRole).toBool()) {
+            option->palette.setColor(QPalette::Text, Qt::red);
+            option->palette.setColor(QPalette::HighlightedText, Qt::red);
+        }
+    }
+};
+
+} // namespace
+
+FleetWindow::FleetWindow(AppContext &context, QWidget *parent) : QWidget(parent), m_context(context)
+{
+    setWindowTitle(QStringLiteral("状态"));
+    resize(1100, 600);
+    m_model = new FleetModel(*context.registry, *context.fleet, this);
+    m_filter = new FleetFilter(this);
+    m_filter->setSourceModel(m_model);
+
+    m_filterBox = new QComboBox(this);
+    m_filterBox->setObjectName(QStringLiteral("cb_Filter"));
+    m_filterBox->addItems({QStringLiteral("all"), QStringLiteral("offline"), QStringLiteral("failed"),
+                           QStringLiteral("in progress"), QStringLiteral("ready")});
+    auto *exportButton = new QToolButton(this);
+    exportButton->setObjectName(QStringLiteral("sb_ExportCsv"));
+    exportButton->setText(QStringLiteral("导出 CSV"));
+    m_table = new QTableView(this);
+    m_table->setObjectName(QStringLiteral("tv_Fleet"));
+    m_table->setModel(m_filter);
+    m_table->setItemDelegate(new AlertDelegate(m_table));
+    m_table->setSortingEnabled(true);
+    m_table->sortByColumn(FleetModel::MacColumn, Qt::AscendingOrder);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->verticalHeader()->setVisible(false);
+
+    auto *bar = new QHBoxLayout;
+    bar->addWidget(new QLabel(QStringLiteral("Show"), this));
+    bar->addWidget(m_filterBox);
+    bar->addStretch();
+    bar->addWidget(exportButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(bar);
+    layout->addWidget(m_table);
+
+    connect(m_filterBox, &QComboBox::currentIndexChanged, this,
+            [this](int index) { m_filter->setFilter(FleetFilter::Filter(index)); });
+    connect(exportButton, &QToolButton::clicked, this, &FleetWindow::exportCsv);
+    // The ages of heartbeats move on their own: the rows follow once a
+    // second while the window is open, and at once after a change.
+    m_refresh = new QTimer(this);
+    m_refresh->setInterval(kRefreshMs);
+    connect(m_refresh, &QTimer::timeout, this, [this] {
+        if (isVisible())
+            refresh();
+    });
+    m_refresh->start();
+}
+
+FleetWindow::~FleetWindow() = default;
+
+void FleetWindow::refresh()
+{
+    m_model->refresh();
+    m_table->resizeColumnsToContents();
+    emit refreshed();
+}
+
+void FleetWindow::showEvent(QShowEvent *event)
+{
+    refresh();
+    QWidget::showEvent(event);
+}
+
+void FleetWindow::exportCsv()
+{
+    const QString proposal = QDir::homePath() + QStringLiteral("/fleet-status.csv");
+    const auto file =
+        m_context.prompter->saveFile(QStringLiteral("导出 CSV"), proposal, QStringLiteral("CSV files (*.csv)"));
+    if (!file)
+        return;
+    QString error;
+    if (!SafeFile::write(*file, FleetCsv(*m_filter), &error))
+        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), error);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QWidget>
+
+struct AppContext;
+class FleetFilter;
+class FleetModel;
+class QComboBox;
+class QTableView;
+class QTimer;
+
+// Fleet status window: one row per box with its heartbeat facts, its last
+// command and answer, and its transfer; a filter, sorting by any column,
+// failures and offline boxes in red, and an export to CSV.
+class FleetWindow : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FleetWindow)
+
+public:
+    explicit FleetWindow(AppContext &context, QWidget *parent = nullptr);
+    ~FleetWindow() override;
+
+    FleetModel *model() const { return m_model; }
+    // Rebuilds the rows now.
+    void refresh();
+
+signals:
+    void refreshed();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void exportCsv();
+
+    AppContext &m_context;
+    FleetModel *m_model = nullptr;
+    FleetFilter *m_filter = nullptr;
+    QComboBox *m_filterBox = nullptr;
+    QTableView *m_table = nullptr;
+    QTimer *m_refresh = nullptr;
+};
