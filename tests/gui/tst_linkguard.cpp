@@ -11,8 +11,6 @@
 #include <QTcpSocket>
 #include <QTest>
 
-#include <sys/resource.h>
-
 namespace {
 
 QByteArray heartbeat(const QByteArray &mac, int status = 1)
@@ -44,11 +42,7 @@ private slots:
     void initTestCase()
     {
         // This process holds both ends of every test connection.
-        rlimit limit = {};
-        getrlimit(RLIMIT_NOFILE, &limit);
-        limit.rlim_cur = limit.rlim_max;
-        setrlimit(RLIMIT_NOFILE, &limit);
-        if (limit.rlim_cur < 4096)
+        if (TestUtil::raiseDescriptorLimit() < 4096)
             QSKIP("this machine allows too few descriptors");
     }
 

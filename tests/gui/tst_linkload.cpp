@@ -22,8 +22,6 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include <sys/resource.h>
-
 namespace {
 
 QByteArray heartbeat(int box)
@@ -189,11 +187,7 @@ private slots:
 
     void silentConnectionsAreClosed()
     {
-        rlimit limit = {};
-        getrlimit(RLIMIT_NOFILE, &limit);
-        limit.rlim_cur = limit.rlim_max;
-        setrlimit(RLIMIT_NOFILE, &limit);
-        if (limit.rlim_cur < 4096)
+        if (TestUtil::raiseDescriptorLimit() < 4096)
             QSKIP("this machine allows too few descriptors");
         AppHarness h;
         QVERIFY(h.start());

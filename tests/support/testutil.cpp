@@ -7,11 +7,24 @@
 #include <QTcpServer>
 #include <QTemporaryFile>
 
+#include <sys/resource.h>
+
 namespace TestUtil {
 
 int freePort()
 {
     return FreeTcpPort();
+}
+
+long raiseDescriptorLimit()
+{
+    rlimit limit = {};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return 0;
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
+    getrlimit(RLIMIT_NOFILE, &limit);
+    return long(limit.rlim_cur);
 }
 
 QByteArray readFile(const QString &path)

@@ -9,6 +9,10 @@ namespace TestUtil {
 // A TCP port nobody listens on right now.
 int freePort();
 
+// Raises this process's descriptor limit to the hard one; the limit now in
+// force. Tests holding both ends of a thousand connections need it.
+long raiseDescriptorLimit();
+
 QByteArray readFile(const QString &path);
 void writeFile(const QString &path, const QByteArray &bytes);
 
