@@ -80,7 +80,13 @@ void FleetStatus::onCommand(const QString &mac, int type, const QString &name, c
     if (type == CMD_FILEUPDATE) {
         // A new transfer: its size is the number of files the list names.
         box.transfer = Transfer::InProgress;
-        box.filesTotal = qMax(0, FilesNamedBy(args.texts.value(0)));
+        // A transfer goes to many boxes with the same list: read it once.
+        const QString line = args.texts.value(0);
+        if (line != m_listLine) {
+            m_listLine = line;
+            m_listFiles = qMax(0, FilesNamedBy(line));
+        }
+        box.filesTotal = m_listFiles;
         box.filesDone = 0;
         box.filesFailed = 0;
         box.finishedAt = 0;

@@ -85,6 +85,8 @@ private:
     Clock m_clock;
     QHash<QString, BoxStatus> m_boxes;
     QSet<QString> m_offline; // taken offline by the check, not heard since
+    QString m_listLine;      // the last transfer command, and its file count
+    int m_listFiles = 0;
 };
 
 // The number of file elements of a download list or plan the command line
