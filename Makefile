@@ -6,8 +6,8 @@ SANITIZE ?= OFF
 ARGS ?=
 
 PACKAGES := cmake ninja-build g++ pkg-config make qt6-base-dev qt6-base-dev-tools libgl-dev \
-            libmicrohttpd-dev fonts-wqy-microhei
-TEST_PACKAGES := curl libxml2-utils
+            libmicrohttpd-dev libpoco-dev fonts-wqy-microhei
+TEST_PACKAGES := curl libxml2-utils python3-pyftpdlib
 BENCH_PACKAGES := nginx-light wrk curl
 
 .PHONY: all deps test-deps build run test bench screenshots format clean

@@ -258,9 +258,13 @@ QString ToUrlPath(const QString &path)
 
 QString EncodeUrlPath(const QString &path)
 {
+    return EncodeUrlBytes(ToUrlPath(path).toUtf8());
+}
+
+QString EncodeUrlBytes(const QByteArray &bytes)
+{
     static const char hex[] = "0123456789ABCDEF";
     QString result;
-    const QByteArray bytes = ToUrlPath(path).toUtf8();
     result.reserve(bytes.size());
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);

@@ -103,6 +103,10 @@ QString ToUrlPath(const QString &path);
 // its byte, so ASCII addresses read as they always did.
 QString EncodeUrlPath(const QString &path);
 
+// The same rule for bytes as they are: every byte that is not printable
+// ASCII, and '%', '?' and '#', written as %XX.
+QString EncodeUrlBytes(const QByteArray &bytes);
+
 // "ip:port/" followed by the file's absolute path, encoded: the one way the
 // program names a file of the content service to a box.
 QString ContentAddress(const ServerSettings &settings, const QString &path);

@@ -4,46 +4,13 @@
 #include "config/safefile.h"
 #include "config/settings.h"
 #include "playlist.h"
+#include "xmldocument.h"
 
 #include <QSet>
-#include <QXmlStreamWriter>
 
 namespace {
 
-// A document is built as text and stored in the encoding its declaration names.
-class Document
-{
-public:
-    explicit Document(const char *encoding) : m_encoding(encoding), m_writer(&m_text)
-    {
-        m_writer.setAutoFormatting(true);
-        m_text = QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>\n").arg(QLatin1String(encoding));
-    }
-    QXmlStreamWriter &writer() { return m_writer; }
-    void attribute(const char *name, const QString &value) { m_writer.writeAttribute(QLatin1String(name), value); }
-    void attribute(const char *name, qint64 value) { attribute(name, QString::number(value)); }
-    QByteArray bytes(bool *encodable = nullptr)
-    {
-        m_writer.writeEndDocument();
-        if (qstrcmp(m_encoding, "GB2312") == 0) {
-            bool ok = false;
-            const QByteArray encoded = CodePage::toGb2312(m_text, &ok);
-            if (encodable)
-                *encodable = ok;
-            return encoded;
-        }
-        if (encodable)
-            *encodable = true;
-        return m_text.toUtf8();
-    }
-
-private:
-    const char *m_encoding;
-    QString m_text;
-    QXmlStreamWriter m_writer;
-};
-
-template <typename Entry> void writeTimes(Document &doc, const Entry &e)
+template <typename Entry> void writeTimes(XmlDocument &doc, const Entry &e)
 {
     doc.attribute("starthour", e.StartHour);
     doc.attribute("startmin", e.StartMin);
@@ -69,7 +36,7 @@ QString ScheduleTypeText(quint32 type)
 
 QByteArray PlayListDocument(const TPlayList &store, int day)
 {
-    Document doc("UTF-8");
+    XmlDocument doc("UTF-8");
     QXmlStreamWriter &w = doc.writer();
     w.writeStartElement(QStringLiteral("PLAYLIST"));
     doc.attribute("picinterval", 5);
@@ -95,7 +62,7 @@ QByteArray PlayListDocument(const TPlayList &store, int day)
 
 QByteArray TextListDocument(const TPlayList &store, int day, bool *encodable)
 {
-    Document doc("GB2312");
+    XmlDocument doc("GB2312");
     QXmlStreamWriter &w = doc.writer();
     w.writeStartElement(QStringLiteral("STEXTLIST"));
     doc.attribute("interval", 5);
@@ -130,7 +97,7 @@ QByteArray TextListDocument(const TPlayList &store, int day, bool *encodable)
 
 QByteArray PictureListDocument(const TPlayList &store, int day)
 {
-    Document doc("UTF-8");
+    XmlDocument doc("UTF-8");
     QXmlStreamWriter &w = doc.writer();
     w.writeStartElement(QStringLiteral("PICLIST"));
     doc.attribute("interval", 10);
@@ -210,7 +177,7 @@ GenerationResult GenerateDownloadList(const TPlayList &store, const ServerSettin
     if (result.status != GenerationResult::Ok)
         return result;
 
-    Document doc("UTF-8");
+    XmlDocument doc("UTF-8");
     QXmlStreamWriter &w = doc.writer();
     w.writeStartElement(QStringLiteral("downloadList"));
     const auto addFile = [&](const char *type, const QString &path, const QString &name) {

@@ -1,0 +1,311 @@
+#include "ftpplan.h"
+
+#include "config/codepage.h"
+#include "config/inifile.h"
+#include "config/safefile.h"
+#include "config/settings.h"
+#include "schedule/xmldocument.h"
+
+#include <QDateTime>
+#include <QTimeZone>
+
+QString FtpScheduleRow::caption() const
+{
+    return QStringLiteral("Media [") + start + QLatin1Char('~') + end + QLatin1Char(']');
+}
+
+QStringList FtpScheduleRow::subItems() const
+{
+    QStringList items{start, end, kind};
+    for (const bool day : days)
+        items.append(day ? QStringLiteral("YES") : QStringLiteral("NO"));
+    for (const sFtpFile &file : files)
+        items << file.name << file.url;
+    return items;
+}
+
+FtpScheduleRow FtpScheduleRow::fromTexts(const QString &, const QStringList &subItems)
+{
+    FtpScheduleRow row;
+    row.start = subItems.value(0);
+    row.end = subItems.value(1);
+    row.kind = subItems.value(2);
+    for (int d = 0; d < 7; ++d)
+        row.days[d] = subItems.value(3 + d) == QLatin1String("YES");
+    for (qsizetype i = 10; i + 1 < subItems.size(); i += 2)
+        row.files.append({subItems.at(i), subItems.at(i + 1)});
+    return row;
+}
+
+namespace {
+
+// "H:M" split at its colon, both halves decimal; false without a colon.
+bool splitTime(const QString &text, int *hour, int *minute)
+{
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    if (colon < 0)
+        return false;
+    *hour = text.left(colon).trimmed().toInt();
+    *minute = text.mid(colon + 1).trimmed().toInt();
+    return true;
+}
+
+qint64 localSeconds(const PlanMoment &m)
+{
+    const QDate date(m.year, m.month, m.day);
+    const QTime time(m.hour, m.minute);
+    if (!date.isValid() || !time.isValid())
+        return -1;
+    return QDateTime(date, time, Qt::LocalTime).toSecsSinceEpoch();
+}
+
+} // namespace
+
+int TimeTextMinutes(const QString &text)
+{
+    int hour = 0;
+    int minute = 0;
+    if (!splitTime(text, &hour, &minute))
+        return -1;
+    return hour * 60 + minute;
+}
+
+bool ScheduleClashes(const QList<FtpScheduleRow> &rows, const std::array<bool, 7> &days, int start, int end)
+{
+    for (const FtpScheduleRow &row : rows) {
+        for (int d = 0; d < 7; ++d) {
+            if (!days[d] || !row.days[d])
+                continue;
+            const int rowStart = TimeTextMinutes(row.start);
+            const int rowEnd = TimeTextMinutes(row.end);
+            if (rowStart < 0 || rowEnd <= 0)
+                continue;
+            const auto inside = [&](int t) { return t > rowStart && t < rowEnd; };
+            if (inside(start) || inside(end))
+                return true;
+        }
+    }
+    return false;
+}
+
+QList<sFtpFile> BuildDownloadList(const QList<FtpScheduleRow> &rows)
+{
+    QList<sFtpFile> files;
+    for (const FtpScheduleRow &row : rows) {
+        for (const sFtpFile &file : row.files) {
+            if (!files.contains(file))
+                files.append(file);
+        }
+    }
+    return files;
+}
+
+QList<sPlayList> BuildDaySlots(const QList<FtpScheduleRow> &rows, int day)
+{
+    QList<sPlayList> daySlots;
+    if (day < 0 || day > 6)
+        return daySlots;
+    for (const FtpScheduleRow &row : rows) {
+        if (!row.days[day])
+            continue;
+        sPlayList slot;
+        if (!splitTime(row.start, &slot.startHour, &slot.startMin) || !splitTime(row.end, &slot.endHour, &slot.endMin))
+            continue;
+        slot.kind = row.kind;
+        slot.files = row.files;
+        const int start = slot.startHour * 60 + slot.startMin;
+        qsizetype at = 0;
+        bool merged = false;
+        for (; at < daySlots.size(); ++at) {
+            const int other = daySlots[at].startHour * 60 + daySlots[at].startMin;
+            if (other == start) {
+                daySlots[at].files += slot.files;
+                merged = true;
+                break;
+            }
+            if (other > start)
+                break;
+        }
+        if (!merged)
+            daySlots.insert(at, slot);
+    }
+    return daySlots;
+}
+
+QString SlotTimeText(int hour, int minute)
+{
+    return QString::number(hour) + QLatin1Char(':') + QString::number(minute);
+}
+
+bool PlanTimesValid(const PlanTimes &times)
+{
+    const qint64 start = localSeconds(times.start);
+    const qint64 end = localSeconds(times.end);
+    const qint64 activation = localSeconds(times.activation);
+    if (start < 0 || end < 0 || activation < 0)
+        return false;
+    return start < end && end < activation && activation < start + qint64(times.loopDays) * 86400;
+}
+
+QByteArray DayPlanDocument(const QList<sPlayList> &daySlots)
+{
+    XmlDocument doc("UTF-8");
+    QXmlStreamWriter &w = doc.writer();
+    w.writeStartElement(QStringLiteral("PLAYLIST"));
+    doc.attribute("picinterval", 5);
+    for (const sPlayList &slot : daySlots) {
+        w.writeStartElement(QStringLiteral("schedule"));
+        doc.attribute("starthour", slot.startHour);
+        doc.attribute("startmin", slot.startMin);
+        doc.attribute("endhour", slot.endHour);
+        doc.attribute("endmin", slot.endMin);
+        doc.attribute("schdtype", slot.kind);
+        for (const sFtpFile &file : slot.files) {
+            w.writeStartElement(QStringLiteral("file"));
+            doc.attribute("groupID", 1);
+            doc.attribute("filename", file.name);
+            w.writeEndElement();
+        }
+        w.writeEndElement();
+    }
+    w.writeEndElement();
+    return doc.bytes();
+}
+
+QByteArray PlanDocument(const PlanTimes &times, const QList<sFtpDayXml> &days, const QList<sFtpFile> &files,
+                        bool *encodable)
+{
+    XmlDocument doc("GB2312");
+    QXmlStreamWriter &w = doc.writer();
+    w.writeStartElement(QStringLiteral("DLPLANLIST"));
+    w.writeStartElement(QStringLiteral("plantime"));
+    const auto moment = [&](const char *prefix, const PlanMoment &m) {
+        const QByteArray p(prefix);
+        doc.attribute((p + "year").constData(), m.year);
+        doc.attribute((p + "moon").constData(), m.month);
+        doc.attribute((p + "day").constData(), m.day);
+        doc.attribute((p + "hour").constData(), m.hour);
+        doc.attribute((p + "min").constData(), m.minute);
+    };
+    moment("start", times.start);
+    moment("end", times.end);
+    moment("act", times.activation);
+    doc.attribute("LoopDay", times.loopDays);
+    for (const sFtpDayXml &day : days) {
+        w.writeStartElement(QStringLiteral("playlist"));
+        doc.attribute("filename", day.shortName);
+        doc.attribute("fileurl", day.url);
+        w.writeEndElement();
+    }
+    for (const sFtpFile &file : files) {
+        w.writeStartElement(QStringLiteral("filelist"));
+        doc.attribute("filename", file.name);
+        doc.attribute("fileurl", file.url);
+        w.writeEndElement();
+    }
+    w.writeEndElement();
+    w.writeEndElement();
+    return doc.bytes(encodable);
+}
+
+PlanWriteResult WritePlan(const ServerSettings &settings, const PlanTimes &times, const QList<FtpScheduleRow> &rows,
+                          const QString &timestamp)
+{
+    PlanWriteResult result;
+    QList<sFtpDayXml> days;
+    for (int d = 0; d < 7; ++d) {
+        const QList<sPlayList> daySlots = BuildDaySlots(rows, d);
+        if (daySlots.isEmpty())
+            continue;
+        const QString path =
+            settings.xmlPrefix + QString::number(d) + QLatin1Char('(') + timestamp + QStringLiteral(").xml");
+        if (!SafeFile::write(path, DayPlanDocument(daySlots), &result.error))
+            return result;
+        result.files.append(path);
+        days.append({HttpAddress(settings, path), QString::number(d) + QStringLiteral(".xml")});
+    }
+    result.planPath = settings.planPrefix + QLatin1Char('_') + timestamp + QStringLiteral(".xml");
+    result.command = QStringLiteral("planupdate http ") + HttpAddress(settings, result.planPath);
+    if (CodePage::byteLength(result.command) > 255 || CodePage::byteLength(result.command) < 0) {
+        result.error = QStringLiteral("The plan's address is longer than a command line can carry (255 bytes): %1")
+                           .arg(result.command);
+        return result;
+    }
+    bool encodable = true;
+    const QByteArray plan = PlanDocument(times, days, BuildDownloadList(rows), &encodable);
+    if (!encodable) {
+        result.error = QStringLiteral("%1: a file name holds characters GB2312 cannot store").arg(result.planPath);
+        return result;
+    }
+    if (!SafeFile::write(result.planPath, plan, &result.error))
+        return result;
+    result.files.append(result.planPath);
+    result.ok = true;
+    return result;
+}
+
+// ---------------------------------------------------------------- Ftp.ini
+
+namespace {
+
+const QByteArray kFtpSection = "FTP";
+const QByteArray kAccountKey = "Account";
+
+} // namespace
+
+QList<host_info> LoadFtpAccounts(const QString &file)
+{
+    QList<host_info> accounts;
+    InitNode node;
+    node.section = kFtpSection;
+    node.key = kAccountKey;
+    if (!IniReadNode(node, file))
+        return accounts;
+    for (const QList<QByteArray> &values : std::as_const(node.blocks)) {
+        if (values.size() < 5)
+            continue;
+        host_info account;
+        account.name = CodePage::fromGb2312(values.at(0));
+        account.host = CodePage::fromGb2312(values.at(1));
+        account.port = values.at(2).trimmed().toInt();
+        account.user = CodePage::fromGb2312(values.at(3));
+        account.password = CodePage::fromGb2312(values.at(4));
+        if (values.size() > 5)
+            account.dir = CodePage::fromGb2312(values.at(5));
+        account.cut();
+        accounts.append(account);
+    }
+    return accounts;
+}
+
+QString FtpAccountProblem(const host_info &account)
+{
+    const QString fields[] = {account.name, account.host, account.user, account.password, account.dir};
+    for (const QString &text : fields) {
+        bool ok = false;
+        const QByteArray bytes = CodePage::toGb2312(text, &ok);
+        if (!ok || !CodePage::roundTrips(text))
+            return QStringLiteral("\"%1\" holds characters GB2312 cannot store").arg(text);
+        if (!IniIsValidBlockValue(bytes))
+            return QStringLiteral("\"%1\" holds ',', '}', '[' or a line break, or is too long").arg(text);
+    }
+    return {};
+}
+
+bool SaveFtpAccounts(const QList<host_info> &accounts, const QString &file, QString *error)
+{
+    InitNode node;
+    node.section = kFtpSection;
+    node.key = kAccountKey;
+    for (const host_info &account : accounts) {
+        const QString problem = FtpAccountProblem(account);
+        if (!problem.isEmpty()) {
+            qWarning("Ftp.ini: account %s is not kept: %s", qPrintable(account.name), qPrintable(problem));
+            continue;
+        }
+        node.blocks.append({CodePage::toGb2312(account.name), CodePage::toGb2312(account.host),
+                            QByteArray::number(account.port), CodePage::toGb2312(account.user),
+                            CodePage::toGb2312(account.password), CodePage::toGb2312(account.dir)});
+    }
+    return IniWriteNode(node, file, error) == 1;
+}
