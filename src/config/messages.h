@@ -52,4 +52,12 @@ inline constexpr char RemoveBoxQuestion[] =
     "Remove box %1 from the registry? It registers again when it next connects.";
 inline constexpr char RemoveBoxOnline[] = "Box %1 is online; only an offline box can be removed.";
 
+// FTP download plans.
+inline constexpr char NotAnInteger[] = "'%1' is not a valid integer value";
+inline constexpr char ChangeDirUpFailure[] = "ChangeDirUp failure";
+inline constexpr char AccountNotStorable[] = "This account cannot be remembered: %1.";
+inline constexpr char FileNamesNotEncodable[] =
+    "These files were not added: their names hold characters the boxes cannot store (GB2312 only): %1";
+inline constexpr char CannotWritePlan[] = "The download plan could not be written: %1";
+
 } // namespace Msg

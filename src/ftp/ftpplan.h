@@ -18,6 +18,13 @@ struct sFtpFile
     bool operator==(const sFtpFile &) const = default;
 };
 
+// A box chosen for a download plan.
+struct BoxBasicInfo
+{
+    QString mac;
+    QString name;
+};
+
 // A row of the plan's schedule list: a time window, its kind ("Loop", "Once",
 // "None"), its week days (Sunday first) and the plan files it plays.
 struct FtpScheduleRow

@@ -45,7 +45,9 @@ int FilesNamedBy(const QString &commandLine)
     QXmlStreamReader xml(&file);
     int files = 0;
     while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("file"))
+        // A download list names its files in "file" elements, a plan in "filelist" ones.
+        if (xml.readNext() == QXmlStreamReader::StartElement &&
+            (xml.name() == QLatin1String("file") || xml.name() == QLatin1String("filelist")))
             ++files;
     }
     return xml.hasError() ? -1 : files;

@@ -5,6 +5,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTcpSocket>
+#include <QThread>
 #include <QTimer>
 #include <QXmlStreamReader>
 
@@ -62,6 +63,10 @@ SimulatedBox::SimulatedBox(const BoxProfile &profile, const SimulatorOptions &op
 SimulatedBox::~SimulatedBox()
 {
     m_running = false;
+    if (m_ftpThread) {
+        m_ftpThread->wait();
+        delete m_ftpThread;
+    }
 }
 
 void SimulatedBox::start()
@@ -259,6 +264,12 @@ void SimulatedBox::answer(const QByteArray &line)
         }
         sendLine("info fileupdate begin");
         startTransfer(words[2]);
+    } else if (line.startsWith("planupdate")) {
+        if (fail(7) || words.size() != 3 || words[1] != "http") {
+            sendLine("dlreport start failed (parsed)");
+            return;
+        }
+        startPlan(words[2]);
     } else if (line.startsWith("get box filename")) {
         if (fail(10)) {
             sendLine("error get box filename failed (NETWORK_ERROR_PARAM_NUM_ERROR)");
@@ -278,7 +289,7 @@ void SimulatedBox::answer(const QByteArray &line)
         const QByteArray name = line.mid(9);
         sendLine("info get file " + name + " http://" + m_profile.ip.toLatin1() + ":80/mnt/hd1/" + name);
     } else if (line.startsWith("get ftp status")) {
-        sendLine("info get ftp staus http://" + m_profile.ip.toLatin1() + ":80/mnt/hd1/ftpstatus.xml 0");
+        answerFtpStatus();
     } else if (line.startsWith("fileupload ")) {
         if (fail(20)) {
             sendLine("upload report start failed (FILE_ISNOT_EXIST)");

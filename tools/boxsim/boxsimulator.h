@@ -8,8 +8,11 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
+
 class QNetworkAccessManager;
 class QTcpSocket;
+class QThread;
 class QTimer;
 
 // What one simulated box reports about itself.
@@ -47,6 +50,17 @@ struct SimulatorOptions
     int reconnectMs = 1000;            // wait before reconnecting after the server went away
     QStringList files = {QStringLiteral("a.mp4"), QStringLiteral("b.mp4"), QStringLiteral("c.bmp")};
     int namesPerPart = 2; // file names per "info get box filename" part
+    // The box's clock, which decides when a plan's download window is open.
+    std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+};
+
+// A file of a download plan as the box fetched it from its FTP server.
+struct PlanDownload
+{
+    QString name;
+    QString url;
+    qint64 received = -1; // bytes, -1 when the download failed
+    QString error;
 };
 
 // A file a box fetched for a transfer.
@@ -83,6 +97,11 @@ public:
     const QList<QByteArray> &received() const { return m_received; }
     // The files of the latest transfer.
     const QList<BoxDownload> &downloads() const { return m_downloads; }
+    // The latest plan: its document, the day files fetched with it (short
+    // name and bytes) and the files fetched over FTP.
+    const QByteArray &plan() const { return m_plan; }
+    const QList<QPair<QString, QByteArray>> &planDays() const { return m_planDays; }
+    const QList<PlanDownload> &planDownloads() const { return m_planDownloads; }
     // Messages handed to the socket so far.
     qint64 sentMessages() const { return m_sent; }
 
@@ -100,6 +119,8 @@ signals:
     void blockReceived(const QByteArray &block);
     // A transfer ended: every file named by the download list was fetched or failed.
     void transferFinished();
+    // A plan's files were all fetched or failed.
+    void planFinished();
 
 private:
     void connectToServer();
@@ -110,6 +131,10 @@ private:
     void startTransfer(const QByteArray &url);
     void fetchNext();
     void pumpSplit();
+    void startPlan(const QByteArray &url);
+    void fetchPlanDay();
+    void startPlanDownloads();
+    void answerFtpStatus();
 
     BoxProfile m_profile;
     SimulatorOptions m_options;
@@ -125,6 +150,14 @@ private:
     QList<QPair<BoxDownload, QUrl>> m_pendingFiles;
     QList<BoxDownload> m_downloads;
     int m_transferId = 0;
+    QByteArray m_plan;
+    QUrl m_planUrl;
+    QList<QPair<QString, QUrl>> m_pendingDays;
+    QList<QPair<QString, QByteArray>> m_planDays;
+    QList<PlanDownload> m_planDownloads;
+    QDateTime m_windowStart;
+    QDateTime m_windowEnd;
+    QThread *m_ftpThread = nullptr;
     qint64 m_sent = 0;
     bool m_running = false;
 };
