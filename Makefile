@@ -36,7 +36,7 @@ bench: build
 	bench/link/run.sh $(BUILD)
 
 screenshots: build
-	@tools/install-deps.sh xvfb xauth
+	@tools/install-deps.sh xvfb xauth python3-pyftpdlib
 	xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb $(BUILD)/bin/screenshots docs/screenshots
 
 format:

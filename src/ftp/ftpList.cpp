@@ -79,11 +79,12 @@ void TForm9::copyCheck(QListWidget *to, QListWidgetItem *changed)
 
 void TForm9::LoadPlan(const QList<FtpScheduleRow> &rows, const QList<BoxBasicInfo> &boxes)
 {
+    // An unnamed box shows its MAC in the name list too.
     m_copying = true;
     m_ui->clb_BoxName->clear();
     m_ui->clb_MacAdd->clear();
     for (const BoxBasicInfo &box : boxes) {
-        for (auto [list, text] : {std::pair{m_ui->clb_BoxName, box.name}, std::pair{m_ui->clb_MacAdd, box.mac}}) {
+        for (auto [list, text] : {std::pair{m_ui->clb_BoxName, box.name.isEmpty() ? box.mac : box.name}, std::pair{m_ui->clb_MacAdd, box.mac}}) {
             auto *item = new QListWidgetItem(text, list);
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(Qt::Checked);

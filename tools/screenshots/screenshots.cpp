@@ -11,6 +11,9 @@
 #include "console/fleetwindow.h"
 #include "console/group.h"
 #include "console/schdlist.h"
+#include "ftp/ftpFastconnect.h"
+#include "ftp/ftpList.h"
+#include "ftp/ftpfile.h"
 #include "link/cmd.h"
 #include "link/fleetmodel.h"
 #include "registry/MacGroup.h"
@@ -20,15 +23,20 @@
 #include "scratchserver.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
 #include <QImage>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
+#include <QTabWidget>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include <cstdio>
 
@@ -48,6 +56,104 @@ bool save(QWidget *window, const QString &file)
     wait(300);
     const bool ok = window->grab().save(file);
     std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(file));
+    return ok;
+}
+
+void waitIdle(TForm7 *files)
+{
+    for (int i = 0; i < 200 && files->ftpClient().isBusy(); ++i)
+        wait(50);
+}
+
+void check(QTreeWidget *view, const QString &caption)
+{
+    for (QTreeWidgetItem *item : view->findItems(caption, Qt::MatchExactly, 0))
+        item->setCheckState(0, Qt::Checked);
+}
+
+void click(QWidget *window, const char *button)
+{
+    window->findChild<QToolButton *>(QString::fromLatin1(button))->click();
+}
+
+// The FTP windows browsing a small FTP server on this machine, with a plan
+// of two schedule rows for two boxes.
+bool ftpPictures(Forms &forms, const QString &out)
+{
+    QTemporaryDir ftpRoot;
+    const QDir tree(ftpRoot.path());
+    tree.mkpath(QStringLiteral("广告/春节"));
+    tree.mkpath(QStringLiteral("pub/video"));
+    int size = 1;
+    for (const char *name : {"广告/春节/开场.mp4", "广告/春节/新年促销 30s.mp4", "广告/春节/菜单.mpg",
+                             "广告/春节/天气预报.mp4", "pub/video/demo.mp4"}) {
+        QFile file(tree.filePath(QString::fromUtf8(name)));
+        file.open(QIODevice::WriteOnly);
+        file.write(QByteArray(1048576 * (size++ % 7 + 1), 'x'));
+    }
+    QProcess server;
+    server.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(FTPSERVER_SCRIPT), ftpRoot.path()});
+    if (!server.waitForStarted(10000) || !server.waitForReadyRead(20000)) {
+        std::fprintf(stderr, "could not start the FTP server (python3-pyftpdlib)\n");
+        return false;
+    }
+    const int port = server.readLine().trimmed().toInt();
+
+    TForm7 *files = forms.form7;
+    TForm8 *fast = forms.form8;
+    files->show();
+    // Two earlier connects in the run history (nobody listens on port 1).
+    for (const char *name : {"总部素材库", "门店 FTP"}) {
+        fast->findChild<QComboBox *>(QStringLiteral("cb_History"))->setEditText(QString::fromUtf8(name));
+        fast->findChild<QLineEdit *>(QStringLiteral("ld_Host"))->setText(QStringLiteral("127.0.0.1"));
+        fast->findChild<QLineEdit *>(QStringLiteral("ld_Port"))->setText(QStringLiteral("1"));
+        click(fast, "ToolButton1");
+        waitIdle(files);
+    }
+    fast->ResetFields();
+    fast->findChild<QLineEdit *>(QStringLiteral("ld_Host"))->setText(QStringLiteral("127.0.0.1"));
+    fast->findChild<QLineEdit *>(QStringLiteral("ld_Port"))->setText(QString::number(port));
+    fast->findChild<QLineEdit *>(QStringLiteral("ld_UserID"))->setText(QStringLiteral("op"));
+    fast->findChild<QLineEdit *>(QStringLiteral("ld_PassWord"))->setText(QStringLiteral("secret"));
+    fast->findChild<QLineEdit *>(QStringLiteral("ld_Dir"))->setText(QStringLiteral("/广告/春节"));
+    fast->findChild<QComboBox *>(QStringLiteral("cb_History"))->setEditText(QStringLiteral("门店素材"));
+    bool ok = save(fast, out + QStringLiteral("/TForm8.png"));
+    click(fast, "ToolButton1");
+    waitIdle(files);
+
+    auto *list = files->findChild<QTreeWidget *>(QStringLiteral("lv_FtpFileList"));
+    check(list, QStringLiteral("开场.mp4"));
+    check(list, QStringLiteral("新年促销 30s.mp4"));
+    check(list, QStringLiteral("天气预报.mp4"));
+    click(files, "sb_Leadin");
+    auto *days = files->findChild<QListWidget *>(QStringLiteral("clb_WeekIndex"));
+    for (int d = 1; d <= 5; ++d)
+        days->item(d)->setCheckState(Qt::Checked);
+    click(files, "sb_FtpSchdAdd");
+    for (int d = 1; d <= 5; ++d)
+        days->item(d)->setCheckState(Qt::Unchecked);
+    days->item(0)->setCheckState(Qt::Checked);
+    days->item(6)->setCheckState(Qt::Checked);
+    files->findChild<QComboBox *>(QStringLiteral("cb_StHour"))->setCurrentText(QStringLiteral("10"));
+    files->findChild<QComboBox *>(QStringLiteral("cb_EndHour"))->setCurrentText(QStringLiteral("20"));
+    click(files, "sb_FtpSchdAdd");
+    QTreeWidget *boxes = files->pickBoxes();
+    for (int i = 0; i < boxes->topLevelItemCount() && i < 2; ++i)
+        boxes->topLevelItem(i)->setCheckState(0, Qt::Checked);
+    ok = save(files, out + QStringLiteral("/TForm7.png")) && ok;
+
+    click(files, "sb_Validation");
+    TForm9 *plans = forms.form9;
+    plans->findChild<QComboBox *>(QStringLiteral("cbStartHour"))->setCurrentText(QStringLiteral("01"));
+    plans->findChild<QComboBox *>(QStringLiteral("cbEndHour"))->setCurrentText(QStringLiteral("05"));
+    plans->findChild<QComboBox *>(QStringLiteral("cb_ActivateHour"))->setCurrentText(QStringLiteral("06"));
+    plans->findChild<QTabWidget *>(QStringLiteral("PageControl2"))->setCurrentIndex(2);
+    plans->findChild<QTabWidget *>(QStringLiteral("PageControl3"))->setCurrentIndex(1);
+    ok = save(plans, out + QStringLiteral("/TForm9.png")) && ok;
+    plans->hide();
+    files->hide();
+    server.kill();
+    server.waitForFinished();
     return ok;
 }
 
@@ -105,9 +211,7 @@ int main(int argc, char *argv[])
     wait(1200);
 
     Forms &forms = server.forms();
-    const auto click = [&forms](const char *button) {
-        forms.form1->findChild<QToolButton *>(QString::fromLatin1(button))->click();
-    };
+    const auto click = [&forms](const char *button) { ::click(forms.form1, button); };
     // The names and groups were set behind the windows' back: refresh them.
     BoxLists::PickList(forms.form1->pickGroups(), forms.form1->pickBoxes(), registry, BoxLists::PickRefresh);
     click("sbGroup");
@@ -181,6 +285,9 @@ int main(int argc, char *argv[])
     ok = save(forms.form1->fleetWindow(), out + QStringLiteral("/FleetStatus.png")) && ok;
     forms.form4->OpenAllBoxes();
     ok = save(forms.form4, out + QStringLiteral("/TForm4.png")) && ok;
+    forms.form4->hide();
+    BoxLists::PickList(forms.form7->pickGroups(), forms.form7->pickBoxes(), registry, BoxLists::PickRefresh);
+    ok = ftpPictures(forms, out) && ok;
     boxes.stop();
     return ok ? 0 : 1;
 }
