@@ -12,6 +12,7 @@
 #include "ftp/ftpfile.h"
 #include "ftpfixtures.h"
 #include "link/cmd.h"
+#include "link/fleetstatus.h"
 #include "registry/MacGroup.h"
 #include "testutil.h"
 
@@ -29,6 +30,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -491,6 +493,10 @@ void TestFtpWindows::planSentToBoxes()
         QCOMPARE(box->planDownloads().size(), 3);
         for (const PlanDownload &file : box->planDownloads())
             QVERIFY2(file.received == sizes.value(file.name), qPrintable(file.name + QLatin1Char(' ') + file.error));
+        // The fleet status counts the plan's files.
+        const FleetStatus::BoxStatus state = h.context().fleet->status(box->profile().mac);
+        QCOMPARE(state.filesTotal, 3);
+        QTRY_COMPARE(int(h.context().fleet->status(box->profile().mac).transfer), int(FleetStatus::Transfer::Ready));
     }
 
     // "发送" stays off until the window is shown again.
@@ -518,10 +524,11 @@ void TestFtpWindows::accountsKeptInFtpIni()
     const QString ftpIni = h.context().settings.ftpFile;
     host_info a;
     a.name = QStringLiteral("广告服务器");
-    a.host = QStringLiteral("10.0.0.9");
-    a.port = 2121;
+    a.host = QStringLiteral("127.0.0.1");
+    a.port = m_server->port();
     a.user = QStringLiteral("op");
-    a.password = QStringLiteral("pw");
+    a.password = QStringLiteral("secret");
+    a.dir = QStringLiteral("/pub");
     h.forms().form7->AddAccountHistory(a);
     h.app.reset();
     QVERIFY(QFile::exists(ftpIni));
@@ -531,6 +538,19 @@ void TestFtpWindows::accountsKeptInFtpIni()
     QMenu *menu = h.forms().form7->connectMenu();
     QCOMPARE(menu->actions().size(), 2);
     QCOMPARE(menu->actions().at(1)->text(), a.name);
+    // Picking the remembered account in the connect menu connects to it.
+    TForm7 *files = h.forms().form7;
+    files->show();
+    QVERIFY(QTest::qWaitForWindowExposed(files));
+    QTimer::singleShot(0, [&] {
+        QMenu *open = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(open);
+        QTest::mouseClick(open, Qt::LeftButton, {}, open->actionGeometry(open->actions().at(1)).center());
+    });
+    click(files, "ToolButton1");
+    QVERIFY(idle(files));
+    QCOMPARE(files->currentAccount(), a);
+    QVERIFY(rowNamed(child<QTreeWidget>(files, "lv_FtpFileList"), QStringLiteral("video")));
     // A run that adds nothing leaves the file alone.
     const QByteArray before = TestUtil::readFile(ftpIni);
     QFile::setPermissions(ftpIni, QFile::ReadOwner);
