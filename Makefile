@@ -10,7 +10,7 @@ PACKAGES := cmake ninja-build g++ pkg-config make qt6-base-dev qt6-base-dev-tool
 TEST_PACKAGES := curl libxml2-utils python3-pyftpdlib
 BENCH_PACKAGES := nginx-light wrk curl
 
-.PHONY: all deps test-deps build run test bench screenshots format clean
+.PHONY: all deps test-deps build run test bench screenshots fuzz format clean
 
 all: build
 
@@ -38,6 +38,18 @@ bench: build
 screenshots: build
 	@tools/install-deps.sh xvfb xauth python3-pyftpdlib
 	xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb $(BUILD)/bin/screenshots docs/screenshots
+
+# libFuzzer targets for the parsers of box files and FTP listings (clang, not
+# part of CI): FUZZ_RUNS executions each, seeded from tests/fuzz/corpus.
+FUZZ_RUNS ?= 1000000
+fuzz: deps
+	@tools/install-deps.sh clang libclang-rt-dev
+	cmake -S tests/fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++
+	cmake --build build-fuzz
+	for t in playlist planstatus diskdir listline; do \
+	    mkdir -p build-fuzz/corpus-$$t; \
+	    build-fuzz/fuzz_$$t -runs=$(FUZZ_RUNS) -max_len=65536 build-fuzz/corpus-$$t tests/fuzz/corpus/$$t || exit 1; \
+	done
 
 format:
 	find src tests tools bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i

@@ -84,7 +84,8 @@ void TForm9::LoadPlan(const QList<FtpScheduleRow> &rows, const QList<BoxBasicInf
     m_ui->clb_BoxName->clear();
     m_ui->clb_MacAdd->clear();
     for (const BoxBasicInfo &box : boxes) {
-        for (auto [list, text] : {std::pair{m_ui->clb_BoxName, box.name.isEmpty() ? box.mac : box.name}, std::pair{m_ui->clb_MacAdd, box.mac}}) {
+        for (auto [list, text] : {std::pair{m_ui->clb_BoxName, box.name.isEmpty() ? box.mac : box.name},
+                                  std::pair{m_ui->clb_MacAdd, box.mac}}) {
             auto *item = new QListWidgetItem(text, list);
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(Qt::Checked);

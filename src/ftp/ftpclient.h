@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ftplisting.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -7,62 +9,6 @@
 
 #include <functional>
 #include <memory>
-
-// One FTP account. Texts are cut to the widths the menus and Ftp.ini have
-// always held: 255 characters for name, host and folder, 63 for user and
-// password.
-struct host_info
-{
-    static constexpr int kNameMax = 255;
-    static constexpr int kHostMax = 255;
-    static constexpr int kUserMax = 63;
-    static constexpr int kPasswordMax = 63;
-    static constexpr int kDirMax = 255;
-
-    QString name;
-    QString host;
-    int port = 21;
-    QString user;
-    QString password;
-    QString dir;
-
-    // Every field cut to its width.
-    void cut();
-    bool operator==(const host_info &) const = default;
-};
-
-// One parsed line of a detailed listing; an empty name means the line is not
-// a file entry. A folder's size is "<DIR>".
-struct s_listInfo
-{
-    QString name;
-    QString date;
-    QString attributes;
-    QString size;
-};
-
-inline const QString kDirMarker = QStringLiteral("<DIR>");
-
-// The Unix ("-rw-r--r-- 1 owner group size Mon DD HH:MM name") and DOS
-// ("MM-DD-YY HH:MMAM <DIR>|size name") listing forms; anything else (the
-// "total" line, links, empty lines) gives an empty record.
-s_listInfo ParseListLine(const QString &line);
-
-// What a connection state looks like on the status line.
-enum class FtpStatus
-{
-    Resolving,
-    Connecting,
-    Connected,
-    Disconnecting,
-    Disconnected,
-    Other
-};
-QString StatusText(FtpStatus kind, const QString &text = {});
-
-// A listing's bytes as text: UTF-8 when they are valid UTF-8, else GB18030
-// (the Chinese servers' code page). utf8 says which.
-QString DecodeFtpText(const QByteArray &bytes, bool *utf8 = nullptr);
 
 // The time limits of one session, in milliseconds.
 struct FtpTimeouts
