@@ -1,9 +1,13 @@
 #pragma once
 
+#include "boxfiles/uploadqueue.h"
+
 #include <QWidget>
 
 #include <memory>
 
+class QTimer;
+class QTreeWidget;
 struct AppContext;
 struct Forms;
 
@@ -11,7 +15,9 @@ namespace Ui {
 class TForm11;
 }
 
-// Download list window.
+// Download list window: files boxes are asked to upload, started one a
+// second with at most 16 running; a finished upload goes to the file-system
+// window's file list.
 class TForm11 : public QWidget
 {
     Q_OBJECT
@@ -21,8 +27,18 @@ public:
     TForm11(AppContext &context, Forms &forms, QWidget *parent = nullptr);
     ~TForm11() override;
 
+    void AddTask(const SUPLOADFILE &task);
+    const UploadQueue &queue() const { return m_queue; }
+
 private:
+    void tick();
+    void uploadDone(const QString &mac, const QString &boxPath);
+    void refreshLists();
+    static QList<int> checkedRows(const QTreeWidget *view);
+
     std::unique_ptr<Ui::TForm11> m_ui;
     AppContext &m_context;
     Forms &m_forms;
+    UploadQueue m_queue;
+    QTimer *m_timer = nullptr;
 };

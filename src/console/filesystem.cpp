@@ -2,15 +2,96 @@
 
 #include "ui_filesystem.h"
 
+#include "boxfiles/uploadqueue.h"
 #include "config/appcontext.h"
+#include "config/forms.h"
+#include "config/messages.h"
+#include "config/prompter.h"
+#include "config/settings.h"
 #include "console/boxlists.h"
+#include "console/downloadlist.h"
+#include "link/cmd.h"
+#include "registry/MacGroup.h"
 
 #include <QComboBox>
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QRegularExpression>
+#include <QTimer>
+
+namespace {
+
+constexpr int kProgressRole = Qt::UserRole + 1;
+
+} // namespace
 
 TForm10::TForm10(AppContext &context, Forms &forms, QWidget *parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::TForm10>()), m_context(context), m_forms(forms)
 {
     m_ui->setupUi(this);
+    // The play lists a transfer gives a box.
+    for (const char *prefix : {"", "text-", "pic-"}) {
+        for (int d = 0; d < 7; ++d)
+            m_ui->cb_XMLList->addItem(QLatin1String(prefix) + QString::number(d) + QStringLiteral(".xml"));
+    }
+    m_ui->cb_XMLList->setCurrentIndex(0);
+    m_ui->dtp_Start->setDate(QDate::currentDate());
+    m_ui->dtp_End->setDate(QDate::currentDate());
+    m_ui->tb_DiskMsg->hide();
+    m_ui->pgc_Download->setCurrentWidget(m_ui->ts_Local);
+    m_ui->lv_File->setColumnWidth(0, 160);
+    m_ui->lv_File->setColumnWidth(2, 130);
+    m_ui->lv_DecodeFile->setColumnCount(0);
+    m_ui->lv_DecodeFile->setHeaderLabels({});
+
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    connect(m_timer, &QTimer::timeout, this, [this] {
+        if (!m_decodeText.isEmpty())
+            m_ui->stb_Decodefile->showMessage(m_decodeText);
+    });
+    m_timer->start(1000);
+
+    connect(m_ui->sb_GetXML, &QToolButton::clicked, this, &TForm10::getXmlClick);
+    connect(m_ui->sb_CheckFtp, &QToolButton::clicked, this, &TForm10::checkFtpClick);
+    connect(m_ui->sb_GetPlayLog, &QToolButton::clicked, this, &TForm10::getPlayLogClick);
+    connect(m_ui->sb_GetDiskDir, &QToolButton::clicked, this, &TForm10::getDiskDirClick);
+    connect(m_ui->lv_File, &QTreeWidget::itemDoubleClicked, this, &TForm10::fileDoubleClicked);
+    connect(m_ui->tb_Delete, &QToolButton::clicked, this, &TForm10::deleteClick);
+    connect(m_ui->tb_Upload, &QToolButton::clicked, this, &TForm10::uploadClick);
+    connect(m_ui->tb_Close, &QToolButton::clicked, this, [this] {
+        m_ui->tb_DiskMsg->hide();
+        m_ui->lv_DecodeFile->clear();
+    });
+    connect(m_ui->sb_Clean, &QToolButton::clicked, this, &TForm10::cleanClick);
+    connect(m_ui->sbCancel, &QToolButton::clicked, this, [this] {
+        if (!m_forms.form11)
+            return;
+        m_forms.form11->show();
+        m_forms.form11->raise();
+        m_forms.form11->activateWindow();
+    });
+    BoxLists::onHeaderClick(m_ui->lv_File, this, [this](int column) {
+        m_sortColumn = column;
+        BoxLists::sortRows(m_ui->lv_File, column);
+    });
+    BoxLists::onHeaderClick(m_ui->lv_OnlineBox, this, [this](int column) {
+        m_sortColumn = column;
+        BoxLists::sortRows(m_ui->lv_OnlineBox, column, column == 2);
+    });
+
+    if (m_context.cmd) {
+        connect(m_context.cmd, &Cmd_API::getFileReply, this,
+                [this](const QString &name, const QString &mac, const QString &urlPath) {
+                    addReplyRow(name, mac, urlPath, std::nullopt);
+                });
+        connect(m_context.cmd, &Cmd_API::ftpStatusReply, this,
+                [this](const QString &mac, const QString &urlPath, const QString &progress) {
+                    addReplyRow(QStringLiteral("FtpStatus.xml"), mac, urlPath, progress);
+                });
+    }
     if (!m_context.registry)
         return;
     connect(m_ui->cb_Group, &QComboBox::activated, this,
@@ -27,4 +108,225 @@ QComboBox *TForm10::pickGroups() const
 QTreeWidget *TForm10::pickBoxes() const
 {
     return m_ui->lv_OnlineBox;
+}
+
+QString TForm10::clientNameOf(const QString &mac) const
+{
+    int slot = -1;
+    if (!m_context.registry || m_context.registry->FindBox(mac, &slot) != RES_FOUND)
+        return {};
+    return m_context.registry->Box(slot).ClientName;
+}
+
+void TForm10::addReplyRow(const QString &name, const QString &mac, const QString &urlPath,
+                          const std::optional<QString> &progress)
+{
+    // Only registered boxes, only files of the content folder.
+    if (!m_context.registry || m_context.registry->FindBox(mac) != RES_FOUND)
+        return;
+    const QString local = LocalPathOfUpload(m_context.settings, urlPath);
+    if (local.isEmpty()) {
+        if (m_context.cmd)
+            m_context.cmd->LogEvent(
+                QStringLiteral("File %1 from %2 ignored: %3 is not in the content folder").arg(name, mac, urlPath), 0,
+                LogLevel::ERR);
+        return;
+    }
+    AddFileRow(name, clientNameOf(mac), mac, local, progress);
+}
+
+void TForm10::AddFileRow(const QString &name, const QString &clientName, const QString &mac, const QString &path,
+                         const std::optional<QString> &progress)
+{
+    auto *row = new QTreeWidgetItem(QStringList{name, clientName, mac, path});
+    row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
+    row->setCheckState(0, Qt::Unchecked);
+    if (progress)
+        row->setData(0, kProgressRole, *progress);
+    m_ui->lv_File->addTopLevelItem(row);
+}
+
+QList<TForm10::PickedBox> TForm10::checkedBoxes() const
+{
+    QList<PickedBox> boxes;
+    const QTreeWidget *pick = m_ui->lv_OnlineBox;
+    for (int i = 0; i < pick->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *row = pick->topLevelItem(i);
+        if (row->checkState(0) == Qt::Checked)
+            boxes.append({clientNameOf(row->text(1)), row->text(1)});
+    }
+    return boxes;
+}
+
+void TForm10::getXmlClick()
+{
+    const QString name = m_ui->cb_XMLList->currentText();
+    for (const PickedBox &box : checkedBoxes())
+        m_context.cmd->SendBoxCommand(CMD_GETFILE, box.mac, {{}, {name}});
+}
+
+void TForm10::checkFtpClick()
+{
+    for (const PickedBox &box : checkedBoxes())
+        m_context.cmd->SendBoxCommand(CMD_FTPSTATUS, box.mac);
+}
+
+QString TForm10::boxFolder(const QString &clientName, const QString &mac)
+{
+    QString failed;
+    const QString folder = MakeBoxFolder(m_context.settings, clientName, mac, &failed);
+    if (folder.isEmpty())
+        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle),
+                                  QString::fromLatin1(Msg::CannotCreate).arg(failed));
+    return folder;
+}
+
+void TForm10::getPlayLogClick()
+{
+    const QDate first = m_ui->dtp_Start->date();
+    const QDate last = m_ui->dtp_End->date();
+    for (const PickedBox &box : checkedBoxes()) {
+        const QString folder = boxFolder(box.clientName, box.mac);
+        if (folder.isEmpty())
+            return;
+        for (QDate day = first; day <= last; day = day.addDays(1)) {
+            const QString log = day.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".log");
+            if (m_forms.form11)
+                m_forms.form11->AddTask({log, box.clientName, box.mac, QStringLiteral("/mnt/hd1/Disc1/PlayLog/") + log,
+                                         folder + QStringLiteral("PlayLog/") + log});
+        }
+    }
+}
+
+void TForm10::getDiskDirClick()
+{
+    const QString stamp = MakeTimestamp();
+    for (const PickedBox &box : checkedBoxes()) {
+        const QString folder = boxFolder(box.clientName, box.mac);
+        if (folder.isEmpty())
+            return;
+        if (m_forms.form11)
+            m_forms.form11->AddTask({QStringLiteral("DiskDir.xml"), box.clientName, box.mac, QString(),
+                                     folder + QStringLiteral("CONFIG/DiskDir(") + stamp + QStringLiteral(").xml")});
+    }
+}
+
+void TForm10::fileDoubleClicked()
+{
+    const QList<QTreeWidgetItem *> selected = m_ui->lv_File->selectedItems();
+    if (selected.size() != 1)
+        return;
+    const QTreeWidgetItem *row = selected.first();
+    const QString name = row->text(0);
+    const QString path = row->text(3);
+    static const QRegularExpression dayList(QStringLiteral("^[0-6]\\.xml$"));
+    if (dayList.match(name).hasMatch()) {
+        m_ui->tb_DiskMsg->hide();
+        showDecoded(CFileDecode::Decode(DECODE_PLAYLIST, path));
+        return;
+    }
+    if (name == QLatin1String("FtpStatus.xml")) {
+        m_ui->tb_DiskMsg->hide();
+        showDecoded(CFileDecode::Decode(DECODE_PLANSTATUS, path, row->data(0, kProgressRole).toString()));
+    } else if (name == QLatin1String("DiskDir.xml")) {
+        m_ui->tb_DiskMsg->show();
+        m_decodedMac = row->text(2);
+        m_decodedClient = row->text(1);
+        showDecoded(CFileDecode::Decode(DECODE_DISKDIR, path));
+    }
+    m_decodeText = QStringLiteral("Decode ") + name + QLatin1Char(':') + path;
+    m_ui->stb_Decodefile->showMessage(m_decodeText);
+}
+
+void TForm10::showDecoded(const DecodedTable &table)
+{
+    if (table.result == DECODE_NOVIEW)
+        return;
+    // A file that cannot be read changes nothing in the list.
+    if (table.result == DECODE_UNREADABLE) {
+        m_context.prompter->error(windowTitle(), table.error);
+        return;
+    }
+    QTreeWidget *view = m_ui->lv_DecodeFile;
+    view->setUpdatesEnabled(false);
+    view->setColumnCount(int(table.columns.size()));
+    view->setHeaderLabels(table.columns);
+    for (qsizetype c = 0; c < table.widths.size(); ++c) {
+        if (table.widths[c] > 0)
+            view->setColumnWidth(int(c), table.widths[c]);
+        else
+            view->resizeColumnToContents(int(c));
+    }
+    if (table.replacesRows) {
+        view->clear();
+        QList<QTreeWidgetItem *> rows;
+        rows.reserve(table.rows.size());
+        for (const QStringList &texts : table.rows) {
+            auto *row = new QTreeWidgetItem(texts);
+            if (table.checkable) {
+                row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
+                row->setCheckState(0, Qt::Unchecked);
+            }
+            rows.append(row);
+        }
+        view->addTopLevelItems(rows);
+        for (qsizetype c = 0; c < table.widths.size(); ++c) {
+            if (table.widths[c] <= 0)
+                view->resizeColumnToContents(int(c));
+        }
+    }
+    view->setUpdatesEnabled(true);
+}
+
+void TForm10::deleteClick()
+{
+    const QTreeWidget *view = m_ui->lv_DecodeFile;
+    for (int i = 0; i < view->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *row = view->topLevelItem(i);
+        if (row->checkState(0) == Qt::Checked)
+            m_context.cmd->SendBoxCommand(CMD_DELETEFILE, m_decodedMac, {{}, {row->text(3)}});
+    }
+}
+
+void TForm10::uploadClick()
+{
+    const QTreeWidget *view = m_ui->lv_DecodeFile;
+    QString folder;
+    for (int i = 0; i < view->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *row = view->topLevelItem(i);
+        if (row->checkState(0) != Qt::Checked)
+            continue;
+        const QString boxPath = row->text(3);
+        const qsizetype disc = boxPath.indexOf(QLatin1String("Disc"));
+        if (disc < 0)
+            continue;
+        // What follows "DiscN/"; a box path may not climb out of the box folder.
+        const QString relative = boxPath.mid(disc + 6);
+        if (relative.isEmpty() || relative.split(QLatin1Char('/')).contains(QLatin1String("..")))
+            continue;
+        if (folder.isEmpty()) {
+            folder = boxFolder(m_decodedClient, m_decodedMac);
+            if (folder.isEmpty())
+                return;
+        }
+        // The service stores uploads only into folders that exist.
+        const QString local = folder + relative;
+        QDir().mkpath(QFileInfo(local).path());
+        if (m_forms.form11)
+            m_forms.form11->AddTask({row->text(0), m_decodedClient, m_decodedMac, boxPath, local});
+    }
+}
+
+void TForm10::cleanClick()
+{
+    QTreeWidget *files = m_ui->lv_File;
+    bool any = false;
+    for (int i = files->topLevelItemCount() - 1; i >= 0; --i) {
+        if (files->topLevelItem(i)->checkState(0) == Qt::Checked) {
+            delete files->takeTopLevelItem(i);
+            any = true;
+        }
+    }
+    if (!any)
+        files->clear();
 }

@@ -1,11 +1,16 @@
 #pragma once
 
+#include "boxfiles/filedecode.h"
+
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class QComboBox;
+class QTimer;
 class QTreeWidget;
+class QTreeWidgetItem;
 struct AppContext;
 struct Forms;
 
@@ -13,7 +18,9 @@ namespace Ui {
 class TForm10;
 }
 
-// Box file-system window.
+// Box file-system window: asks boxes for their play lists, FTP state, play
+// logs and disk directory, lists the files that arrive, decodes them, and
+// deletes or fetches files on a box.
 class TForm10 : public QWidget
 {
     Q_OBJECT
@@ -27,8 +34,39 @@ public:
     QComboBox *pickGroups() const;
     QTreeWidget *pickBoxes() const;
 
+    // A file that arrived: caption, client name, MAC, local path, and for an
+    // FTP status the box's progress text (kept hidden).
+    void AddFileRow(const QString &name, const QString &clientName, const QString &mac, const QString &path,
+                    const std::optional<QString> &progress = std::nullopt);
+    const QString &decodeText() const { return m_decodeText; }
+
 private:
+    struct PickedBox
+    {
+        QString clientName;
+        QString mac;
+    };
+    QList<PickedBox> checkedBoxes() const;
+    QString clientNameOf(const QString &mac) const;
+    void addReplyRow(const QString &name, const QString &mac, const QString &urlPath,
+                     const std::optional<QString> &progress);
+    void getXmlClick();
+    void checkFtpClick();
+    void getPlayLogClick();
+    void getDiskDirClick();
+    void fileDoubleClicked();
+    void showDecoded(const DecodedTable &table);
+    void deleteClick();
+    void uploadClick();
+    void cleanClick();
+    QString boxFolder(const QString &clientName, const QString &mac);
+
     std::unique_ptr<Ui::TForm10> m_ui;
     AppContext &m_context;
     Forms &m_forms;
+    QTimer *m_timer = nullptr;
+    QString m_decodeText;
+    QString m_decodedMac;
+    QString m_decodedClient;
+    int m_sortColumn = 0;
 };

@@ -53,66 +53,22 @@ void click(QWidget *window, const char *button)
 
 void type(QLineEdit *edit, const QString &text)
 {
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Delete);
-    // Chinese comes through the input method, as it does for a person.
-    for (const QChar c : text) {
-        if (c.unicode() < 0x80) {
-            QTest::keyClick(edit, c.toLatin1());
-        } else {
-            QInputMethodEvent event;
-            event.setCommitString(QString(c));
-            QApplication::sendEvent(edit, &event);
-        }
-    }
+    GuiUtil::type(edit, text);
 }
 
 void typeInCombo(QComboBox *combo, const QString &text)
 {
-    type(combo->lineEdit(), text);
+    GuiUtil::type(combo->lineEdit(), text);
 }
 
-QRect rowRect(QTreeWidget *view, QTreeWidgetItem *item)
-{
-    view->scrollToItem(item);
-    return view->visualItemRect(item);
-}
-
-void checkRow(QTreeWidget *view, QTreeWidgetItem *item)
-{
-    // The check box sits at the left of the first column.
-    const QRect r = rowRect(view, item);
-    QStyleOptionViewItem option;
-    option.rect = r;
-    option.features = QStyleOptionViewItem::HasCheckIndicator;
-    const QRect box = view->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, view);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, box.center());
-}
-
-void doubleClickRow(QTreeWidget *view, QTreeWidgetItem *item)
-{
-    const QPoint at = rowRect(view, item).center();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
-}
-
-QTreeWidgetItem *rowNamed(QTreeWidget *view, const QString &caption)
-{
-    const auto found = view->findItems(caption, Qt::MatchExactly, 0);
-    return found.isEmpty() ? nullptr : found.first();
-}
+using GuiUtil::checkRow;
+using GuiUtil::doubleClickRow;
+using GuiUtil::rowNamed;
+using GuiUtil::rowRect;
 
 void checkListItem(QListWidget *list, int row)
 {
-    QListWidgetItem *item = list->item(row);
-    list->scrollToItem(item);
-    const QRect r = list->visualItemRect(item);
-    QStyleOptionViewItem option;
-    option.rect = r;
-    option.features = QStyleOptionViewItem::HasCheckIndicator;
-    const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
+    GuiUtil::checkItem(list, row);
 }
 
 // F8 in the FTP files window, which must be the active window for it.

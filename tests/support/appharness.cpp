@@ -3,9 +3,13 @@
 #include "config/mainform.h"
 #include "scratchserver.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QListWidget>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -69,6 +73,66 @@ QStringList entries(QListWidget *list)
     for (int i = 0; i < list->count(); ++i)
         texts.append(list->item(i)->text());
     return texts;
+}
+
+namespace {
+
+QRect checkIndicator(QAbstractItemView *view, const QRect &row)
+{
+    QStyleOptionViewItem option;
+    option.rect = row;
+    option.features = QStyleOptionViewItem::HasCheckIndicator;
+    return view->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, view);
+}
+
+} // namespace
+
+QRect rowRect(QTreeWidget *view, QTreeWidgetItem *item)
+{
+    view->scrollToItem(item);
+    return view->visualItemRect(item);
+}
+
+void checkRow(QTreeWidget *view, QTreeWidgetItem *item)
+{
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, checkIndicator(view, rowRect(view, item)).center());
+}
+
+void checkItem(QListWidget *list, int row)
+{
+    QListWidgetItem *item = list->item(row);
+    list->scrollToItem(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, checkIndicator(list, list->visualItemRect(item)).center());
+}
+
+void doubleClickRow(QTreeWidget *view, QTreeWidgetItem *item)
+{
+    const QPoint at = rowRect(view, item).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+}
+
+QTreeWidgetItem *rowNamed(QTreeWidget *view, const QString &caption)
+{
+    const auto found = view->findItems(caption, Qt::MatchExactly, 0);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+void type(QWidget *edit, const QString &text)
+{
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    // Chinese comes through the input method, as it does for a person.
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(edit, c.toLatin1());
+        } else {
+            QInputMethodEvent event;
+            event.setCommitString(QString(c));
+            QApplication::sendEvent(edit, &event);
+        }
+    }
 }
 
 } // namespace GuiUtil

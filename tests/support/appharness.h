@@ -11,6 +11,9 @@
 class QComboBox;
 class QListWidget;
 class QTreeWidget;
+class QTreeWidgetItem;
+class QWidget;
+#include <QRect>
 
 // The whole server with its windows, in a temporary folder, on free ports,
 // asking its questions of a scripted prompter.
@@ -47,6 +50,15 @@ QStringList column(QTreeWidget *view, int column);
 void clickHeader(QTreeWidget *view, int column);
 // Clicks an item of a list with the mouse.
 void clickItem(QListWidget *list, int row);
+// The row's rectangle in the view's viewport, scrolled into sight.
+QRect rowRect(QTreeWidget *view, QTreeWidgetItem *item);
+// Clicks the check box of a row or list item.
+void checkRow(QTreeWidget *view, QTreeWidgetItem *item);
+void checkItem(QListWidget *list, int row);
+void doubleClickRow(QTreeWidget *view, QTreeWidgetItem *item);
+QTreeWidgetItem *rowNamed(QTreeWidget *view, const QString &caption);
+// Replaces the text of an edit (a line edit, a combo box's edit) by typing.
+void type(QWidget *edit, const QString &text);
 QStringList entries(QComboBox *combo);
 QStringList entries(QListWidget *list);
 

@@ -102,6 +102,7 @@ void SimulatedBox::startPlan(const QByteArray &url)
     if (!m_http)
         m_http = new QNetworkAccessManager(this);
     m_planUrl = QUrl::fromEncoded(url);
+    learnContentAddress(m_planUrl);
     m_plan.clear();
     m_planDays.clear();
     m_pendingDays.clear();
@@ -219,29 +220,19 @@ void SimulatedBox::answerFtpStatus()
 {
     // The status is the plan with a progress text: 'x', then one character
     // per file, the last character standing for the first file.
-    if (m_plan.isEmpty() || !m_http) {
+    if (m_plan.isEmpty()) {
         sendLine("upload report start failed (FILE_ISNOT_EXIST)");
         return;
     }
     QByteArray progress = "x";
     for (qsizetype i = m_planDownloads.size() - 1; i >= 0; --i)
         progress += m_planDownloads[i].received >= 0 ? '1' : '0';
-    // The server's upload folder lies beside the XML folder the plan came from.
-    QString planPath = m_planUrl.path(QUrl::FullyDecoded);
-    while (planPath.startsWith(QLatin1String("//")))
-        planPath.remove(0, 1);
-    const QString root = QFileInfo(QFileInfo(planPath).path()).path();
-    const QString target = root + QStringLiteral("/filesys/FtpStatus_") +
-                           QString(m_profile.mac).replace(QLatin1Char(':'), QLatin1Char('-')) + QStringLiteral(".xml");
-    QUrl upload = m_planUrl;
-    upload.setPath(QLatin1Char('/') + target);
-    QNetworkReply *reply = m_http->put(QNetworkRequest(upload), m_plan);
-    connect(reply, &QNetworkReply::finished, this, [this, reply, upload, progress] {
-        reply->deleteLater();
-        if (reply->error() != QNetworkReply::NoError) {
+    const QString name = QStringLiteral("FtpStatus_") +
+                         QString(m_profile.mac).replace(QLatin1Char(':'), QLatin1Char('-')) + QStringLiteral(".xml");
+    uploadToServer(name, m_plan, [this, progress](const QByteArray &address) {
+        if (address.isEmpty())
             sendLine("upload report start failed (UNKNOWN)");
-            return;
-        }
-        sendLine("info get ftp staus " + upload.toEncoded() + ' ' + progress);
+        else
+            sendLine("info get ftp staus " + address + ' ' + progress);
     });
 }

@@ -35,6 +35,7 @@ SimulatedBox::SimulatedBox(const BoxProfile &profile, const SimulatorOptions &op
     : QObject(parent), m_profile(profile), m_options(options), m_socket(new QTcpSocket(this)),
       m_heartbeat(new QTimer(this)), m_reconnect(new QTimer(this))
 {
+    seedDisk();
     m_reconnect->setSingleShot(true);
     connect(m_reconnect, &QTimer::timeout, this, &SimulatedBox::connectToServer);
     connect(m_heartbeat, &QTimer::timeout, this, &SimulatedBox::sendHeartbeat);
@@ -286,8 +287,7 @@ void SimulatedBox::answer(const QByteArray &line)
             sendLine(reply);
         }
     } else if (line.startsWith("get file ")) {
-        const QByteArray name = line.mid(9);
-        sendLine("info get file " + name + " http://" + m_profile.ip.toLatin1() + ":80/mnt/hd1/" + name);
+        answerGetFile(QStringDecoder("GB18030").decode(line.mid(9)));
     } else if (line.startsWith("get ftp status")) {
         answerFtpStatus();
     } else if (line.startsWith("fileupload ")) {
@@ -295,9 +295,10 @@ void SimulatedBox::answer(const QByteArray &line)
             sendLine("upload report start failed (FILE_ISNOT_EXIST)");
             return;
         }
-        sendLine("info fileupload begin");
-        sendLine("upload report start");
-        sendLine("upload report done " + line.mid(11));
+        answerFileUpload(line.mid(11));
+    } else if (line.startsWith("filesystem remove ")) {
+        m_disk.remove(QStringDecoder("GB18030").decode(line.mid(18)));
+        sendLine("info filesystem remove");
     } else if (!line.isEmpty()) {
         // Commands without a report of their own are acknowledged plainly.
         sendLine("info " + line.left(40));
@@ -312,6 +313,7 @@ void SimulatedBox::startTransfer(const QByteArray &url)
         m_http = new QNetworkAccessManager(this);
     m_downloads.clear();
     m_pendingFiles.clear();
+    learnContentAddress(QUrl::fromEncoded(url));
     QNetworkReply *reply = m_http->get(QNetworkRequest(QUrl::fromEncoded(url)));
     connect(reply, &QNetworkReply::finished, this, [this, reply] {
         reply->deleteLater();

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QSet>
 #include <QStringList>
@@ -50,6 +51,11 @@ struct SimulatorOptions
     int reconnectMs = 1000;            // wait before reconnecting after the server went away
     QStringList files = {QStringLiteral("a.mp4"), QStringLiteral("b.mp4"), QStringLiteral("c.bmp")};
     int namesPerPart = 2; // file names per "info get box filename" part
+    // Where the box puts files the server asks for when no upload address
+    // came with the request: the server's content folder as an address
+    // ("http://ip:port//path/content/"). Learnt from transfers, plans and
+    // uploads when empty.
+    QString contentAddress;
     // The box's clock, which decides when a plan's download window is open.
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
 };
@@ -102,6 +108,11 @@ public:
     const QByteArray &plan() const { return m_plan; }
     const QList<QPair<QString, QByteArray>> &planDays() const { return m_planDays; }
     const QList<PlanDownload> &planDownloads() const { return m_planDownloads; }
+    // The box's disk: path ("/mnt/hd1/Disc1/...") to contents. Play logs of
+    // the last seven days, a few media files and a play list to begin with.
+    QMap<QString, QByteArray> &disk() { return m_disk; }
+    // The disk directory as the box reports it (GB2312).
+    QByteArray diskDirectory() const;
     // Messages handed to the socket so far.
     qint64 sentMessages() const { return m_sent; }
 
@@ -135,6 +146,13 @@ private:
     void fetchPlanDay();
     void startPlanDownloads();
     void answerFtpStatus();
+    void answerGetFile(const QString &name);
+    void answerFileUpload(const QByteArray &argument);
+    void learnContentAddress(const QUrl &url);
+    void seedDisk();
+    // PUTs the bytes to the content folder's filesys/ under the name, then
+    // calls done with the address (empty on failure).
+    void uploadToServer(const QString &name, const QByteArray &bytes, std::function<void(const QByteArray &)> done);
 
     BoxProfile m_profile;
     SimulatorOptions m_options;
@@ -158,6 +176,7 @@ private:
     QDateTime m_windowStart;
     QDateTime m_windowEnd;
     QThread *m_ftpThread = nullptr;
+    QMap<QString, QByteArray> m_disk;
     qint64 m_sent = 0;
     bool m_running = false;
 };

@@ -1,0 +1,321 @@
+// The box file-system and download list windows as an operator drives them:
+// box folders, the upload queue (16 at most, one a tick), the disk
+// directory's completion, and, end to end with simulated boxes and a content
+// folder under a Chinese path, play logs, a disk directory decoded, a file
+// deleted on the box and another fetched, and a play list fetched by name.
+#include "appharness.h"
+#include "boxfiles/uploadqueue.h"
+#include "boxsimulator.h"
+#include "config/forms.h"
+#include "config/settings.h"
+#include "console/boxlists.h"
+#include "console/downloadlist.h"
+#include "console/filesystem.h"
+#include "registry/MacGroup.h"
+#include "testutil.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+using namespace GuiUtil;
+
+namespace {
+
+template <typename T> T *child(QWidget *window, const char *name)
+{
+    T *found = window->findChild<T *>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
+void click(QWidget *window, const char *button)
+{
+    QTest::mouseClick(child<QToolButton>(window, button), Qt::LeftButton);
+}
+
+// Types a date into a date picker, section by section, as a person does.
+void typeDate(QDateEdit *picker, const QString &digits)
+{
+    picker->setFocus();
+    picker->setSelectedSection(QDateTimeEdit::YearSection);
+    QTest::keyClicks(picker, digits);
+}
+
+SUPLOADFILE task(const QString &name, const QString &mac, const QString &boxPath, const QString &local)
+{
+    return {name, QStringLiteral("Shop"), mac, boxPath, local};
+}
+
+} // namespace
+
+class TestBoxFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void boxFolders();
+    void queueStartsOneATickSixteenAtMost();
+    void uploadsEndTheirTasks();
+    void playLogRangeAndClean();
+    void boxesUploadTheirFiles();
+};
+
+void TestBoxFiles::boxFolders()
+{
+    QTemporaryDir dir;
+    ServerSettings s;
+    s.contentRoot = dir.path() + QStringLiteral("/content/");
+    const QString shop = MakeBoxFolder(s, QStringLiteral("Shop1"), QStringLiteral("00:11:22:33:44:55"));
+    QCOMPARE(shop, s.contentRoot + QStringLiteral("filesys/Shop1(00-11-22-33-44-55)/"));
+    for (const char *sub : {"Ftp", "Http", "CONFIG", "PlayLog", "ErrLog", "BACKUP"})
+        QVERIFY(QFileInfo(shop + QLatin1String(sub)).isDir());
+    QCOMPARE(MakeBoxFolder(s, QString(), QStringLiteral("00:11:22:33:44:55")),
+             s.contentRoot + QStringLiteral("filesys/(00-11-22-33-44-55)/"));
+    // A client name is one folder, never a way out of filesys.
+    QCOMPARE(MakeBoxFolder(s, QStringLiteral("../a/b"), QStringLiteral("00:11")),
+             s.contentRoot + QStringLiteral("filesys/.._a_b(00-11)/"));
+    // A folder that cannot be made names itself.
+    TestUtil::writeFile(s.contentRoot + QStringLiteral("filesys/Blocked(00-11)"), "a file in the way");
+    QString failed;
+    QVERIFY(MakeBoxFolder(s, QStringLiteral("Blocked"), QStringLiteral("00:11"), &failed).isEmpty());
+    QCOMPARE(failed, s.contentRoot + QStringLiteral("filesys/Blocked(00-11)/"));
+    // Reports naming files outside the content folder are not taken.
+    QCOMPARE(LocalPathOfUpload(s, QStringLiteral("/") + s.contentRoot + QStringLiteral("filesys/a.xml")),
+             s.contentRoot + QStringLiteral("filesys/a.xml"));
+    QVERIFY(LocalPathOfUpload(s, QStringLiteral("/etc/passwd")).isEmpty());
+    QVERIFY(LocalPathOfUpload(s, s.contentRoot + QStringLiteral("../x.xml")).isEmpty());
+}
+
+void TestBoxFiles::queueStartsOneATickSixteenAtMost()
+{
+    AppHarness h;
+    QVERIFY(h.start());
+    TForm11 *list = h.forms().form11;
+    list->show();
+    QVERIFY(QTest::qWaitForWindowExposed(list));
+    for (int i = 0; i < 20; ++i)
+        list->AddTask(task(QStringLiteral("%1.log").arg(i), QStringLiteral("02:00:00:00:00:01"),
+                           QStringLiteral("/mnt/hd1/Disc1/PlayLog/%1.log").arg(i),
+                           QStringLiteral("/tmp/%1.log").arg(i)));
+    auto *waiting = child<QTreeWidget>(list, "lv_TaskFile");
+    auto *running = child<QTreeWidget>(list, "lv_Download");
+    QCOMPARE(waiting->topLevelItemCount(), 20);
+    // Step the timer quickly and record what each tick left behind.
+    auto *timer = child<QTimer>(list, "Timer1");
+    QList<int> runningAfterTick;
+    connect(timer, &QTimer::timeout, this, [&] { runningAfterTick.append(running->topLevelItemCount()); });
+    timer->start(1);
+    QTRY_VERIFY(runningAfterTick.size() >= 20);
+    timer->stop();
+    QList<int> expected;
+    for (int i = 1; i <= 20; ++i)
+        expected.append(qMin(i, 16));
+    QCOMPARE(runningAfterTick.mid(0, 20), expected);
+    QCOMPARE(waiting->topLevelItemCount(), 4);
+    QCOMPARE(column(running, 0).first(), QStringLiteral("0.log"));
+
+    // Cancelling with nothing checked changes nothing; checked rows go.
+    click(list, "sb_CancelPlan");
+    click(list, "sb_CancelDownloading");
+    QCOMPARE(waiting->topLevelItemCount(), 4);
+    QCOMPARE(running->topLevelItemCount(), 16);
+    checkRow(waiting, waiting->topLevelItem(1));
+    click(list, "sb_CancelPlan");
+    QCOMPARE(column(waiting, 0), QStringList({"16.log", "18.log", "19.log"}));
+    checkRow(running, running->topLevelItem(0));
+    click(list, "sb_CancelDownloading");
+    QCOMPARE(running->topLevelItemCount(), 15);
+    click(list, "sb_CancelAllPlan");
+    QCOMPARE(waiting->topLevelItemCount(), 0);
+}
+
+void TestBoxFiles::uploadsEndTheirTasks()
+{
+    QTemporaryDir dir;
+    UploadQueue queue;
+    const QString mac = QStringLiteral("02:00:00:00:00:01");
+    queue.add(task(QStringLiteral("DiskDir.xml"), mac, QString(), dir.filePath(QStringLiteral("DiskDir(T).xml"))));
+    queue.add(task(QStringLiteral("a.log"), mac, QStringLiteral("/mnt/hd1/Disc1/PlayLog/a.log"), QStringLiteral("/a")));
+    queue.add(
+        task(QStringLiteral("b.log"), mac, QStringLiteral("\\mnt\\hd1\\Disc1\\PlayLog\\b.log"), QStringLiteral("/b")));
+    queue.add(task(QStringLiteral("c.log"), QStringLiteral("02:00:00:00:00:02"),
+                   QStringLiteral("/mnt/hd1/Disc1/PlayLog/c.log"), QStringLiteral("/c")));
+    while (queue.startNext()) {
+    }
+    QCOMPARE(queue.running().size(), 4);
+    QCOMPARE(queue.running()[2].boxPath, QStringLiteral("/mnt/hd1/Disc1/PlayLog/b.log"));
+    // A report from a box with no such task changes nothing.
+    QVERIFY(!queue.complete(QStringLiteral("02:00:00:00:00:09"), kBoxDiskDirPath));
+    // The disk directory completes the task with an empty box path; the
+    // second play log takes the first one of the same box with it.
+    QCOMPARE(queue.complete(mac, kBoxDiskDirPath)->taskName, QStringLiteral("DiskDir.xml"));
+    QCOMPARE(queue.complete(mac, QStringLiteral("/mnt/hd1/Disc1/PlayLog/b.log"))->taskName, QStringLiteral("b.log"));
+    QCOMPARE(queue.running().size(), 1);
+    QCOMPARE(queue.running().first().taskName, QStringLiteral("c.log"));
+}
+
+void TestBoxFiles::playLogRangeAndClean()
+{
+    AppHarness h;
+    QVERIFY(h.start());
+    SimulatorOptions options;
+    options.port = quint16(h.options.boxPort);
+    options.heartbeatMs = 0;
+    BoxSimulator boxes(2, options);
+    boxes.start();
+    QVERIFY(QTest::qWaitFor([&] { return h.registry().BoxCount() == 2; }, 20000));
+    TForm10 *window = h.forms().form10;
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    BoxLists::PickList(window->pickGroups(), window->pickBoxes(), h.registry(), BoxLists::PickRefresh);
+    checkRow(window->pickBoxes(), window->pickBoxes()->topLevelItem(0));
+    child<QTabWidget>(window, "pgc_Download")->setCurrentIndex(1);
+    // A range that runs backwards makes no task, but the folder all the same.
+    typeDate(child<QDateEdit>(window, "dtp_Start"), QStringLiteral("20260310"));
+    typeDate(child<QDateEdit>(window, "dtp_End"), QStringLiteral("20260308"));
+    QCOMPARE(child<QDateEdit>(window, "dtp_Start")->date(), QDate(2026, 3, 10));
+    click(window, "sb_GetPlayLog");
+    QCOMPARE(h.forms().form11->queue().waiting().size(), 0);
+    QVERIFY(QFileInfo(h.context().settings.contentRoot + QStringLiteral("filesys/(") +
+                      QString(BoxSimulator::macFor(0)).replace(QLatin1Char(':'), QLatin1Char('-')) +
+                      QStringLiteral(")/PlayLog"))
+                .isDir());
+
+    // "X" with nothing checked empties the file list; with checks only those.
+    window->AddFileRow(QStringLiteral("a"), {}, BoxSimulator::macFor(0), QStringLiteral("/x/a"));
+    window->AddFileRow(QStringLiteral("b"), {}, BoxSimulator::macFor(0), QStringLiteral("/x/b"));
+    auto *files = child<QTreeWidget>(window, "lv_File");
+    checkRow(files, files->topLevelItem(0));
+    click(window, "sb_Clean");
+    QCOMPARE(column(files, 0), QStringList({"b"}));
+    click(window, "sb_Clean");
+    QCOMPARE(files->topLevelItemCount(), 0);
+    // A header click sorts the file list.
+    for (const char *name : {"b.log", "A.log", "c.log"})
+        window->AddFileRow(QLatin1String(name), {}, BoxSimulator::macFor(0), QStringLiteral("/x"));
+    clickHeader(files, 0);
+    QCOMPARE(column(files, 0), QStringList({"A.log", "b.log", "c.log"}));
+    // Double-clicking a file that is not decoded shows the decode text only.
+    doubleClickRow(files, files->topLevelItem(1));
+    QCOMPARE(window->decodeText(), QStringLiteral("Decode b.log:/x"));
+    QCOMPARE(child<QStatusBar>(window, "stb_Decodefile")->currentMessage(), window->decodeText());
+}
+
+void TestBoxFiles::boxesUploadTheirFiles()
+{
+    // A content folder under a Chinese path.
+    AppHarness h;
+    h.options.content = h.dir.filePath(QStringLiteral("广告 内容/content"));
+    QVERIFY(QDir().mkpath(h.options.content));
+    h.contentPeerLimit = 0;
+    QVERIFY(h.start());
+    const ServerSettings &s = h.context().settings;
+    QVERIFY(s.contentRoot.contains(QStringLiteral("广告 内容")));
+    SimulatorOptions options;
+    options.port = quint16(h.options.boxPort);
+    options.heartbeatMs = 0;
+    options.clock = [] { return QDateTime(QDate(2026, 3, 10), QTime(9, 0)); };
+    BoxSimulator boxes(2, options);
+    boxes.start();
+    QVERIFY(QTest::qWaitFor([&] { return h.registry().BoxCount() == 2; }, 20000));
+    h.registry().SetBoxName(0, QStringLiteral("前台"));
+
+    TForm10 *window = h.forms().form10;
+    TForm11 *list = h.forms().form11;
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    BoxLists::PickList(window->pickGroups(), window->pickBoxes(), h.registry(), BoxLists::PickRefresh);
+    QTreeWidget *pick = window->pickBoxes();
+    checkRow(pick, pick->topLevelItem(0));
+    checkRow(pick, pick->topLevelItem(1));
+    child<QTimer>(list, "Timer1")->start(5);
+
+    // Three days of play logs from two boxes.
+    child<QTabWidget>(window, "pgc_Download")->setCurrentIndex(1);
+    typeDate(child<QDateEdit>(window, "dtp_Start"), QStringLiteral("20260308"));
+    typeDate(child<QDateEdit>(window, "dtp_End"), QStringLiteral("20260310"));
+    click(window, "sb_GetPlayLog");
+    auto *files = child<QTreeWidget>(window, "lv_File");
+    QTRY_COMPARE_WITH_TIMEOUT(files->topLevelItemCount(), 6, 30000);
+    const QString front = s.contentRoot + QStringLiteral("filesys/前台(") +
+                          QString(BoxSimulator::macFor(0)).replace(QLatin1Char(':'), QLatin1Char('-')) +
+                          QStringLiteral(")/");
+    for (const char *day : {"20260308", "20260309", "20260310"}) {
+        const QString log = QLatin1String(day) + QStringLiteral(".log");
+        QCOMPARE(TestUtil::readFile(front + QStringLiteral("PlayLog/") + log),
+                 boxes.box(0)->disk().value(QStringLiteral("/mnt/hd1/Disc1/PlayLog/") + log));
+    }
+    // Each box's rows carry its client name; uploads of two boxes interleave.
+    QStringList frontLogs;
+    for (int i = 0; i < files->topLevelItemCount(); ++i) {
+        if (files->topLevelItem(i)->text(2) == BoxSimulator::macFor(0)) {
+            frontLogs.append(files->topLevelItem(i)->text(0));
+            QCOMPARE(files->topLevelItem(i)->text(1), QStringLiteral("前台"));
+        }
+    }
+    frontLogs.sort();
+    QCOMPARE(frontLogs, QStringList({"20260308.log", "20260309.log", "20260310.log"}));
+    QCOMPARE(list->queue().running().size(), 0);
+
+    // The disk directory of the first box, decoded.
+    checkRow(pick, pick->topLevelItem(1));
+    click(window, "sb_Clean");
+    click(window, "sb_GetDiskDir");
+    QTRY_COMPARE_WITH_TIMEOUT(files->topLevelItemCount(), 1, 30000);
+    QCOMPARE(files->topLevelItem(0)->text(0), QStringLiteral("DiskDir.xml"));
+    QVERIFY(files->topLevelItem(0)->text(3).startsWith(front + QStringLiteral("CONFIG/DiskDir(")));
+    doubleClickRow(files, files->topLevelItem(0));
+    QVERIFY(child<QWidget>(window, "tb_DiskMsg")->isVisible());
+    auto *decoded = child<QTreeWidget>(window, "lv_DecodeFile");
+    QCOMPARE(decoded->headerItem()->text(3), QStringLiteral("File Path"));
+    const QStringList paths = column(decoded, 3);
+    QVERIFY(paths.contains(QStringLiteral("/mnt/hd1/Disc1/video/广告.mpg")));
+    QVERIFY(paths.contains(QStringLiteral("/mnt/hd1/Disc1/PlayLog/20260310.log")));
+
+    // Delete one file on the box, fetch another to the server.
+    const int chinese = int(paths.indexOf(QStringLiteral("/mnt/hd1/Disc1/video/广告.mpg")));
+    checkRow(decoded, decoded->topLevelItem(chinese));
+    click(window, "tb_Delete");
+    QTRY_VERIFY(!boxes.box(0)->disk().contains(QStringLiteral("/mnt/hd1/Disc1/video/广告.mpg")));
+    checkRow(decoded, decoded->topLevelItem(chinese));
+    checkRow(decoded, decoded->topLevelItem(int(paths.indexOf(QStringLiteral("/mnt/hd1/Disc1/video/opening.mp4")))));
+    click(window, "tb_Upload");
+    QTRY_COMPARE_WITH_TIMEOUT(files->topLevelItemCount(), 2, 30000);
+    QCOMPARE(files->topLevelItem(1)->text(0), QStringLiteral("opening.mp4"));
+    QCOMPARE(TestUtil::readFile(front + QStringLiteral("video/opening.mp4")), QByteArray(4096, 'v'));
+    // The deleted file was asked for too and never arrives.
+    QVERIFY(!QFile::exists(front + QStringLiteral("video/广告.mpg")));
+    click(window, "tb_Close");
+    QVERIFY(!child<QWidget>(window, "tb_DiskMsg")->isVisible());
+    QCOMPARE(decoded->topLevelItemCount(), 0);
+
+    // A play list asked for by name comes back and decodes in time order.
+    child<QTabWidget>(window, "pgc_Download")->setCurrentIndex(0);
+    auto *names = child<QComboBox>(window, "cb_XMLList");
+    QCOMPARE(names->count(), 21);
+    names->setFocus();
+    QTest::keyClick(names, Qt::Key_Down); // 1.xml
+    click(window, "sb_GetXML");
+    QTRY_COMPARE_WITH_TIMEOUT(files->topLevelItemCount(), 3, 30000);
+    QCOMPARE(files->topLevelItem(2)->text(0), QStringLiteral("1.xml"));
+    doubleClickRow(files, files->topLevelItem(2));
+    QCOMPARE(column(decoded, 0), QStringList({"08:00:00", "08:00:00", "20:00:00"}));
+    QCOMPARE(column(decoded, 4), QStringList({"opening.mp4", "广告.mpg", "opening.mp4"}));
+
+    // A file that cannot be read: a message, and the old rows stay.
+    QFile::remove(files->topLevelItem(2)->text(3));
+    doubleClickRow(files, files->topLevelItem(2));
+    QVERIFY(h.prompter.asked.last().text.startsWith(QLatin1String("Cannot read ")));
+    QCOMPARE(decoded->topLevelItemCount(), 3);
+}
+
+QTEST_MAIN(TestBoxFiles)
+#include "tst_boxfiles.moc"
