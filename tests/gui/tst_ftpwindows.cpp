@@ -7,6 +7,7 @@
 #include "config/forms.h"
 #include "config/settings.h"
 #include "console/boxlists.h"
+#include "console/filesystem.h"
 #include "ftp/ftpFastconnect.h"
 #include "ftp/ftpList.h"
 #include "ftp/ftpfile.h"
@@ -471,6 +472,18 @@ void TestFtpWindows::planSentToBoxes()
                            QStringLiteral(".xml");
     QVERIFY(QTest::qWaitFor([&] { return QFile::exists(status); }, 20000));
     QCOMPARE(TestUtil::readFile(status), TestUtil::readFile(written.planPath));
+    // The file-system window lists it and decodes the box's progress.
+    TForm10 *boxFiles = h.forms().form10;
+    boxFiles->show();
+    QVERIFY(QTest::qWaitForWindowExposed(boxFiles));
+    auto *fileList = child<QTreeWidget>(boxFiles, "lv_File");
+    QTRY_COMPARE(fileList->topLevelItemCount(), 1);
+    QCOMPARE(GuiUtil::column(fileList, 0), QStringList({"FtpStatus.xml"}));
+    QCOMPARE(GuiUtil::column(fileList, 3), QStringList({status}));
+    doubleClickRow(fileList, fileList->topLevelItem(0));
+    auto *decoded = child<QTreeWidget>(boxFiles, "lv_DecodeFile");
+    QCOMPARE(GuiUtil::column(decoded, 0), QStringList({"b.mpg", "clip one.mpg", "广告.mpg"}));
+    QCOMPARE(GuiUtil::column(decoded, 1), QStringList({"Finished", "Finished", "Finished"}));
 }
 
 void TestFtpWindows::accountsKeptInFtpIni()

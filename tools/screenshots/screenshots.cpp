@@ -1,6 +1,7 @@
 // Takes pictures of the main windows with three simulated boxes connected,
 // for the documentation. Run under a real X server (make screenshots uses
 // xvfb-run). Usage: screenshots OUTPUT_FOLDER
+#include "boxfiles/uploadqueue.h"
 #include "boxsimulator.h"
 #include "config/mainform.h"
 #include "config/quietprompter.h"
@@ -8,6 +9,8 @@
 #include "console/boxMag.h"
 #include "console/boxlists.h"
 #include "console/deploymanage.h"
+#include "console/downloadlist.h"
+#include "console/filesystem.h"
 #include "console/fleetwindow.h"
 #include "console/group.h"
 #include "console/schdlist.h"
@@ -157,6 +160,59 @@ bool ftpPictures(Forms &forms, const QString &out)
     return ok;
 }
 
+// The file-system window with a decoded play list and a decoded disk
+// directory, and the download list with uploads running and waiting.
+bool boxFilePictures(Forms &forms, const ServerSettings &settings, BoxSimulator &boxes, MacGruoup &registry,
+                     const QString &out)
+{
+    TForm10 *files = forms.form10;
+    TForm11 *uploads = forms.form11;
+    BoxLists::PickList(files->pickGroups(), files->pickBoxes(), registry, BoxLists::PickRefresh);
+    const QString mac = registry.Box(0).MacAdd;
+    const QString name = registry.Box(0).ClientName;
+    const QString folder = MakeBoxFolder(settings, name, mac);
+    const auto store = [](const QString &path, const QByteArray &bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    };
+    const QString list = settings.contentRoot + QStringLiteral("filesys/1.xml");
+    const QString disk = folder + QStringLiteral("CONFIG/DiskDir(261209083000).xml");
+    store(list, boxes.box(0)->disk().value(QStringLiteral("/mnt/hd1/Disc1/XML/1.xml")));
+    store(disk, boxes.box(0)->diskDirectory());
+    for (const char *log : {"20261207.log", "20261208.log", "20261209.log"})
+        files->AddFileRow(QLatin1String(log), name, mac, folder + QStringLiteral("PlayLog/") + QLatin1String(log));
+    files->AddFileRow(QStringLiteral("1.xml"), name, mac, list);
+    files->AddFileRow(QStringLiteral("DiskDir.xml"), name, mac, disk);
+    auto *fileList = files->findChild<QTreeWidget *>(QStringLiteral("lv_File"));
+    const auto decode = [&](int row) {
+        fileList->clearSelection();
+        fileList->topLevelItem(row)->setSelected(true);
+        emit fileList->itemDoubleClicked(fileList->topLevelItem(row), 0);
+    };
+    decode(3);
+    bool ok = save(files, out + QStringLiteral("/TForm10-playlist.png"));
+    decode(4);
+    auto *decoded = files->findChild<QTreeWidget *>(QStringLiteral("lv_DecodeFile"));
+    for (int i = 0; i < decoded->topLevelItemCount(); i += 3)
+        decoded->topLevelItem(i)->setCheckState(0, Qt::Checked);
+    ok = save(files, out + QStringLiteral("/TForm10.png")) && ok;
+    files->hide();
+
+    for (int b = 0; b < 3; ++b) {
+        const QString boxFolder = MakeBoxFolder(settings, registry.Box(b).ClientName, registry.Box(b).MacAdd);
+        for (const char *log : {"20261207.log", "20261208.log", "20261209.log"})
+            uploads->AddTask({QLatin1String(log), registry.Box(b).ClientName, registry.Box(b).MacAdd,
+                              QStringLiteral("/mnt/hd1/Disc1/PlayLog/") + QLatin1String(log),
+                              boxFolder + QStringLiteral("PlayLog/") + QLatin1String(log)});
+    }
+    uploads->findChild<QTimer *>(QStringLiteral("Timer1"))->start(300);
+    wait(1400);
+    uploads->findChild<QTimer *>(QStringLiteral("Timer1"))->stop();
+    ok = save(uploads, out + QStringLiteral("/TForm11.png")) && ok;
+    uploads->hide();
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -288,6 +344,7 @@ int main(int argc, char *argv[])
     forms.form4->hide();
     BoxLists::PickList(forms.form7->pickGroups(), forms.form7->pickBoxes(), registry, BoxLists::PickRefresh);
     ok = ftpPictures(forms, out) && ok;
+    ok = boxFilePictures(forms, server.context().settings, boxes, registry, out) && ok;
     boxes.stop();
     return ok ? 0 : 1;
 }
