@@ -54,6 +54,17 @@ QStringList elements(const QByteArray &xml, QString *encoding = nullptr)
     return result;
 }
 
+// The settings of a content folder in the given folder, served at 192.168.1.5:5002.
+ServerSettings contentIn(const QString &folder)
+{
+    ServerSettings settings;
+    settings.contentRoot = folder + QLatin1Char('/');
+    settings.serviceIp = QStringLiteral("192.168.1.5");
+    settings.servicePort = 5002;
+    DeriveContentPaths(settings);
+    return settings;
+}
+
 bool xmllintAccepts(const QString &path)
 {
     QProcess lint;
@@ -184,11 +195,7 @@ void tst_FtpPlan::writesOnlyUsedDays()
 {
     QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/计划 XXXXXX"));
     QVERIFY(dir.isValid());
-    ServerSettings settings;
-    settings.contentRoot = dir.path() + QLatin1Char('/');
-    settings.serviceIp = QStringLiteral("192.168.1.5");
-    settings.servicePort = 5002;
-    DeriveContentPaths(settings);
+    const ServerSettings settings = contentIn(dir.path());
     QVERIFY(QDir().mkpath(settings.xmlDir));
     const sFtpFile chinese{QStringLiteral("广告 一.mpg"), QStringLiteral("ftp://op:pw@10.0.0.1:21/%E5%B9%BF.mpg")};
     const QList<FtpScheduleRow> rows{
@@ -235,11 +242,7 @@ void tst_FtpPlan::writesOnlyUsedDays()
 void tst_FtpPlan::refusesNamesGb2312CannotHold()
 {
     QTemporaryDir dir;
-    ServerSettings settings;
-    settings.contentRoot = dir.path() + QLatin1Char('/');
-    settings.serviceIp = QStringLiteral("192.168.1.5");
-    settings.servicePort = 5002;
-    DeriveContentPaths(settings);
+    const ServerSettings settings = contentIn(dir.path());
     QVERIFY(QDir().mkpath(settings.xmlDir));
     const sFtpFile emoji{QStringLiteral("clip\U0001F600.mpg"), QStringLiteral("ftp://a:b@h:21/x.mpg")};
     PlanTimes t;

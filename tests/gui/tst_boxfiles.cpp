@@ -28,19 +28,6 @@ using namespace GuiUtil;
 
 namespace {
 
-template <typename T> T *child(QWidget *window, const char *name)
-{
-    T *found = window->findChild<T *>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
-
-void click(QWidget *window, const char *button)
-{
-    QTest::mouseClick(child<QToolButton>(window, button), Qt::LeftButton);
-}
-
 // Types a date into a date picker, section by section, as a person does.
 void typeDate(QDateEdit *picker, const QString &digits)
 {

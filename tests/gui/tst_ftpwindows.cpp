@@ -37,20 +37,8 @@
 
 namespace {
 
-template <typename T> T *child(QWidget *window, const char *name)
-{
-    T *found = window->findChild<T *>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
-
-void click(QWidget *window, const char *button)
-{
-    QToolButton *b = child<QToolButton>(window, button);
-    QVERIFY2(b->isEnabled(), button);
-    QTest::mouseClick(b, Qt::LeftButton);
-}
+using GuiUtil::child;
+using GuiUtil::click;
 
 void type(QLineEdit *edit, const QString &text)
 {

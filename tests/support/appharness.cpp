@@ -37,6 +37,14 @@ void AppHarness::clickMain(const char *button)
 
 namespace GuiUtil {
 
+void click(QWidget *window, const char *button)
+{
+    QToolButton *b = child<QToolButton>(window, button);
+    if (!b->isEnabled())
+        QTest::qFail(qPrintable(QStringLiteral("%1 is disabled").arg(QLatin1String(button))), __FILE__, __LINE__);
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
 QStringList column(QTreeWidget *view, int c)
 {
     QStringList texts;

@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QWidget>
 
 #include <memory>
 
@@ -43,6 +44,18 @@ public:
 };
 
 namespace GuiUtil {
+
+// A window's control by its name; the test stops when there is none.
+template <typename T> T *child(QWidget *window, const char *name)
+{
+    T *found = window->findChild<T *>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
+// Clicks a window's tool button with the mouse.
+void click(QWidget *window, const char *button);
 
 QStringList column(QTreeWidget *view, int column);
 
