@@ -264,20 +264,8 @@ private:
 
     void setWaiting(const QString &what) { m_waiting = what; }
 
-    QString decode(const QByteArray &bytes) const
-    {
-        if (m_utf8)
-            return QString::fromUtf8(bytes);
-        QStringDecoder fromGb18030("GB18030");
-        return fromGb18030(bytes);
-    }
-    QByteArray serverBytes(const QString &text) const
-    {
-        if (m_utf8)
-            return text.toUtf8();
-        QStringEncoder toGb18030("GB18030");
-        return toGb18030(text);
-    }
+    QString decode(const QByteArray &bytes) const { return DecodeFtpTextAs(bytes, m_utf8); }
+    QByteArray serverBytes(const QString &text) const { return EncodeFtpText(text, m_utf8); }
 
     // A step that waits for the server's reply; abort() may shut the control
     // socket down while it waits.
@@ -602,10 +590,7 @@ void FtpClient::abort()
 
 QByteArray FtpClient::serverBytes(const QString &text) const
 {
-    if (m_utf8)
-        return text.toUtf8();
-    QStringEncoder toGb18030("GB18030");
-    return toGb18030(text);
+    return EncodeFtpText(text, m_utf8);
 }
 
 // ---------------------------------------------------------------- wrapper

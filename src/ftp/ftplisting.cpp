@@ -1,6 +1,7 @@
 #include "ftplisting.h"
 
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 void host_info::cut()
 {
@@ -119,4 +120,20 @@ QString DecodeFtpText(const QByteArray &bytes, bool *utf8)
         *utf8 = false;
     QStringDecoder fromGb18030("GB18030");
     return fromGb18030(bytes);
+}
+
+QString DecodeFtpTextAs(const QByteArray &bytes, bool utf8)
+{
+    if (utf8)
+        return QString::fromUtf8(bytes);
+    QStringDecoder fromGb18030("GB18030");
+    return fromGb18030(bytes);
+}
+
+QByteArray EncodeFtpText(const QString &text, bool utf8)
+{
+    if (utf8)
+        return text.toUtf8();
+    QStringEncoder toGb18030("GB18030");
+    return toGb18030(text);
 }

@@ -58,3 +58,7 @@ QString StatusText(FtpStatus kind, const QString &text = {});
 // A listing's bytes as text: UTF-8 when they are valid UTF-8, else GB18030
 // (the Chinese servers' code page). utf8 says which.
 QString DecodeFtpText(const QByteArray &bytes, bool *utf8 = nullptr);
+// A server's bytes as text, and text as a server's bytes, in the code page
+// it was found to use (UTF-8, else GB18030).
+QString DecodeFtpTextAs(const QByteArray &bytes, bool utf8);
+QByteArray EncodeFtpText(const QString &text, bool utf8);
