@@ -71,7 +71,7 @@ public:
     static bool preliminary(int status) { return isPositivePreliminary(status); }
 };
 
-constexpr int kMaxListingLines = 1000000;
+constexpr int kMaxListingLines = 200000;
 constexpr int kMaxLineBytes = 4096;
 constexpr int kAbortReplyMs = 3000;
 
