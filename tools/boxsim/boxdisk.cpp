@@ -139,16 +139,29 @@ void SimulatedBox::answerFileUpload(const QByteArray &argument)
         sendLine("upload report start failed (FILE_ISNOT_EXIST)");
         return;
     }
+    sendLine("info fileupload begin");
+    // A box uploads one file at a time, in the order it was asked.
+    m_uploads.append({boxPath, target, bytes});
+    if (m_uploads.size() == 1)
+        nextUpload();
+}
+
+void SimulatedBox::nextUpload()
+{
+    if (m_uploads.isEmpty())
+        return;
     if (!m_http)
         m_http = new QNetworkAccessManager(this);
-    sendLine("info fileupload begin");
+    const PendingUpload &upload = m_uploads.first();
     sendLine("upload report start");
-    QNetworkReply *reply = m_http->put(QNetworkRequest(target), bytes);
-    connect(reply, &QNetworkReply::finished, this, [this, reply, boxPath] {
+    QNetworkReply *reply = m_http->put(QNetworkRequest(upload.target), upload.bytes);
+    connect(reply, &QNetworkReply::finished, this, [this, reply] {
         reply->deleteLater();
+        const PendingUpload done = m_uploads.takeFirst();
         if (reply->error() == QNetworkReply::NoError)
-            sendLine("upload report done " + gb2312(boxPath));
+            sendLine("upload report done " + gb2312(done.boxPath));
         else
             sendLine("upload report failed");
+        nextUpload();
     });
 }

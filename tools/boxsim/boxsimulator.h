@@ -150,6 +150,7 @@ private:
     void answerFileUpload(const QByteArray &argument);
     void learnContentAddress(const QUrl &url);
     void seedDisk();
+    void nextUpload();
     // PUTs the bytes to the content folder's filesys/ under the name, then
     // calls done with the address (empty on failure).
     void uploadToServer(const QString &name, const QByteArray &bytes, std::function<void(const QByteArray &)> done);
@@ -177,6 +178,13 @@ private:
     QDateTime m_windowEnd;
     QThread *m_ftpThread = nullptr;
     QMap<QString, QByteArray> m_disk;
+    struct PendingUpload
+    {
+        QString boxPath;
+        QUrl target;
+        QByteArray bytes;
+    };
+    QList<PendingUpload> m_uploads;
     qint64 m_sent = 0;
     bool m_running = false;
 };
