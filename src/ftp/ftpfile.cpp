@@ -217,7 +217,6 @@ void TForm7::setBusy(bool busy)
                        static_cast<QWidget *>(m_ui->ToolButton4), static_cast<QWidget *>(m_ui->sb_UpperFolder),
                        static_cast<QWidget *>(m_ui->cb_FtpDirectory)})
         w->setEnabled(!busy);
-    m_fastConnect->setEnabled(true);
 }
 
 void TForm7::onListing(const QStringList &lines, const QString &directory)

@@ -153,12 +153,9 @@ void TestBoxFiles::playLogRangeAndClean()
 {
     AppHarness h;
     QVERIFY(h.start());
-    SimulatorOptions options;
-    options.port = quint16(h.options.boxPort);
-    options.heartbeatMs = 0;
+    SimulatorOptions options = h.boxOptions();
     BoxSimulator boxes(2, options);
-    boxes.start();
-    QVERIFY(QTest::qWaitFor([&] { return h.registry().BoxCount() == 2; }, 20000));
+    QVERIFY(h.connectBoxes(boxes, 2));
     TForm10 *window = h.forms().form10;
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window));
@@ -206,13 +203,10 @@ void TestBoxFiles::boxesUploadTheirFiles()
     QVERIFY(h.start());
     const ServerSettings &s = h.context().settings;
     QVERIFY(s.contentRoot.contains(QStringLiteral("广告 内容")));
-    SimulatorOptions options;
-    options.port = quint16(h.options.boxPort);
-    options.heartbeatMs = 0;
+    SimulatorOptions options = h.boxOptions();
     options.clock = [] { return QDateTime(QDate(2026, 3, 10), QTime(9, 0)); };
     BoxSimulator boxes(2, options);
-    boxes.start();
-    QVERIFY(QTest::qWaitFor([&] { return h.registry().BoxCount() == 2; }, 20000));
+    QVERIFY(h.connectBoxes(boxes, 2));
     h.registry().SetBoxName(0, QStringLiteral("前台"));
 
     TForm10 *window = h.forms().form10;

@@ -335,14 +335,11 @@ void TestFtpWindows::planSentToBoxes()
     h.contentPeerLimit = 0;
     QVERIFY(h.start());
     // Two boxes online.
-    SimulatorOptions options;
-    options.port = quint16(h.options.boxPort);
-    options.heartbeatMs = 0;
+    SimulatorOptions options = h.boxOptions();
     QDateTime boxClock;
     options.clock = [&boxClock] { return boxClock; };
     BoxSimulator boxes(2, options);
-    boxes.start();
-    QVERIFY(QTest::qWaitFor([&] { return h.registry().BoxCount() == 2; }, 20000));
+    QVERIFY(h.connectBoxes(boxes, 2));
     QDir().mkpath(h.context().settings.contentRoot + QStringLiteral("filesys"));
 
     TForm7 *files = h.forms().form7;

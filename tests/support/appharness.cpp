@@ -1,6 +1,7 @@
 #include "appharness.h"
 
 #include "config/mainform.h"
+#include "registry/MacGroup.h"
 #include "scratchserver.h"
 
 #include <QApplication>
@@ -28,6 +29,20 @@ bool AppHarness::start()
     };
     app->context().content->setPerAddressLimit(contentPeerLimit);
     return app->start();
+}
+
+SimulatorOptions AppHarness::boxOptions() const
+{
+    SimulatorOptions simulator;
+    simulator.port = quint16(options.boxPort);
+    simulator.heartbeatMs = 0;
+    return simulator;
+}
+
+bool AppHarness::connectBoxes(BoxSimulator &boxes, int count)
+{
+    boxes.start();
+    return QTest::qWaitFor([&] { return registry().BoxCount() == count; }, 20000);
 }
 
 void AppHarness::clickMain(const char *button)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "boxsimulator.h"
 #include "config/serverapp.h"
 #include "scriptedprompter.h"
 
@@ -39,6 +40,11 @@ public:
     Forms &forms() { return app->forms(); }
     AppContext &context() { return app->context(); }
     MacGruoup &registry() { return *app->context().registry; }
+    // Options for simulated boxes that talk to this server and send one
+    // heartbeat each.
+    SimulatorOptions boxOptions() const;
+    // Starts the boxes and waits until the registry holds count boxes.
+    bool connectBoxes(BoxSimulator &boxes, int count);
     // Clicks a button of the main window's top bar.
     void clickMain(const char *button);
 };
