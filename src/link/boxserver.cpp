@@ -200,7 +200,9 @@ void BoxServer::flushPending(QTcpSocket *socket)
 
 void BoxServer::drop(QTcpSocket *socket)
 {
-    m_connections.removeOne(socket);
+    if (!m_connections.removeOne(socket))
+        return;
     m_links.remove(socket);
+    emit connectionClosed(peerIp(socket), peerPort(socket));
     socket->deleteLater();
 }

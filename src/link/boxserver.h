@@ -57,6 +57,8 @@ signals:
     void clientError(QTcpSocket *socket, int code);
     // A connection was closed to keep the count within kMaxConnections.
     void connectionShed(const QString &ip, int port);
+    // A connection is gone, whatever closed it.
+    void connectionClosed(const QString &ip, int port);
     // A connection silent for the idle limit was closed.
     void connectionIdle(const QString &ip, int port, int silentSeconds);
 

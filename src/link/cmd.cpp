@@ -193,6 +193,12 @@ void Cmd_API::AttachLink(LogSink *memo, BoxServer *server)
                              .arg(ip, QString::number(port), QString::number(seconds)),
                          0, LogLevel::DEBUG);
             });
+            connect(server, &BoxServer::connectionClosed, this, [this](const QString &ip, int port) {
+                // A list that was coming over this link will not be finished.
+                QString mac;
+                if (MapFindByAddress(ip, port, &mac) == RES_FOUND)
+                    dropTransfer(mac);
+            });
             connect(server, &BoxServer::connectionShed, this, [this](const QString &ip, int port) {
                 LogEvent(
                     QStringLiteral("Too many box connections: closed IP=%1, Port=%2").arg(ip, QString::number(port)),
@@ -213,8 +219,11 @@ void Cmd_API::MapUpdate(const QString &mac, const QString &ip, int port)
 {
     const qsizetype i = m_MacAdd.indexOf(mac);
     if (i >= 0) {
-        m_IP[i] = ip;
-        m_Port[i] = port;
+        if (m_IP[i] != ip || m_Port[i] != port) {
+            m_IP[i] = ip;
+            m_Port[i] = port;
+            emit mapChanged();
+        }
         return;
     }
     if (m_MacAdd.size() >= kMaxMapEntries && !makeMapRoom(m_registry.FindBox(mac) == RES_FOUND)) {
@@ -224,6 +233,7 @@ void Cmd_API::MapUpdate(const QString &mac, const QString &ip, int port)
     m_MacAdd.append(mac);
     m_IP.append(ip);
     m_Port.append(port);
+    emit mapChanged();
 }
 
 bool Cmd_API::makeMapRoom(bool forRegisteredBox)
@@ -234,9 +244,7 @@ bool Cmd_API::makeMapRoom(bool forRegisteredBox)
     const auto evictFirst = [this](const auto &evictable) {
         for (qsizetype i = 0; i < m_MacAdd.size(); ++i) {
             if (evictable(i)) {
-                m_MacAdd.removeAt(i);
-                m_IP.removeAt(i);
-                m_Port.removeAt(i);
+                removeMapEntry(i);
                 return true;
             }
         }
@@ -251,6 +259,20 @@ bool Cmd_API::makeMapRoom(bool forRegisteredBox)
             [&](qsizetype i) { return !live.contains(m_IP[i] + QLatin1Char(':') + QString::number(m_Port[i])); }))
         return true;
     return forRegisteredBox && evictFirst([this](qsizetype i) { return m_registry.FindBox(m_MacAdd[i]) != RES_FOUND; });
+}
+
+void Cmd_API::removeMapEntry(qsizetype i)
+{
+    dropTransfer(m_MacAdd[i]);
+    m_MacAdd.removeAt(i);
+    m_IP.removeAt(i);
+    m_Port.removeAt(i);
+    emit mapChanged();
+}
+
+void Cmd_API::dropTransfer(const QString &mac)
+{
+    m_transfers.removeIf([&mac](const st_BoxFilenameStyle &t) { return t.mac == mac; });
 }
 
 int Cmd_API::MapFindByMac(const QString &mac, QString *ip, int *port) const
@@ -478,26 +500,45 @@ ParsedReply Cmd_API::parseFileNames(const QString &mac, const QList<QByteArray> 
         if (t.mac == mac)
             transfer = &t;
     }
+    // Names held by every unfinished list together: many invented MACs must
+    // not hold memory for good.
+    qsizetype held = 0;
+    for (const auto &t : std::as_const(m_transfers))
+        held += t.names.size();
+    const bool roomFor = held + names.size() <= kMaxTransferNames;
     if (transfer && transfer->id == *id) {
         if (*total == transfer->total && *part == transfer->received + 1 &&
-            transfer->names.size() + names.size() <= kMaxFileNames) {
+            transfer->names.size() + names.size() <= kMaxFileNames && roomFor) {
             transfer->received = *part;
             transfer->names += names;
         }
     } else if (transfer) {
-        if (*total > 0 && *part == 1) {
+        if (*total > 0 && *part == 1 && held - transfer->names.size() + names.size() <= kMaxTransferNames) {
             transfer->id = *id;
             transfer->total = *total;
             transfer->received = 1;
             transfer->names = names;
         }
     } else if (*total > 0 && *part == 1) {
-        m_transfers.append({mac, names, *total, 1, *id});
-        transfer = &m_transfers.last();
+        // The oldest unfinished list makes room for a new one.
+        if (m_transfers.size() >= kMaxTransfers) {
+            held -= m_transfers.first().names.size();
+            m_transfers.removeFirst();
+        }
+        while (!m_transfers.isEmpty() && held + names.size() > kMaxTransferNames) {
+            held -= m_transfers.first().names.size();
+            m_transfers.removeFirst();
+        }
+        if (held + names.size() <= kMaxTransferNames) {
+            m_transfers.append({mac, names, *total, 1, *id});
+            transfer = &m_transfers.last();
+        }
     }
     result.status = 0;
-    if (transfer && transfer->received == transfer->total)
+    if (transfer && transfer->received == transfer->total) {
         result.fileNames = QStringList{mac} + transfer->names;
+        dropTransfer(mac);
+    }
     return result;
 }
 

@@ -110,6 +110,9 @@ class Cmd_API : public QObject
 public:
     static constexpr int kMaxMapEntries = 4096;
     static constexpr int kMaxFileNames = 65536;
+    // File-name lists being received at once, and names they hold in all.
+    static constexpr int kMaxTransfers = 256;
+    static constexpr int kMaxTransferNames = 262144;
 
     Cmd_API(MacGruoup &registry, CommandHistory *history, QObject *parent = nullptr);
     ~Cmd_API() override;
@@ -123,6 +126,8 @@ public:
     int MapFindByMac(const QString &mac, QString *ip, int *port) const;
     int MapFindByAddress(const QString &ip, int port, QString *mac) const;
     int MapSize() const { return int(m_MacAdd.size()); }
+    // File-name lists still being received.
+    int PendingFileNameLists() const { return int(m_transfers.size()); }
     int FindConnection(const QString &ip, int port, int *position) const;
 
     int ClassifyReply(const QByteArray &message, Msg_Info *info) const;
@@ -163,6 +168,8 @@ signals:
     void uploadReply(const QString &mac, const QString &file);
     // A heartbeat was merged into the registry with this result.
     void boxMerged(const QString &mac, int result);
+    // The connection map gained an entry, lost one, or an address changed.
+    void mapChanged();
     // A box's complete file-name list: the MAC, then the names.
     void fileNamesReceived(const QStringList &list);
 
@@ -174,6 +181,9 @@ private:
     ParsedReply parseFileNames(const QString &mac, const QList<QByteArray> &tokens);
     // Frees one place in the full connection map; false when none may go.
     bool makeMapRoom(bool forRegisteredBox);
+    // Forgets a box's unfinished file-name list.
+    void dropTransfer(const QString &mac);
+    void removeMapEntry(qsizetype i);
     QDateTime now() const { return m_clock ? m_clock() : QDateTime::currentDateTime(); }
 
     MacGruoup &m_registry;

@@ -249,16 +249,26 @@ private slots:
         const QStringList expected = {QStringLiteral("00:11:22:33:44:55"), QStringLiteral("a.mp4"),
                                       QStringLiteral("b.mp4"), QStringLiteral("c.bmp")};
         QCOMPARE(*r.fileNames, expected);
-        // A repeated part hands the same list out again.
+        // A finished list is forgotten: a repeated part gives nothing.
+        QCOMPARE(m_cmd->PendingFileNameLists(), 0);
         r = m_cmd->ParseReply(ip, port, "info get box filename 7 2 2 d.bmp");
-        QCOMPARE(*r.fileNames, expected);
+        QVERIFY(!r.fileNames);
         // A new transfer starts afresh; out of order parts never complete it.
         r = m_cmd->ParseReply(ip, port, "info get box filename 8 2 2 late.mp4");
-        QCOMPARE(*r.fileNames, expected);
+        QVERIFY(!r.fileNames);
         r = m_cmd->ParseReply(ip, port, "info get box filename 8 2 1 x.mp4");
         QVERIFY(!r.fileNames);
         r = m_cmd->ParseReply(ip, port, "info get box filename 9 1 1");
         QCOMPARE(*r.fileNames, QStringList{QStringLiteral("00:11:22:33:44:55")});
+        // Lists that never finish, from many invented MACs, stay bounded.
+        for (int i = 0; i < Cmd_API::kMaxTransfers + 50; ++i) {
+            const QByteArray mac = "02:00:00:00:" + QByteArray::number(i / 256) + ":" + QByteArray::number(i % 256);
+            QCOMPARE(
+                m_cmd->ParseReply(ip, 20000 + i, "heatbeat 1.2.3.4 " + mac + " 1 0 0 10 5 01-03-2026-12:00:00").status,
+                0);
+            m_cmd->ParseReply(ip, 20000 + i, "info get box filename 1 9 1 a.mp4");
+        }
+        QCOMPARE(m_cmd->PendingFileNameLists(), Cmd_API::kMaxTransfers);
         // From a connection that never sent a heartbeat.
         r = m_cmd->ParseReply(ip, port + 1, "info get box filename 1 1 1 a");
         QCOMPARE(r.status, RES_NOTFOUND);
