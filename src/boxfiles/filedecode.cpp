@@ -7,19 +7,81 @@
 
 namespace {
 
+// The attributes any decoder reads; others are not kept, so a document of
+// many small attributes cannot make the tree larger than what is shown.
+bool isReadAttribute(QStringView name)
+{
+    static const QStringList wanted = {
+        QStringLiteral("starthour"), QStringLiteral("startmin"), QStringLiteral("endhour"),  QStringLiteral("endmin"),
+        QStringLiteral("schdtype"),  QStringLiteral("groupID"),  QStringLiteral("filename"), QStringLiteral("Path"),
+        QStringLiteral("Filename"),  QStringLiteral("Size"),     QStringLiteral("Time")};
+    for (const QString &w : wanted) {
+        if (name == w)
+            return true;
+    }
+    return false;
+}
+
 // An element and, two levels deep, its children: all the decoders look at.
 struct Node
 {
     QString name;
-    QXmlStreamAttributes attributes;
+    QList<std::pair<QString, QString>> attributes;
     QList<Node> children;
 
-    QString attribute(const char *key) const { return attributes.value(QLatin1String(key)).toString(); }
+    QString attribute(const char *key) const
+    {
+        for (const auto &[name, value] : attributes) {
+            if (name == QLatin1String(key))
+                return value;
+        }
+        return {};
+    }
+    void keep(const QXmlStreamAttributes &all)
+    {
+        for (const QXmlStreamAttribute &a : all) {
+            if (isReadAttribute(a.name()))
+                attributes.append({a.name().toString(), a.value().toString()});
+        }
+    }
 };
 
+// Attributes in one tag, counted from the raw bytes before the parser sees
+// them: a tag of tens of thousands of attributes costs the parser seconds.
+bool tagsWithinAttributeLimit(const QByteArray &document)
+{
+    bool inTag = false;
+    char quote = 0;
+    int equals = 0;
+    for (const char c : document) {
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (!inTag) {
+            if (c == '<') {
+                inTag = true;
+                equals = 0;
+            }
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            inTag = false;
+        } else if (c == '=' && ++equals > CFileDecode::kMaxAttributes) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Reads the whole document first, so that a broken file changes nothing.
+// Box files need no DTD: a document that declares entities is refused, so
+// no reference can multiply what the rows hold.
 bool parse(const QByteArray &document, Node *root, QString *error)
 {
+    if (!tagsWithinAttributeLimit(document)) {
+        *error = QStringLiteral("an element has more than %1 attributes").arg(CFileDecode::kMaxAttributes);
+        return false;
+    }
     QXmlStreamReader xml(document);
     QList<Node *> open; // the stored elements being read, root first
     int depth = 0;
@@ -27,21 +89,38 @@ bool parse(const QByteArray &document, Node *root, QString *error)
     bool haveRoot = false;
     while (!xml.atEnd()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::StartElement) {
+        if (token == QXmlStreamReader::DTD) {
+            if (!xml.entityDeclarations().isEmpty()) {
+                *error = QStringLiteral("the document declares entities");
+                return false;
+            }
+        } else if (token == QXmlStreamReader::StartElement) {
             if (++elements > CFileDecode::kMaxElements) {
                 *error = QStringLiteral("more than %1 elements").arg(CFileDecode::kMaxElements);
                 return false;
+            }
+            const QXmlStreamAttributes attributes = xml.attributes();
+            if (attributes.size() > CFileDecode::kMaxAttributes) {
+                *error = QStringLiteral("an element has more than %1 attributes").arg(CFileDecode::kMaxAttributes);
+                return false;
+            }
+            for (const QXmlStreamAttribute &attribute : attributes) {
+                if (attribute.value().size() > CFileDecode::kMaxAttributeChars) {
+                    *error = QStringLiteral("an attribute is longer than %1 characters (line %2)")
+                                 .arg(CFileDecode::kMaxAttributeChars)
+                                 .arg(xml.lineNumber());
+                    return false;
+                }
             }
             ++depth;
             if (depth == 1) {
                 haveRoot = true;
                 root->name = xml.name().toString();
-                root->attributes = xml.attributes();
                 open = {root};
             } else if (depth <= 3) {
                 Node child;
                 child.name = xml.name().toString();
-                child.attributes = xml.attributes();
+                child.keep(attributes);
                 Node *parent = open.at(depth - 2);
                 parent->children.append(child);
                 open.resize(depth - 1);
@@ -65,6 +144,22 @@ bool parse(const QByteArray &document, Node *root, QString *error)
     return true;
 }
 
+// Counts what a decode puts into its rows; a document whose rows would hold
+// more text than the bound is refused rather than filling memory.
+class RowBudget
+{
+public:
+    bool take(const QStringList &row)
+    {
+        for (const QString &text : row)
+            m_used += text.size();
+        return m_used <= CFileDecode::kMaxRowChars;
+    }
+
+private:
+    qint64 m_used = 0;
+};
+
 DecodedTable unreadable(const QString &why)
 {
     DecodedTable table;
@@ -82,6 +177,11 @@ quint32 seconds(const QString &hour, const QString &minute)
     return quint32(h * 3600 + m * 60);
 }
 
+DecodedTable tooMuchText()
+{
+    return unreadable(QStringLiteral("its rows would hold more than %1 characters").arg(CFileDecode::kMaxRowChars));
+}
+
 QString clockText(quint32 s)
 {
     return QString::asprintf("%02u:%02u:%02u", s / 3600, (s % 3600) / 60, s % 60);
@@ -93,40 +193,35 @@ QList<sBasicInfo> &CBasicScheduleList::AddSchedule(const QString &startHour, con
                                                    const QString &endHour, const QString &endMin, const QString &type)
 {
     const quint32 start = seconds(startHour, startMin);
-    qsizetype at = 0;
-    for (; at < m_schedules.size(); ++at) {
-        if (m_schedules[at].StartSec == start)
-            return m_schedules[at].Files;
-        if (m_schedules[at].StartSec > start)
-            break;
+    // A later schedule with the same start keeps the first one's end and type.
+    const auto [at, made] = m_schedules.try_emplace(start);
+    if (made) {
+        at->second.StartSec = start;
+        at->second.EndSec = seconds(endHour, endMin);
+        at->second.Type = type;
     }
-    sBasicSchedule schedule;
-    schedule.StartSec = start;
-    schedule.EndSec = seconds(endHour, endMin);
-    schedule.Type = type;
-    m_schedules.insert(at, schedule);
-    return m_schedules[at].Files;
+    return at->second.Files;
 }
 
 bool CBasicScheduleList::NextRow(sBasicScheduleInfo &row)
 {
     if (!m_iterating) {
         m_iterating = true;
-        m_schedule = 0;
+        m_schedule = m_schedules.begin();
         m_file = 0;
     } else {
         ++m_file;
     }
     // Past a schedule's last file (or an empty schedule) to the next one.
-    while (m_schedule < m_schedules.size() && m_file >= m_schedules[m_schedule].Files.size()) {
+    while (m_schedule != m_schedules.end() && m_file >= m_schedule->second.Files.size()) {
         ++m_schedule;
         m_file = 0;
     }
-    if (m_schedule >= m_schedules.size()) {
+    if (m_schedule == m_schedules.end()) {
         m_iterating = false;
         return false;
     }
-    const sBasicSchedule &schedule = m_schedules[m_schedule];
+    const sBasicSchedule &schedule = m_schedule->second;
     row.StartText = clockText(schedule.StartSec);
     row.EndText = clockText(schedule.EndSec);
     row.Type = schedule.Type;
@@ -177,8 +272,12 @@ DecodedTable CFileDecode::DecodePlayList(const QByteArray &document)
         }
     }
     sBasicScheduleInfo row;
-    while (list.NextRow(row))
+    RowBudget budget;
+    while (list.NextRow(row)) {
         table.rows.append({row.StartText, row.EndText, row.Type, row.GroupId, row.FileName});
+        if (!budget.take(table.rows.last()))
+            return tooMuchText();
+    }
     return table;
 }
 
@@ -199,6 +298,7 @@ DecodedTable CFileDecode::DecodePlanStatus(const QByteArray &document, const QSt
     if (root.children.isEmpty())
         table.result = DECODE_NOCHILDREN;
     int k = 0;
+    RowBudget budget;
     for (const Node &plan : std::as_const(root.children)) {
         if (plan.name != QLatin1String("plantime")) {
             table.result = DECODE_BADNAME;
@@ -211,6 +311,8 @@ DecodedTable CFileDecode::DecodePlanStatus(const QByteArray &document, const QSt
             // Progress is known for the first 64 files only.
             if (k < 64)
                 row.append(FileFinished(progress, k) ? QStringLiteral("Finished") : QStringLiteral("Downloading"));
+            if (!budget.take(row))
+                return tooMuchText();
             table.rows.append(row);
             ++k;
         }
@@ -236,6 +338,7 @@ DecodedTable CFileDecode::DecodeDiskDir(const QByteArray &document)
     table.replacesRows = true;
     if (root.children.isEmpty())
         table.result = DECODE_NOCHILDREN;
+    RowBudget budget;
     for (const Node &dir : std::as_const(root.children)) {
         if (dir.name != QLatin1String("DIR")) {
             table.result = DECODE_BADNAME;
@@ -248,7 +351,10 @@ DecodedTable CFileDecode::DecodeDiskDir(const QByteArray &document)
                 break;
             }
             const QString name = file.attribute("Filename");
-            table.rows.append({name, file.attribute("Size"), file.attribute("Time"), path + QLatin1Char('/') + name});
+            const QStringList row{name, file.attribute("Size"), file.attribute("Time"), path + QLatin1Char('/') + name};
+            if (!budget.take(row))
+                return tooMuchText();
+            table.rows.append(row);
         }
     }
     return table;

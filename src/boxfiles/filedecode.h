@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
+
 // Reads the XML files boxes send back (their play lists, their download plan
 // with its progress, their disk directory) into rows for the decode list.
 // Box files are hostile input: nothing in them is trusted, sizes are
@@ -65,12 +67,11 @@ public:
     // The next row, or false once every row was given (the next call starts again).
     bool NextRow(sBasicScheduleInfo &row);
 
-    const QList<sBasicSchedule> &schedules() const { return m_schedules; }
-
 private:
-    QList<sBasicSchedule> m_schedules;
+    // Keyed by start, so adding a schedule is a lookup, not a walk.
+    std::map<quint32, sBasicSchedule> m_schedules;
     bool m_iterating = false;
-    qsizetype m_schedule = 0;
+    std::map<quint32, sBasicSchedule>::const_iterator m_schedule;
     qsizetype m_file = 0;
 };
 
@@ -92,6 +93,11 @@ public:
     // Documents larger than this, or with more elements, are refused.
     static constexpr qint64 kMaxBytes = 16 * 1024 * 1024;
     static constexpr int kMaxElements = 200000;
+    // No element needs more attributes or longer ones than these, and no
+    // decode gives rows holding more text than kMaxRowChars characters.
+    static constexpr int kMaxAttributes = 32;
+    static constexpr int kMaxAttributeChars = 4096;
+    static constexpr qint64 kMaxRowChars = 8 * 1024 * 1024;
 
     // Kind 0 play list, 3 plan with progress text, 4 disk directory; any
     // other kind gives nothing (result DECODE_NOVIEW).

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 struct ServerSettings;
@@ -29,11 +30,16 @@ class UploadQueue
 {
 public:
     static constexpr int kMaxRunning = 16;
+    // A box that has not reported a task done after this long never will
+    // (a refused upload, a name its report cannot carry).
+    static constexpr qint64 kMaxRunningMs = 10 * 60 * 1000;
 
     void add(const SUPLOADFILE &task);
-    // The task that starts now, moved from waiting to running, or nothing
-    // (no task waiting, or 16 running).
-    std::optional<SUPLOADFILE> startNext();
+    // The task that starts now (nowMs on a steady clock), moved from waiting
+    // to running, or nothing (no task waiting, or 16 running).
+    std::optional<SUPLOADFILE> startNext(qint64 nowMs);
+    // Running tasks that ran out of time or whose box went away, taken out.
+    QList<SUPLOADFILE> expire(qint64 nowMs, const std::function<bool(const QString &mac)> &boxGone);
     // The running task the report ends: the first of the box with that path
     // (or with an empty path for the disk directory). It leaves the running
     // list together with the box's running tasks before it.
@@ -51,10 +57,12 @@ public:
 private:
     QList<SUPLOADFILE> m_waiting;
     QList<SUPLOADFILE> m_running;
+    QList<qint64> m_startedMs; // beside m_running, one each
 };
 
 // "fileupload" argument of a task: the box path, a space, and the content
-// address the box uploads to.
+// address the box uploads to, its path as plain text but for '%', '?', '#',
+// spaces and control characters (the line carries it in GB2312).
 QString FileUploadArgument(const ServerSettings &settings, const SUPLOADFILE &task);
 
 // The box's folder under <content>/filesys: "client(MA-C-...)" with its six
@@ -64,5 +72,5 @@ QString MakeBoxFolder(const ServerSettings &settings, const QString &clientName,
                       QString *error = nullptr);
 
 // A box's report names a file by an address path; the local file it stands
-// for, or empty when it is not a file under the content folder.
+// for, or empty when it is not a file under the folder boxes upload into.
 QString LocalPathOfUpload(const ServerSettings &settings, const QString &urlPath);

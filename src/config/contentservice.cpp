@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <vector>
+
 namespace {
 
 using InitFunction = int (*)(void *, char *, char *, int);
@@ -87,6 +89,32 @@ void ContentService::setUploadLimit(qint64 bytes)
 {
     if (const auto setLimit = reinterpret_cast<LimitFunction>(m_library.resolve("VodServerSetUploadLimit")))
         setLimit(bytes);
+}
+
+void ContentService::setUploadPermits(const QStringList &boxAddresses, const QList<std::pair<QString, QString>> &tasks)
+{
+    using PermitsFunction = void (*)(const char *const *, size_t, const char *const *, const char *const *, size_t);
+    const auto setPermits = reinterpret_cast<PermitsFunction>(m_library.resolve("VodServerSetUploadPermits"));
+    if (!setPermits)
+        return;
+    QList<QByteArray> texts;
+    for (const QString &address : boxAddresses)
+        texts.append(address.toLatin1());
+    for (const auto &[address, path] : tasks) {
+        texts.append(address.toLatin1());
+        texts.append(QFile::encodeName(path));
+    }
+    std::vector<const char *> boxes;
+    std::vector<const char *> taskAddresses;
+    std::vector<const char *> taskPaths;
+    qsizetype i = 0;
+    for (; i < boxAddresses.size(); ++i)
+        boxes.push_back(texts[i].constData());
+    for (; i < texts.size(); i += 2) {
+        taskAddresses.push_back(texts[i].constData());
+        taskPaths.push_back(texts[i + 1].constData());
+    }
+    setPermits(boxes.data(), boxes.size(), taskAddresses.data(), taskPaths.data(), taskPaths.size());
 }
 
 void ContentService::setFreeSpaceReserve(qint64 bytes)

@@ -3,6 +3,9 @@
 #include <QLibrary>
 #include <QObject>
 #include <QString>
+#include <QStringList>
+
+#include <utility>
 
 struct ServerSettings;
 
@@ -37,6 +40,10 @@ public:
     // Lets the service hand out a file outside the content root.
     void publish(const QString &path);
     void setUploadLimit(qint64 bytes);
+    // Uploads from then on: straight into the upload folder only from a box
+    // address, into a box's folder only the file a task asked that address
+    // for (address, local path); the rest is refused.
+    void setUploadPermits(const QStringList &boxAddresses, const QList<std::pair<QString, QString>> &tasks);
     // Connections one peer address may hold (0: no limit); used by start().
     void setPerAddressLimit(int connections) { m_perAddressLimit = connections; }
     // Uploads that would leave less free space than this are refused.

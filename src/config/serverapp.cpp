@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QHostAddress>
 #include <QProcess>
 
 ServerApp::ServerApp(const StartupOptions &options, Prompter &prompter, const QString &contentLibrary, QObject *parent)
@@ -74,6 +75,17 @@ bool ServerApp::start()
         return false;
     }
     connect(m_forms.form1, &TForm1::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    m_permitTimer.setSingleShot(true);
+    m_permitTimer.setInterval(0);
+    connect(&m_permitTimer, &QTimer::timeout, this, &ServerApp::publishUploadPermits);
+    const auto republish = [this] { m_permitTimer.start(); };
+    connect(&m_cmd, &Cmd_API::mapChanged, this, republish);
+    connect(&m_cmd, &Cmd_API::boxMerged, this, [republish](const QString &, int result) {
+        if (result != RES_UNCHANGED)
+            republish();
+    });
+    connect(m_forms.form11, &TForm11::runningChanged, this, republish);
+    publishUploadPermits();
     m_signals = std::make_unique<SignalBridge>();
     connect(m_signals.get(), &SignalBridge::terminationRequested, m_forms.form1, [this] {
         m_closedBySignal = true;
@@ -98,6 +110,34 @@ int ServerApp::exec()
             qWarning("Could not start a new copy of the server");
     }
     return m_exitCode;
+}
+
+void ServerApp::publishUploadPermits()
+{
+    // Addresses as the service sees its IPv4 peers.
+    const auto addressOf = [this](const QString &mac) {
+        QString ip;
+        if (m_cmd.MapFindByMac(mac, &ip, nullptr) != RES_FOUND)
+            return QString();
+        bool v4 = false;
+        const quint32 address = QHostAddress(ip).toIPv4Address(&v4);
+        return v4 ? QHostAddress(address).toString() : QString();
+    };
+    QStringList boxes;
+    for (int slot = 0; slot < m_registry.BoxCount(); ++slot) {
+        const QString ip = addressOf(m_registry.Box(slot).MacAdd);
+        if (!ip.isEmpty() && !boxes.contains(ip))
+            boxes.append(ip);
+    }
+    QList<std::pair<QString, QString>> tasks;
+    if (m_forms.form11) {
+        for (const SUPLOADFILE &task : m_forms.form11->queue().running()) {
+            const QString ip = addressOf(task.mac);
+            if (!ip.isEmpty())
+                tasks.append({ip, task.localPath});
+        }
+    }
+    m_content.setUploadPermits(boxes, tasks);
 }
 
 bool ServerApp::saveRegistry()

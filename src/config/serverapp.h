@@ -11,6 +11,7 @@
 #include "schedule/playlist.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <memory>
 
@@ -43,6 +44,8 @@ public:
 
 private:
     void destroyWindows();
+    // Tells the content service which boxes may upload, and which files.
+    void publishUploadPermits();
     // False when the registry file could not be written; the operator was told.
     bool saveRegistry();
 
@@ -58,6 +61,7 @@ private:
     ContentService m_content;
     Forms m_forms;
     std::unique_ptr<SignalBridge> m_signals;
+    QTimer m_permitTimer; // gathers the changes of one event into one publication
     int m_exitCode = 0;
     bool m_closedBySignal = false; // no person is there to read a message
 };

@@ -7,7 +7,9 @@
 #include "config/forms.h"
 #include "console/filesystem.h"
 #include "link/cmd.h"
+#include "registry/MacGroup.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -18,19 +20,35 @@ QStringList rowTexts(const SUPLOADFILE &task)
     return {task.taskName, task.clientName, task.mac, task.boxPath, task.localPath};
 }
 
+QTreeWidgetItem *taskRow(const SUPLOADFILE &task)
+{
+    auto *row = new QTreeWidgetItem(rowTexts(task));
+    row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
+    row->setCheckState(0, Qt::Unchecked);
+    return row;
+}
+
 void fill(QTreeWidget *view, const QList<SUPLOADFILE> &tasks)
 {
-    // Check marks stay on the rows that keep their place.
-    QList<bool> checked;
-    for (int i = 0; i < view->topLevelItemCount(); ++i)
-        checked.append(view->topLevelItem(i)->checkState(0) == Qt::Checked);
+    // The operator's check marks stay on the tasks that remain, so a cancel
+    // after an upload finished still takes what was checked.
+    QList<QStringList> checked;
+    for (int i = 0; i < view->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *row = view->topLevelItem(i);
+        if (row->checkState(0) == Qt::Checked) {
+            QStringList texts;
+            for (int c = 0; c < row->columnCount(); ++c)
+                texts.append(row->text(c));
+            checked.append(texts);
+        }
+    }
     view->setUpdatesEnabled(false);
     view->clear();
     QList<QTreeWidgetItem *> rows;
-    for (qsizetype i = 0; i < tasks.size(); ++i) {
-        auto *row = new QTreeWidgetItem(rowTexts(tasks[i]));
-        row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
-        row->setCheckState(0, Qt::Unchecked);
+    for (const SUPLOADFILE &task : tasks) {
+        QTreeWidgetItem *row = taskRow(task);
+        if (checked.removeOne(rowTexts(task)))
+            row->setCheckState(0, Qt::Checked);
         rows.append(row);
     }
     view->addTopLevelItems(rows);
@@ -51,6 +69,7 @@ TForm11::TForm11(AppContext &context, Forms &forms, QWidget *parent)
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     connect(m_timer, &QTimer::timeout, this, &TForm11::tick);
+    m_steady.start();
     m_timer->start(1000);
 
     connect(m_ui->sb_CancelPlan, &QToolButton::clicked, this, [this] {
@@ -64,6 +83,7 @@ TForm11::TForm11(AppContext &context, Forms &forms, QWidget *parent)
     connect(m_ui->sb_CancelDownloading, &QToolButton::clicked, this, [this] {
         m_queue.cancelRunning(checkedRows(m_ui->lv_Download));
         refreshLists();
+        emit runningChanged();
     });
     if (m_context.cmd)
         connect(m_context.cmd, &Cmd_API::uploadReply, this, &TForm11::uploadDone);
@@ -90,15 +110,48 @@ void TForm11::refreshLists()
 void TForm11::AddTask(const SUPLOADFILE &task)
 {
     m_queue.add(task);
-    auto *row = new QTreeWidgetItem(rowTexts(m_queue.waiting().last()));
-    row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
-    row->setCheckState(0, Qt::Unchecked);
-    m_ui->lv_TaskFile->addTopLevelItem(row);
+    m_ui->lv_TaskFile->addTopLevelItem(taskRow(m_queue.waiting().last()));
+}
+
+void TForm11::setClock(std::function<qint64()> clock)
+{
+    m_clock = std::move(clock);
+}
+
+qint64 TForm11::nowMs() const
+{
+    return m_clock ? m_clock() : m_steady.elapsed();
+}
+
+void TForm11::failed(const SUPLOADFILE &task, const QString &why)
+{
+    const QString text = QStringLiteral("Upload of %1 from %2 failed: %3")
+                             .arg(task.boxPath.isEmpty() ? task.taskName : task.boxPath, task.mac, why);
+    m_ui->stb_Failed->showMessage(text);
+    if (m_context.cmd)
+        m_context.cmd->LogEvent(text, 0, LogLevel::ERR);
 }
 
 void TForm11::tick()
 {
-    const std::optional<SUPLOADFILE> task = m_queue.startNext();
+    // Tasks that can no longer finish free their places first.
+    const QList<SUPLOADFILE> expired = m_queue.expire(nowMs(), [this](const QString &mac) {
+        int slot = -1;
+        return m_context.registry && m_context.registry->FindBox(mac, &slot) == RES_FOUND &&
+               !m_context.registry->Box(slot).Online;
+    });
+    for (const SUPLOADFILE &task : expired) {
+        int slot = -1;
+        const bool offline = m_context.registry && m_context.registry->FindBox(task.mac, &slot) == RES_FOUND &&
+                             !m_context.registry->Box(slot).Online;
+        failed(task, offline ? QStringLiteral("the box went offline")
+                             : QStringLiteral("no report within %1 minutes").arg(UploadQueue::kMaxRunningMs / 60000));
+    }
+    if (!expired.isEmpty()) {
+        fill(m_ui->lv_Download, m_queue.running());
+        emit runningChanged();
+    }
+    const std::optional<SUPLOADFILE> task = m_queue.startNext(nowMs());
     if (!task)
         return;
     delete m_ui->lv_TaskFile->takeTopLevelItem(0);
@@ -106,17 +159,18 @@ void TForm11::tick()
     // A line the box would get cut would upload to the wrong place.
     if (CodePage::byteLength(QStringLiteral("fileupload ") + argument) > 255 || CodePage::byteLength(argument) < 0) {
         m_queue.dropRunning(*task);
-        if (m_context.cmd)
-            m_context.cmd->LogEvent(
-                QStringLiteral("Upload of %1 from %2 not started: the command would be longer than 255 bytes")
-                    .arg(task->boxPath.isEmpty() ? task->taskName : task->boxPath, task->mac),
-                0, LogLevel::ERR);
+        failed(*task, QStringLiteral("the command would be longer than 255 bytes"));
         return;
     }
-    auto *row = new QTreeWidgetItem(rowTexts(*task));
-    row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
-    row->setCheckState(0, Qt::Unchecked);
-    m_ui->lv_Download->addTopLevelItem(row);
+    // A file left by an earlier fetch under the same name must not pass for
+    // this one.
+    if (QFileInfo::exists(task->localPath) && !QFile::remove(task->localPath)) {
+        m_queue.dropRunning(*task);
+        failed(*task, QStringLiteral("the earlier copy %1 cannot be removed").arg(task->localPath));
+        return;
+    }
+    m_ui->lv_Download->addTopLevelItem(taskRow(*task));
+    emit runningChanged();
     if (m_context.cmd)
         m_context.cmd->SendBoxCommand(CMD_FILEUPLOAD, task->mac, {{}, {argument}});
 }
@@ -127,13 +181,11 @@ void TForm11::uploadDone(const QString &mac, const QString &boxPath)
     if (!task)
         return;
     fill(m_ui->lv_Download, m_queue.running());
+    emit runningChanged();
     // The box's word alone is not enough: the file must have arrived.
     const QFileInfo arrived(task->localPath);
     if (!arrived.isFile() || arrived.size() <= 0) {
-        if (m_context.cmd)
-            m_context.cmd->LogEvent(QStringLiteral("Upload of %1 from %2 reported done, but %3 is missing or empty")
-                                        .arg(boxPath, mac, task->localPath),
-                                    0, LogLevel::ERR);
+        failed(*task, QStringLiteral("reported done, but %1 is missing or empty").arg(task->localPath));
         return;
     }
     if (m_forms.form10)

@@ -2,7 +2,10 @@
 
 #include "boxfiles/uploadqueue.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
+
+#include <functional>
 
 #include <memory>
 
@@ -29,8 +32,17 @@ public:
 
     void AddTask(const SUPLOADFILE &task);
     const UploadQueue &queue() const { return m_queue; }
+    // A steady clock in milliseconds for the tasks' time limit; tests hand
+    // in their own.
+    void setClock(std::function<qint64()> clock);
+
+signals:
+    // A task started or ended: what the content service lets boxes upload changes.
+    void runningChanged();
 
 private:
+    qint64 nowMs() const;
+    void failed(const SUPLOADFILE &task, const QString &why);
     void tick();
     void uploadDone(const QString &mac, const QString &boxPath);
     void refreshLists();
@@ -41,4 +53,6 @@ private:
     Forms &m_forms;
     UploadQueue m_queue;
     QTimer *m_timer = nullptr;
+    QElapsedTimer m_steady;
+    std::function<qint64()> m_clock;
 };

@@ -4,6 +4,7 @@
 
 #include "boxfiles/uploadqueue.h"
 #include "config/appcontext.h"
+#include "config/codepage.h"
 #include "config/forms.h"
 #include "config/messages.h"
 #include "config/prompter.h"
@@ -17,13 +18,18 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QHeaderView>
 #include <QRegularExpression>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
 constexpr int kProgressRole = Qt::UserRole + 1;
+// A decoded disk-directory row: the box it came from.
+constexpr int kMacRole = Qt::UserRole + 2;
+constexpr int kClientRole = Qt::UserRole + 3;
 
 } // namespace
 
@@ -65,6 +71,7 @@ TForm10::TForm10(AppContext &context, Forms &forms, QWidget *parent)
         m_ui->tb_DiskMsg->hide();
         m_ui->lv_DecodeFile->clear();
     });
+    m_ui->tb_DiskMsg->hide();
     connect(m_ui->sb_Clean, &QToolButton::clicked, this, &TForm10::cleanClick);
     connect(m_ui->sbCancel, &QToolButton::clicked, this, [this] {
         if (!m_forms.form11)
@@ -128,7 +135,7 @@ void TForm10::addReplyRow(const QString &name, const QString &mac, const QString
     if (local.isEmpty()) {
         if (m_context.cmd)
             m_context.cmd->LogEvent(
-                QStringLiteral("File %1 from %2 ignored: %3 is not in the content folder").arg(name, mac, urlPath), 0,
+                QStringLiteral("File %1 from %2 ignored: %3 is not in the upload folder").arg(name, mac, urlPath), 0,
                 LogLevel::ERR);
         return;
     }
@@ -220,34 +227,56 @@ void TForm10::fileDoubleClicked()
     const QString name = row->text(0);
     const QString path = row->text(3);
     static const QRegularExpression dayList(QStringLiteral("^[0-6]\\.xml$"));
-    if (dayList.match(name).hasMatch()) {
+    const bool isDayList = dayList.match(name).hasMatch();
+    int kind = -1;
+    if (isDayList)
+        kind = DECODE_PLAYLIST;
+    else if (name == QLatin1String("FtpStatus.xml"))
+        kind = DECODE_PLANSTATUS;
+    else if (name == QLatin1String("DiskDir.xml"))
+        kind = DECODE_DISKDIR;
+    if (kind >= 0) {
         m_ui->tb_DiskMsg->hide();
-        showDecoded(CFileDecode::Decode(DECODE_PLAYLIST, path));
+        startDecode(kind, path, row->data(0, kProgressRole).toString(), row->text(2), row->text(1));
+    }
+    if (isDayList)
         return;
-    }
-    if (name == QLatin1String("FtpStatus.xml")) {
-        m_ui->tb_DiskMsg->hide();
-        showDecoded(CFileDecode::Decode(DECODE_PLANSTATUS, path, row->data(0, kProgressRole).toString()));
-    } else if (name == QLatin1String("DiskDir.xml")) {
-        m_ui->tb_DiskMsg->show();
-        m_decodedMac = row->text(2);
-        m_decodedClient = row->text(1);
-        showDecoded(CFileDecode::Decode(DECODE_DISKDIR, path));
-    }
     m_decodeText = QStringLiteral("Decode ") + name + QLatin1Char(':') + path;
     m_ui->stb_Decodefile->showMessage(m_decodeText);
 }
 
-void TForm10::showDecoded(const DecodedTable &table)
+void TForm10::startDecode(int kind, const QString &path, const QString &progress, const QString &mac,
+                          const QString &clientName)
+{
+    // A box's file may be large or slow to read: it is decoded on a worker,
+    // and only the newest decode asked for reaches the list.
+    delete m_decoding;
+    auto *watcher = new QFutureWatcher<DecodedTable>(this);
+    m_decoding = watcher;
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, kind, mac, clientName] {
+        watcher->deleteLater();
+        if (m_decoding != watcher)
+            return;
+        m_decoding = nullptr;
+        showDecoded(watcher->result(), kind == DECODE_DISKDIR ? mac : QString(), clientName);
+        emit decodeFinished();
+    });
+    watcher->setFuture(QtConcurrent::run([kind, path, progress] { return CFileDecode::Decode(kind, path, progress); }));
+}
+
+void TForm10::showDecoded(const DecodedTable &table, const QString &diskMac, const QString &diskClient)
 {
     if (table.result == DECODE_NOVIEW)
         return;
-    // A file that cannot be read changes nothing in the list.
+    QTreeWidget *view = m_ui->lv_DecodeFile;
+    // A file that cannot be read leaves nothing an action could be taken
+    // on: the rows of an earlier file belong to what that file said.
     if (table.result == DECODE_UNREADABLE) {
+        view->clear();
+        m_ui->tb_DiskMsg->hide();
         m_context.prompter->error(windowTitle(), table.error);
         return;
     }
-    QTreeWidget *view = m_ui->lv_DecodeFile;
     view->setUpdatesEnabled(false);
     view->setColumnCount(int(table.columns.size()));
     view->setHeaderLabels(table.columns);
@@ -266,6 +295,8 @@ void TForm10::showDecoded(const DecodedTable &table)
             if (table.checkable) {
                 row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
                 row->setCheckState(0, Qt::Unchecked);
+                row->setData(0, kMacRole, diskMac);
+                row->setData(0, kClientRole, diskClient);
             }
             rows.append(row);
         }
@@ -276,6 +307,7 @@ void TForm10::showDecoded(const DecodedTable &table)
         }
     }
     view->setUpdatesEnabled(true);
+    m_ui->tb_DiskMsg->setVisible(!diskMac.isEmpty() && table.replacesRows);
 }
 
 void TForm10::deleteClick()
@@ -283,8 +315,21 @@ void TForm10::deleteClick()
     const QTreeWidget *view = m_ui->lv_DecodeFile;
     for (int i = 0; i < view->topLevelItemCount(); ++i) {
         const QTreeWidgetItem *row = view->topLevelItem(i);
-        if (row->checkState(0) == Qt::Checked)
-            m_context.cmd->SendBoxCommand(CMD_DELETEFILE, m_decodedMac, {{}, {row->text(3)}});
+        if (row->checkState(0) != Qt::Checked)
+            continue;
+        // The line is cut at 255 bytes on the wire: a longer path would
+        // name a different file on the box.
+        const QString argument = row->text(3);
+        const qsizetype bytes = CodePage::byteLength(QStringLiteral("filesystem remove ") + argument);
+        const QString mac = row->data(0, kMacRole).toString();
+        if (bytes < 0 || bytes > 255) {
+            m_context.cmd->LogEvent(
+                QStringLiteral("Delete of %1 on %2 not sent: the command would be longer than 255 bytes")
+                    .arg(argument, mac),
+                0, LogLevel::ERR);
+            continue;
+        }
+        m_context.cmd->SendBoxCommand(CMD_DELETEFILE, mac, {{}, {argument}});
     }
 }
 
@@ -296,6 +341,8 @@ void TForm10::uploadClick()
         const QTreeWidgetItem *row = view->topLevelItem(i);
         if (row->checkState(0) != Qt::Checked)
             continue;
+        const QString mac = row->data(0, kMacRole).toString();
+        const QString client = row->data(0, kClientRole).toString();
         const QString boxPath = row->text(3);
         const qsizetype disc = boxPath.indexOf(QLatin1String("Disc"));
         if (disc < 0)
@@ -305,7 +352,7 @@ void TForm10::uploadClick()
         if (relative.isEmpty() || relative.split(QLatin1Char('/')).contains(QLatin1String("..")))
             continue;
         if (folder.isEmpty()) {
-            folder = boxFolder(m_decodedClient, m_decodedMac);
+            folder = boxFolder(client, mac);
             if (folder.isEmpty())
                 return;
         }
@@ -313,7 +360,7 @@ void TForm10::uploadClick()
         const QString local = folder + relative;
         QDir().mkpath(QFileInfo(local).path());
         if (m_forms.form11)
-            m_forms.form11->AddTask({row->text(0), m_decodedClient, m_decodedMac, boxPath, local});
+            m_forms.form11->AddTask({row->text(0), client, mac, boxPath, local});
     }
 }
 

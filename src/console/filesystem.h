@@ -40,6 +40,10 @@ public:
                     const std::optional<QString> &progress = std::nullopt);
     const QString &decodeText() const { return m_decodeText; }
 
+signals:
+    // A decode asked for by a double click has reached the decode list.
+    void decodeFinished();
+
 private:
     struct PickedBox
     {
@@ -55,7 +59,10 @@ private:
     void getPlayLogClick();
     void getDiskDirClick();
     void fileDoubleClicked();
-    void showDecoded(const DecodedTable &table);
+    void startDecode(int kind, const QString &path, const QString &progress, const QString &mac,
+                     const QString &clientName);
+    // diskMac: the box a disk directory came from; its rows carry it.
+    void showDecoded(const DecodedTable &table, const QString &diskMac, const QString &diskClient);
     void deleteClick();
     void uploadClick();
     void cleanClick();
@@ -66,7 +73,6 @@ private:
     Forms &m_forms;
     QTimer *m_timer = nullptr;
     QString m_decodeText;
-    QString m_decodedMac;
-    QString m_decodedClient;
+    QObject *m_decoding = nullptr; // the watcher of the newest decode
     int m_sortColumn = 0;
 };

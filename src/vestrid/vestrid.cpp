@@ -3,6 +3,7 @@
 #include <microhttpd.h>
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -16,6 +17,7 @@
 #include <linux/openat2.h>
 #include <memory>
 #include <mutex>
+#include <netinet/in.h>
 #include <set>
 #include <string>
 #include <strings.h>
@@ -65,6 +67,12 @@ struct Config
     long long uploadLimit = kDefaultUploadLimit;
     long long freeSpaceReserve = kDefaultFreeSpaceReserve;
     unsigned perAddressLimit = kDefaultPerAddressLimit;
+    // Who may upload what, once the program has said so: box addresses may
+    // put files straight into the upload folder; inside a box's folder only
+    // the exact file a running task asked that box for.
+    bool permitsSet = false;
+    std::set<std::string> boxAddresses;
+    std::set<std::pair<std::string, std::string>> taskUploads; // address, resolved target
 };
 
 std::mutex g_configMutex;
@@ -643,11 +651,53 @@ void *uriSeen(void *, const char *uri, MHD_Connection *)
     return nullptr;
 }
 
+// The peer's address as dotted IPv4 text (the service listens on IPv4).
+std::string peerAddressOf(MHD_Connection *connection)
+{
+    const MHD_ConnectionInfo *info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+    if (!info || !info->client_addr || info->client_addr->sa_family != AF_INET)
+        return {};
+    char text[INET_ADDRSTRLEN] = {};
+    const auto *v4 = reinterpret_cast<const sockaddr_in *>(info->client_addr);
+    if (!inet_ntop(AF_INET, &v4->sin_addr, text, sizeof text))
+        return {};
+    return text;
+}
+
+// A box's folder is the first step below the upload root named "name(MAC)".
+bool isInBoxFolder(const std::string &target, const std::string &uploadRoot)
+{
+    if (!isUnder(target, uploadRoot))
+        return false;
+    const size_t start = uploadRoot == "/" ? 1 : uploadRoot.size() + 1;
+    const size_t end = target.find('/', start);
+    if (end == std::string::npos)
+        return false;
+    const std::string step = target.substr(start, end - start);
+    return step.size() >= 2 && step.back() == ')' && step.find('(') != std::string::npos;
+}
+
+bool uploadPermitted(const Config &config, const std::string &peer, const std::string &target)
+{
+    if (!config.permitsSet)
+        return true;
+    if (config.taskUploads.count({peer, target}))
+        return true;
+    return !isInBoxFolder(target, config.uploadRoot) && config.boxAddresses.count(peer) != 0;
+}
+
 MHD_Result beginUpload(MHD_Connection *connection, const char *url, void **state)
 {
     std::string path;
     if (!localPathOf(url, path) || path.back() == '/')
         return sendStatus(connection, MHD_HTTP_BAD_REQUEST);
+    // A box may send the path as raw GB2312 bytes; the folders on disk have
+    // UTF-8 names.
+    if (resolved(path.substr(0, path.rfind('/') + 1)).empty()) {
+        const std::string other = gb18030Reading(path);
+        if (!other.empty() && !resolved(other.substr(0, other.rfind('/') + 1)).empty())
+            path = other;
+    }
     const auto slash = path.rfind('/');
     const std::string folder = slash == 0 ? std::string("/") : path.substr(0, slash);
     const std::string name = path.substr(slash + 1);
@@ -666,6 +716,12 @@ MHD_Result beginUpload(MHD_Connection *connection, const char *url, void **state
     // Never onto a private name: another upload's temporary among them.
     if (hasPrivateStep(upload->target, config->uploadRoot)) {
         logLine("refused upload to %s", path.c_str());
+        return sendStatus(connection, MHD_HTTP_FORBIDDEN);
+    }
+    const std::string peer = peerAddressOf(connection);
+    if (!uploadPermitted(*config, peer, upload->target)) {
+        logLine("refused upload to %s from %s: nothing asked that address for it", upload->target.c_str(),
+                peer.c_str());
         return sendStatus(connection, MHD_HTTP_FORBIDDEN);
     }
     struct stat st;
@@ -841,6 +897,36 @@ void VodServerPublish(const char *path)
     if (real.empty())
         return;
     changeConfig([&](Config &c) { c.published.insert(real); });
+}
+
+void VodServerSetUploadPermits(const char *const *boxAddresses, size_t boxCount, const char *const *taskAddresses,
+                               const char *const *taskPaths, size_t taskCount)
+{
+    std::set<std::string> boxes;
+    for (size_t i = 0; i < boxCount; ++i) {
+        if (boxAddresses && boxAddresses[i])
+            boxes.insert(boxAddresses[i]);
+    }
+    // Targets compare as the upload resolves them: the folder resolved, the
+    // name as it stands.
+    std::set<std::pair<std::string, std::string>> tasks;
+    for (size_t i = 0; i < taskCount; ++i) {
+        if (!taskAddresses || !taskPaths || !taskAddresses[i] || !taskPaths[i])
+            continue;
+        const std::string path = taskPaths[i];
+        const auto slash = path.rfind('/');
+        if (slash == std::string::npos)
+            continue;
+        const std::string folder = resolved(slash == 0 ? std::string("/") : path.substr(0, slash));
+        if (folder.empty())
+            continue;
+        tasks.insert({taskAddresses[i], (folder == "/" ? std::string() : folder) + path.substr(slash)});
+    }
+    changeConfig([&](Config &c) {
+        c.permitsSet = true;
+        c.boxAddresses = std::move(boxes);
+        c.taskUploads = std::move(tasks);
+    });
 }
 
 void VodServerSetUploadLimit(long long bytes)

@@ -5,6 +5,8 @@
 // asked for by PUT (or a raw-body POST). Loaded by the program with QLibrary;
 // every entry point is a plain C function.
 
+#include <stddef.h>
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -26,6 +28,16 @@ VESTRID_EXPORT void VodServerSetRoots(const char *contentRoot, const char *uploa
 
 // A file outside the content root that the program handed out an address for.
 VESTRID_EXPORT void VodServerPublish(const char *path);
+
+// Who may upload: once this is called, an upload straight into the upload
+// folder is taken only from one of the box addresses, and one into a box's
+// folder ("name(MAC)" below the upload folder) only from the address and onto
+// the path of one of the tasks (taskAddresses[i] uploads taskPaths[i]);
+// everything else is refused with 403. Until it is called, every upload
+// under the upload folder is taken. Each call replaces the lists.
+VESTRID_EXPORT void VodServerSetUploadPermits(const char *const *boxAddresses, size_t boxCount,
+                                              const char *const *taskAddresses, const char *const *taskPaths,
+                                              size_t taskCount);
 
 // Largest upload accepted, in bytes (2 GiB unless set).
 VESTRID_EXPORT void VodServerSetUploadLimit(long long bytes);

@@ -53,6 +53,7 @@ private slots:
     void strayElementsStopWhatTheyAreIn();
     void wrongRootChangesOnlyColumns();
     void brokenDocumentsAreErrors();
+    void amplificationIsRefused();
     void planProgressBits();
     void planWithMoreFilesThanProgress();
     void diskDirectory();
@@ -143,14 +144,55 @@ void tst_FileDecode::brokenDocumentsAreErrors()
                                  "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">]><PLAYLIST a=\"&d;&d;&d;&d;\"/>"};
     for (const QByteArray &doc : broken) {
         const DecodedTable t = CFileDecode::DecodePlayList(doc);
-        if (t.result == DECODE_UNREADABLE) {
-            QVERIFY(!t.error.isEmpty());
-            QVERIFY(!t.replacesRows);
-        } else {
-            // Entity expansion stays bounded whatever the parser does with it.
-            QVERIFY(doc.contains("ENTITY"));
-        }
+        QCOMPARE(t.result, int(DECODE_UNREADABLE));
+        QVERIFY(!t.error.isEmpty());
+        QVERIFY(!t.replacesRows);
     }
+}
+
+void tst_FileDecode::amplificationIsRefused()
+{
+    // One internal entity referenced many times: no DTD is needed, none is taken.
+    QByteArray doc = "<?xml version=\"1.0\"?><!DOCTYPE DirList [<!ENTITY p \"" + QByteArray(4000, 'p') +
+                     "\">]><DirList><DIR Path=\"";
+    for (int i = 0; i < 1000; ++i)
+        doc += "&p;";
+    doc += "\"><File Filename=\"a\"/></DIR></DirList>";
+    DecodedTable t = CFileDecode::DecodeDiskDir(doc);
+    QCOMPARE(t.result, int(DECODE_UNREADABLE));
+    QVERIFY(t.error.contains(QLatin1String("entities")));
+    // A long Path copied into every row: the rows' text is bounded, not
+    // only the document's bytes.
+    doc = "<DirList><DIR Path=\"/" + QByteArray(CFileDecode::kMaxAttributeChars - 1, 'd') + "\">";
+    for (qint64 i = 0; i <= CFileDecode::kMaxRowChars / CFileDecode::kMaxAttributeChars; ++i)
+        doc += "<File Filename=\"f\"/>";
+    doc += "</DIR></DirList>";
+    t = CFileDecode::DecodeDiskDir(doc);
+    QCOMPARE(t.result, int(DECODE_UNREADABLE));
+    QVERIFY(t.rows.isEmpty());
+    // Attributes: too long, or too many in one element.
+    t = CFileDecode::DecodeDiskDir("<DirList><DIR Path=\"" + QByteArray(CFileDecode::kMaxAttributeChars + 1, 'x') +
+                                   "\"/></DirList>");
+    QCOMPARE(t.result, int(DECODE_UNREADABLE));
+    QByteArray many = "<DirList><DIR";
+    for (int i = 0; i < 80000; ++i)
+        many += " a" + QByteArray::number(i) + "=\"\"";
+    t = CFileDecode::DecodeDiskDir(many + "/></DirList>");
+    QCOMPARE(t.result, int(DECODE_UNREADABLE));
+    QVERIFY(t.error.contains(QLatin1String("attributes")));
+    // '=' inside quoted values is no attribute.
+    t = CFileDecode::DecodeDiskDir("<DirList><DIR Path=\"" + QByteArray(100, '=') +
+                                   "\"><File Filename=\"a\"/></DIR></DirList>");
+    QCOMPARE(t.result, int(DECODE_OK));
+    // Many schedules arriving in falling order still come out in time order.
+    QByteArray schedules;
+    for (int m = 1439; m >= 0; --m)
+        schedules += schedule(QByteArray::number(m / 60).constData(), QByteArray::number(m % 60).constData(), "23",
+                              "59", "L", file("f"));
+    t = CFileDecode::DecodePlayList(playList(schedules));
+    QCOMPARE(t.rows.size(), 1440);
+    QCOMPARE(t.rows.first().first(), QStringLiteral("00:00:00"));
+    QCOMPARE(t.rows.last().first(), QStringLiteral("23:59:00"));
 }
 
 void tst_FileDecode::planProgressBits()

@@ -6,6 +6,7 @@
 #include "appharness.h"
 #include "boxfiles/uploadqueue.h"
 #include "boxsimulator.h"
+#include "config/codepage.h"
 #include "config/forms.h"
 #include "config/settings.h"
 #include "console/boxlists.h"
@@ -17,12 +18,14 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QUrl>
 
 using namespace GuiUtil;
 
@@ -66,19 +69,24 @@ void TestBoxFiles::boxFolders()
         QVERIFY(QFileInfo(shop + QLatin1String(sub)).isDir());
     QCOMPARE(MakeBoxFolder(s, QString(), QStringLiteral("00:11:22:33:44:55")),
              s.contentRoot + QStringLiteral("filesys/(00-11-22-33-44-55)/"));
-    // A client name is one folder, never a way out of filesys.
+    // A client name and a MAC make one visible folder, never a way out of
+    // filesys nor a hidden folder the content service would not store into.
     QCOMPARE(MakeBoxFolder(s, QStringLiteral("../a/b"), QStringLiteral("00:11")),
-             s.contentRoot + QStringLiteral("filesys/.._a_b(00-11)/"));
+             s.contentRoot + QStringLiteral("filesys/_._a_b(00-11)/"));
+    QCOMPARE(MakeBoxFolder(s, QStringLiteral(".shop"), QStringLiteral("/../../../esc")),
+             s.contentRoot + QStringLiteral("filesys/_shop(_.._.._.._esc)/"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList({"content"}));
     // A folder that cannot be made names itself.
     TestUtil::writeFile(s.contentRoot + QStringLiteral("filesys/Blocked(00-11)"), "a file in the way");
     QString failed;
     QVERIFY(MakeBoxFolder(s, QStringLiteral("Blocked"), QStringLiteral("00:11"), &failed).isEmpty());
     QCOMPARE(failed, s.contentRoot + QStringLiteral("filesys/Blocked(00-11)/"));
-    // Reports naming files outside the content folder are not taken.
+    // Reports naming files outside the upload folder are not taken.
     QCOMPARE(LocalPathOfUpload(s, QStringLiteral("/") + s.contentRoot + QStringLiteral("filesys/a.xml")),
              s.contentRoot + QStringLiteral("filesys/a.xml"));
     QVERIFY(LocalPathOfUpload(s, QStringLiteral("/etc/passwd")).isEmpty());
     QVERIFY(LocalPathOfUpload(s, s.contentRoot + QStringLiteral("../x.xml")).isEmpty());
+    QVERIFY(LocalPathOfUpload(s, QStringLiteral("//") + s.contentRoot + QStringLiteral("Ftp.ini")).isEmpty());
 }
 
 void TestBoxFiles::queueStartsOneATickSixteenAtMost()
@@ -86,12 +94,17 @@ void TestBoxFiles::queueStartsOneATickSixteenAtMost()
     AppHarness h;
     QVERIFY(h.start());
     TForm11 *list = h.forms().form11;
+    qint64 now = 0;
+    list->setClock([&now] { return now; });
     list->show();
     QVERIFY(QTest::qWaitForWindowExposed(list));
+    // A copy left by an earlier fetch goes when its task starts, so it can
+    // never pass for the new upload.
+    const QString local = h.dir.filePath(QStringLiteral("%1.log"));
+    TestUtil::writeFile(local.arg(0), "an earlier fetch");
     for (int i = 0; i < 20; ++i)
         list->AddTask(task(QStringLiteral("%1.log").arg(i), QStringLiteral("02:00:00:00:00:01"),
-                           QStringLiteral("/mnt/hd1/Disc1/PlayLog/%1.log").arg(i),
-                           QStringLiteral("/tmp/%1.log").arg(i)));
+                           QStringLiteral("/mnt/hd1/Disc1/PlayLog/%1.log").arg(i), local.arg(i)));
     auto *waiting = child<QTreeWidget>(list, "lv_TaskFile");
     auto *running = child<QTreeWidget>(list, "lv_Download");
     QCOMPARE(waiting->topLevelItemCount(), 20);
@@ -108,6 +121,7 @@ void TestBoxFiles::queueStartsOneATickSixteenAtMost()
     QCOMPARE(runningAfterTick.mid(0, 20), expected);
     QCOMPARE(waiting->topLevelItemCount(), 4);
     QCOMPARE(column(running, 0).first(), QStringLiteral("0.log"));
+    QVERIFY(!QFile::exists(local.arg(0)));
 
     // Cancelling with nothing checked changes nothing; checked rows go.
     click(list, "sb_CancelPlan");
@@ -117,11 +131,29 @@ void TestBoxFiles::queueStartsOneATickSixteenAtMost()
     checkRow(waiting, waiting->topLevelItem(1));
     click(list, "sb_CancelPlan");
     QCOMPARE(column(waiting, 0), QStringList({"16.log", "18.log", "19.log"}));
+    // Check marks survive the other list's changes.
+    checkRow(waiting, waiting->topLevelItem(0));
     checkRow(running, running->topLevelItem(0));
     click(list, "sb_CancelDownloading");
     QCOMPARE(running->topLevelItemCount(), 15);
+    QCOMPARE(waiting->topLevelItem(0)->checkState(0), Qt::Checked);
+    checkRow(running, running->topLevelItem(2));
+    click(list, "sb_CancelPlan");
+    QCOMPARE(column(waiting, 0), QStringList({"18.log", "19.log"}));
+    QCOMPARE(running->topLevelItem(2)->checkState(0), Qt::Checked);
     click(list, "sb_CancelAllPlan");
     QCOMPARE(waiting->topLevelItemCount(), 0);
+
+    // Tasks no box reports within ten minutes end as failed and free their places.
+    now += UploadQueue::kMaxRunningMs - 1;
+    QSignalSpy ticks(timer, &QTimer::timeout);
+    timer->start(1);
+    QVERIFY(ticks.wait());
+    QCOMPARE(running->topLevelItemCount(), 15);
+    now += 1;
+    QTRY_COMPARE(running->topLevelItemCount(), 0);
+    QVERIFY(
+        child<QStatusBar>(list, "stb_Failed")->currentMessage().contains(QLatin1String("no report within 10 minutes")));
 }
 
 void TestBoxFiles::uploadsEndTheirTasks()
@@ -135,7 +167,7 @@ void TestBoxFiles::uploadsEndTheirTasks()
         task(QStringLiteral("b.log"), mac, QStringLiteral("\\mnt\\hd1\\Disc1\\PlayLog\\b.log"), QStringLiteral("/b")));
     queue.add(task(QStringLiteral("c.log"), QStringLiteral("02:00:00:00:00:02"),
                    QStringLiteral("/mnt/hd1/Disc1/PlayLog/c.log"), QStringLiteral("/c")));
-    while (queue.startNext()) {
+    while (queue.startNext(0)) {
     }
     QCOMPARE(queue.running().size(), 4);
     QCOMPARE(queue.running()[2].boxPath, QStringLiteral("/mnt/hd1/Disc1/PlayLog/b.log"));
@@ -147,6 +179,23 @@ void TestBoxFiles::uploadsEndTheirTasks()
     QCOMPARE(queue.complete(mac, QStringLiteral("/mnt/hd1/Disc1/PlayLog/b.log"))->taskName, QStringLiteral("b.log"));
     QCOMPARE(queue.running().size(), 1);
     QCOMPARE(queue.running().first().taskName, QStringLiteral("c.log"));
+    // The upload address keeps Chinese text as GB2312 on the line, so a deep
+    // Chinese folder still fits in a command; only what an address cannot
+    // carry as it is gets encoded.
+    ServerSettings s;
+    s.serviceIp = QStringLiteral("192.168.100.200");
+    s.servicePort = 8080;
+    const SUPLOADFILE deep{QStringLiteral("新年促销广告片.mpg"), QStringLiteral("一号店前台收银机"), mac,
+                           QStringLiteral("/mnt/hd1/Disc1/video/新年促销广告片.mpg"),
+                           QStringLiteral("/home/operator/content/filesys/一号店前台收银机(02-00-00-00-00-01)/video/"
+                                          "新年促销广告片 100%.mpg")};
+    const QString argument = FileUploadArgument(s, deep);
+    QVERIFY(argument.endsWith(QStringLiteral("/video/新年促销广告片%20100%25.mpg")));
+    QVERIFY(argument.contains(QStringLiteral(" http://192.168.100.200:8080//home/operator/content/filesys/一号店")));
+    QVERIFY(CodePage::byteLength(QStringLiteral("fileupload ") + argument) <= 255);
+    // A box that went away ends its tasks.
+    QCOMPARE(queue.expire(1, [](const QString &m) { return m.endsWith(QLatin1String("02")); }).size(), 1);
+    QVERIFY(queue.running().isEmpty());
 }
 
 void TestBoxFiles::playLogRangeAndClean()
@@ -253,7 +302,16 @@ void TestBoxFiles::boxesUploadTheirFiles()
     QTRY_COMPARE_WITH_TIMEOUT(files->topLevelItemCount(), 1, 30000);
     QCOMPARE(files->topLevelItem(0)->text(0), QStringLiteral("DiskDir.xml"));
     QVERIFY(files->topLevelItem(0)->text(3).startsWith(front + QStringLiteral("CONFIG/DiskDir(")));
+    // Nobody else may put a file into a box's folder: not a forged
+    // directory, not even from a box's own address when no task asked it.
+    const QString forgedUrl =
+        QString::fromUtf8(QUrl::fromLocalFile(files->topLevelItem(0)->text(3)).toEncoded())
+            .replace(QLatin1String("file://"), QStringLiteral("http://127.0.0.1:%1/").arg(s.servicePort));
+    const auto forged = TestUtil::curl(forgedUrl, {QStringLiteral("-T"), QStringLiteral("-")}, "<DirList/>").status;
+    QCOMPARE(forged, 403);
+    QSignalSpy decodes(window, &TForm10::decodeFinished);
     doubleClickRow(files, files->topLevelItem(0));
+    QTRY_COMPARE(decodes.size(), 1);
     QVERIFY(child<QWidget>(window, "tb_DiskMsg")->isVisible());
     auto *decoded = child<QTreeWidget>(window, "lv_DecodeFile");
     QCOMPARE(decoded->headerItem()->text(3), QStringLiteral("File Path"));
@@ -288,14 +346,23 @@ void TestBoxFiles::boxesUploadTheirFiles()
     QTRY_COMPARE_WITH_TIMEOUT(files->topLevelItemCount(), 3, 30000);
     QCOMPARE(files->topLevelItem(2)->text(0), QStringLiteral("1.xml"));
     doubleClickRow(files, files->topLevelItem(2));
+    QTRY_COMPARE(decodes.size(), 2);
     QCOMPARE(column(decoded, 0), QStringList({"08:00:00", "08:00:00", "20:00:00"}));
     QCOMPARE(column(decoded, 4), QStringList({"opening.mp4", "广告.mpg", "opening.mp4"}));
 
-    // A file that cannot be read: a message, and the old rows stay.
-    QFile::remove(files->topLevelItem(2)->text(3));
-    doubleClickRow(files, files->topLevelItem(2));
-    QVERIFY(h.prompter.asked.last().text.startsWith(QLatin1String("Cannot read ")));
-    QCOMPARE(decoded->topLevelItemCount(), 3);
+    // A disk directory decoded for one box, then another box's that cannot
+    // be read: its message, and nothing left that "删除" could send anywhere.
+    doubleClickRow(files, files->topLevelItem(0));
+    QTRY_COMPARE(decodes.size(), 3);
+    QVERIFY(decoded->topLevelItemCount() > 0);
+    const QString broken = h.dir.filePath(QStringLiteral("broken.xml"));
+    TestUtil::writeFile(broken, "<DirList><DIR Path=\"/mnt\">");
+    window->AddFileRow(QStringLiteral("DiskDir.xml"), {}, BoxSimulator::macFor(1), broken);
+    doubleClickRow(files, files->topLevelItem(3));
+    QTRY_COMPARE(decodes.size(), 4);
+    QVERIFY(h.prompter.asked.last().text.contains(QLatin1String("is not a readable XML document")));
+    QCOMPARE(decoded->topLevelItemCount(), 0);
+    QVERIFY(!child<QWidget>(window, "tb_DiskMsg")->isVisible());
 }
 
 QTEST_MAIN(TestBoxFiles)

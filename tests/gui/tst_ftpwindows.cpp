@@ -467,6 +467,7 @@ void TestFtpWindows::planSentToBoxes()
     QCOMPARE(GuiUtil::column(fileList, 3), QStringList({status}));
     doubleClickRow(fileList, fileList->topLevelItem(0));
     auto *decoded = child<QTreeWidget>(boxFiles, "lv_DecodeFile");
+    QTRY_COMPARE(decoded->topLevelItemCount(), 3);
     QCOMPARE(GuiUtil::column(decoded, 0), QStringList({"b.mpg", "clip one.mpg", "广告.mpg"}));
     QCOMPARE(GuiUtil::column(decoded, 1), QStringList({"Finished", "Finished", "Finished"}));
 }

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
+#include <QUrl>
 
 #include <limits>
 
@@ -459,6 +460,39 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(lines(QStringLiteral("MacGroup.ini")) == 1, 5000);
         QVERIFY(lines(QStringLiteral("refused GET of ") + secret) <= 2);
         QCOMPARE(lines(QStringLiteral("more times: refused GET of ") + secret), 1);
+    }
+
+    // Runs last: once the program says who may upload, that holds.
+    void uploadsOnlyWhatABoxWasAskedFor()
+    {
+        const QString box = uploads() + QStringLiteral("店(02-00-00-00-00-01)/");
+        QVERIFY(QDir().mkpath(box + QStringLiteral("PlayLog")));
+        const QString log = box + QStringLiteral("PlayLog/日志.log");
+        const auto put = [this](const QString &target) {
+            return curl(QString::fromUtf8(QUrl(url(target)).toEncoded()), {QStringLiteral("-T"), QStringLiteral("-")},
+                        "log")
+                .status;
+        };
+        // Straight into the upload folder: box addresses only.
+        m_service.setUploadPermits({QStringLiteral("192.0.2.7")}, {});
+        QCOMPARE(put(uploads() + QStringLiteral("FtpStatus_x.xml")), 403);
+        m_service.setUploadPermits({QStringLiteral("127.0.0.1")}, {});
+        QCOMPARE(put(uploads() + QStringLiteral("FtpStatus_x.xml")), 201);
+        QCOMPARE(put(uploads() + QStringLiteral("box1/other.xml")), 201);
+        // Into a box's folder: only the file a task asked that address for.
+        QCOMPARE(put(log), 403);
+        QVERIFY(!QFile::exists(log));
+        m_service.setUploadPermits({}, {{QStringLiteral("192.0.2.7"), log}});
+        QCOMPARE(put(log), 403);
+        m_service.setUploadPermits({}, {{QStringLiteral("127.0.0.1"), log}});
+        QCOMPARE(put(box + QStringLiteral("PlayLog/other.log")), 403);
+        QCOMPARE(put(log), 201);
+        // A box that sends the path as raw GB2312 bytes reaches the same file.
+        const QByteArray raw = "PUT /" + QFile::encodeName(uploads()) + CodePage::toGb2312(QStringLiteral("店")) +
+                               "(02-00-00-00-00-01)/PlayLog/" + CodePage::toGb2312(QStringLiteral("日志")) +
+                               ".log HTTP/1.1\r\nHost: x\r\nContent-Length: 3\r\n\r\nraw";
+        QVERIFY(rawRequest(raw).startsWith("HTTP/1.1 201"));
+        QCOMPARE(readFile(log), QByteArray("raw"));
     }
 };
 

@@ -127,7 +127,18 @@ void SimulatedBox::answerFileUpload(const QByteArray &argument)
         return;
     }
     QString boxPath = QString(QStringDecoder("GB18030").decode(argument.left(http))).trimmed();
-    const QUrl target = QUrl::fromEncoded(argument.mid(http).trimmed());
+    // The address comes as the server wrote it: GB2312 bytes, with only a
+    // few characters percent-encoded. A box sends those bytes as they are;
+    // here they are encoded for the HTTP client, which the service decodes
+    // back to the same bytes.
+    QByteArray address;
+    for (const char c : argument.mid(http).trimmed()) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            address += '%' + QByteArray(1, c).toHex().toUpper();
+        else
+            address += c;
+    }
+    const QUrl target = QUrl::fromEncoded(address);
     learnContentAddress(target);
     QByteArray bytes;
     if (boxPath.isEmpty()) {

@@ -187,7 +187,11 @@ bool boxFilePictures(Forms &forms, const ServerSettings &settings, BoxSimulator 
     const auto decode = [&](int row) {
         fileList->clearSelection();
         fileList->topLevelItem(row)->setSelected(true);
+        // Files are decoded on a worker; the picture waits for the rows.
+        QEventLoop loop;
+        QObject::connect(files, &TForm10::decodeFinished, &loop, &QEventLoop::quit);
         emit fileList->itemDoubleClicked(fileList->topLevelItem(row), 0);
+        loop.exec();
     };
     decode(3);
     bool ok = save(files, out + QStringLiteral("/TForm10-playlist.png"));
