@@ -2,22 +2,24 @@
 
 #include "config/settings.h"
 
-#include <Poco/Net/DialogSocket.h>
 #include <Poco/Net/FTPClientSession.h>
 #include <Poco/Net/NetException.h>
 #include <Poco/Net/SocketAddress.h>
 #include <Poco/Net/StreamSocket.h>
 #include <Poco/Timespan.h>
 
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QThread>
 
 #include <atomic>
+#include <cctype>
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <mutex>
-#include <type_traits>
+#include <vector>
 
 // ---------------------------------------------------------------- paths
 
@@ -46,40 +48,101 @@ QString FtpDownloadUrl(const host_info &account, const QByteArray &serverPath)
 
 namespace {
 
-using Poco::Net::FTPClientSession;
 using Poco::Net::SocketAddress;
 using Poco::Net::StreamSocket;
 
-Poco::Timespan millis(int ms)
+Poco::Timespan millis(qint64 ms)
 {
-    return Poco::Timespan(Poco::Timespan::TimeDiff(ms) * 1000);
+    return Poco::Timespan(Poco::Timespan::TimeDiff(qMax<qint64>(ms, 1)) * 1000);
 }
-
-// The library's session with the few steps it does not offer done by hand:
-// the greeting read with a limit of our own, the raw control socket for ABOR,
-// and the listing's data connection opened with a connect limit.
-class Session : public FTPClientSession
-{
-public:
-    explicit Session(const StreamSocket &control) : FTPClientSession(control, false) {}
-
-    int readReply(std::string &text) { return _pControlSocket->receiveStatusMessage(text); }
-    void sendLine(const std::string &line) { _pControlSocket->sendMessage(line); }
-    SocketAddress passiveAddress() { return sendPassiveCommand(); }
-
-    static bool completion(int status) { return isPositiveCompletion(status); }
-    static bool preliminary(int status) { return isPositivePreliminary(status); }
-};
 
 constexpr int kMaxListingLines = 200000;
 constexpr int kMaxLineBytes = 4096;
+constexpr qint64 kMaxListingBytes = 64 * 1024 * 1024;
+constexpr int kMaxReplyBytes = 64 * 1024;
 constexpr int kAbortReplyMs = 3000;
+constexpr int kQuitReplyMs = 3000;
+// Every wait is cut in slices this long, so the operator's Break is seen at once.
+constexpr int kSliceMs = 100;
+
+// The operator pressed Break while the session waited.
+struct Stopped
+{
+};
+
+// The server did something no session survives: the text says what.
+struct SessionLost
+{
+    QString why;
+};
+
+bool isCompletion(int status)
+{
+    return status >= 200 && status < 300;
+}
+bool isPreliminary(int status)
+{
+    return status >= 100 && status < 200;
+}
+
+// The folder in a PWD reply: between the first '"' and the next single
+// one, a doubled '"' standing for one.
+std::string pathOfReply(const std::string &reply)
+{
+    std::string path;
+    auto at = reply.find('"');
+    if (at == std::string::npos)
+        return path;
+    for (++at; at < reply.size(); ++at) {
+        if (reply[at] == '"') {
+            if (at + 1 < reply.size() && reply[at + 1] == '"')
+                ++at;
+            else
+                break;
+        }
+        path += reply[at];
+    }
+    return path;
+}
+
+// The data port an EPSV ("(|||port|)") or PASV ("(h,h,h,h,p,p)") reply names;
+// 0 when it names none.
+int passivePort(const std::string &reply, bool extended)
+{
+    const auto open = reply.find('(');
+    if (open == std::string::npos)
+        return 0;
+    const auto close = reply.find(')', open);
+    const std::string inner = reply.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
+    std::vector<long> numbers;
+    std::string field;
+    const char separator = extended ? (inner.empty() ? '|' : inner[0]) : ',';
+    for (const char c : inner + separator) {
+        if (c == separator) {
+            if (!field.empty())
+                numbers.push_back(std::strtol(field.c_str(), nullptr, 10));
+            field.clear();
+        } else if (c >= '0' && c <= '9' && field.size() < 6) {
+            field += c;
+        } else if (c != ' ') {
+            return 0;
+        }
+    }
+    long port = 0;
+    if (extended && numbers.size() == 1)
+        port = numbers[0];
+    else if (!extended && numbers.size() == 6 && numbers[4] < 256 && numbers[5] < 256)
+        port = numbers[4] * 256 + numbers[5];
+    return port > 0 && port < 65536 ? int(port) : 0;
+}
 
 } // namespace
 
-// Runs on the session thread; the only code that touches the sockets, apart
-// from the shutdowns under m_socketsLock that abort() and the destructor use
-// to free a thread stuck in a read.
+// Runs on the session thread; the only code that reads or writes the
+// sockets. Every wait polls in short slices against a deadline for the whole
+// reply or listing, and against the operator's Break; every close and
+// shutdown of the sockets happens under m_socketsLock, which the destructor
+// also takes to shut them down from the window thread.
 class FtpWorker : public QObject
 {
     Q_OBJECT
@@ -96,64 +159,56 @@ public:
     }
 
     // Called from the thread that owns the client.
-    void shutdownSockets(bool controlToo)
+    void shutdownSockets()
     {
         std::lock_guard lock(m_socketsLock);
         try {
             if (m_haveData)
                 m_data.shutdown();
-            if (controlToo && m_haveControl)
+            if (m_haveControl)
                 m_control.shutdown();
         } catch (const Poco::Exception &) {
             // Already gone.
         }
     }
-    bool waitingForReply() const { return m_inReply.load(); }
 
     void connectTo(host_info account)
     {
         trap([&] {
-            if (m_session)
+            if (m_open)
                 dropSession(true);
             const auto port = Poco::UInt16(qBound(0, account.port, 65535));
             emit status(FtpStatus::Resolving, {});
-            setWaiting(QStringLiteral("Could not resolve %1").arg(account.host));
             const SocketAddress address(account.host.toStdString(), port);
             emit status(FtpStatus::Connecting, {});
-            StreamSocket control;
             setWaiting(QStringLiteral("No connection to %1:%2 within %3 s")
                            .arg(account.host)
                            .arg(port)
                            .arg(seconds(timeouts.connectMs)));
-            control.connect(address, millis(timeouts.connectMs));
+            StreamSocket control;
+            connectSocket(control, address, timeouts.connectMs);
             control.setNoDelay(true);
+            control.setSendTimeout(millis(timeouts.replyMs));
             {
                 std::lock_guard lock(m_socketsLock);
                 m_control = control;
                 m_haveControl = true;
             }
-            m_session = std::make_unique<Session>(control);
-            m_session->setTimeout(millis(timeouts.greetingMs));
+            m_inbox.clear();
+            m_open = true;
             setWaiting(QStringLiteral("No greeting from %1:%2 within %3 s")
                            .arg(account.host)
                            .arg(port)
                            .arg(seconds(timeouts.greetingMs)));
             std::string greeting;
-            const int greetingStatus = replyTo([&] { return m_session->readReply(greeting); });
-            if (!Session::completion(greetingStatus)) {
+            const int greetingStatus = readReply(greeting, timeouts.greetingMs);
+            if (!isCompletion(greetingStatus)) {
                 dropSession(true);
                 throw Poco::Net::FTPException("Cannot establish connection to server", greeting, greetingStatus);
             }
-            m_session->setTimeout(millis(timeouts.replyMs));
-            setWaiting(QStringLiteral("No answer to the login within %1 s").arg(seconds(timeouts.replyMs)));
             try {
-                replyTo([&] {
-                    m_session->login(account.user.toStdString(), account.password.toStdString());
-                    // Listings are text.
-                    m_session->setFileType(FTPClientSession::TYPE_TEXT);
-                    return 0;
-                });
-            } catch (...) {
+                login(account.user.toStdString(), account.password.toStdString());
+            } catch (const Poco::Net::FTPException &) {
                 // A refused login leaves no half-open session behind.
                 dropSession(true);
                 throw;
@@ -163,39 +218,26 @@ public:
                 list();
                 return;
             }
-            setWaiting(noAnswer(QStringLiteral("PWD")));
-            const QString current =
-                DecodeFtpText(QByteArray::fromStdString(replyTo([&] { return m_session->getWorkingDirectory(); })));
+            const QString current = DecodeFtpText(QByteArray::fromStdString(workingDirectory()));
             // The folder is opened in a nested step: its failure is its own
             // report and the session stays logged in.
             changeDir(JoinFtpPath(current, account.dir));
         });
     }
 
-    void disconnect(bool sendQuit)
+    void disconnect()
     {
-        trap([&] {
-            if (!m_session)
-                return;
-            if (sendQuit) {
-                setWaiting(noAnswer(QStringLiteral("QUIT")));
-                std::string reply;
-                replyTo([&] { return m_session->sendCommand("QUIT", reply); });
-            }
-            dropSession(true);
-        });
+        trap([&] { dropSession(true); });
     }
 
     void changeDir(const QString &path)
     {
         trap([&] {
             requireSession();
-            setWaiting(noAnswer(QStringLiteral("CWD")));
-            const std::string bytes = serverBytes(path).toStdString();
-            replyTo([&] {
-                m_session->setWorkingDirectory(bytes);
-                return 0;
-            });
+            std::string reply;
+            const int status = command("CWD " + serverBytes(path).toStdString(), reply);
+            if (!isCompletion(status))
+                throw Poco::Net::FTPException("Cannot change directory", reply, status);
             list();
         });
     }
@@ -207,11 +249,10 @@ public:
         trap(
             [&] {
                 requireSession();
-                setWaiting(noAnswer(QStringLiteral("CDUP")));
-                replyTo([&] {
-                    m_session->cdup();
-                    return 0;
-                });
+                std::string reply;
+                const int status = command("CDUP", reply);
+                if (!isCompletion(status))
+                    throw Poco::Net::FTPException("Cannot change directory", reply, status);
                 ok = true;
             },
             &error);
@@ -226,11 +267,9 @@ public:
     void list()
     {
         trap([&] {
-            if (!m_session)
+            if (!m_open)
                 return;
-            setWaiting(noAnswer(QStringLiteral("PWD")));
-            const QByteArray directory =
-                QByteArray::fromStdString(replyTo([&] { return m_session->getWorkingDirectory(); }));
+            const QByteArray directory = QByteArray::fromStdString(workingDirectory());
             QList<QByteArray> raw;
             if (!fetchListing(raw))
                 return; // stopped by the operator
@@ -242,8 +281,12 @@ public:
             m_utf8 = utf8;
             QStringList lines;
             lines.reserve(raw.size());
-            for (const QByteArray &line : std::as_const(raw))
+            for (const QByteArray &line : std::as_const(raw)) {
+                // A Break while a long listing is decoded is seen too.
+                if ((lines.size() & 4095) == 0 && aborting)
+                    return;
                 lines.append(decode(line));
+            }
             emit listing(lines, decode(directory), m_utf8);
         });
     }
@@ -257,9 +300,13 @@ signals:
 
 private:
     static int seconds(int ms) { return (ms + 999) / 1000; }
-    QString noAnswer(const QString &command) const
+    QString noAnswer(const QByteArray &command) const
     {
-        return QStringLiteral("No answer to %1 within %2 s").arg(command).arg(seconds(timeouts.replyMs));
+        // The command's verb only: arguments may be the server's own bytes.
+        const QByteArray verb = command.left(command.indexOf(' '));
+        return QStringLiteral("No answer to %1 within %2 s")
+            .arg(QString::fromLatin1(verb.isEmpty() ? command : verb))
+            .arg(seconds(timeouts.replyMs));
     }
 
     void setWaiting(const QString &what) { m_waiting = what; }
@@ -267,24 +314,135 @@ private:
     QString decode(const QByteArray &bytes) const { return DecodeFtpTextAs(bytes, m_utf8); }
     QByteArray serverBytes(const QString &text) const { return EncodeFtpText(text, m_utf8); }
 
-    // A step that waits for the server's reply; abort() may shut the control
-    // socket down while it waits.
-    template <typename F> std::invoke_result_t<F> replyTo(F step)
+    // Waits until the socket can be read (or written, when asked), the
+    // deadline passes or the operator stops the session.
+    void waitFor(StreamSocket &socket, const QDeadlineTimer &deadline, int mode)
     {
-        m_inReply = true;
-        struct Reset
-        {
-            std::atomic<bool> &flag;
-            ~Reset() { flag = false; }
-        } reset{m_inReply};
-        if (aborting)
-            throw Poco::Net::NetException("stopped");
-        return step();
+        while (true) {
+            if (aborting)
+                throw Stopped{};
+            if (deadline.hasExpired())
+                throw Poco::TimeoutException();
+            const qint64 slice = qMin<qint64>(kSliceMs, deadline.remainingTime());
+            if (socket.poll(millis(slice), mode | Poco::Net::Socket::SELECT_ERROR))
+                return;
+        }
+    }
+
+    void connectSocket(StreamSocket &socket, const SocketAddress &address, int limitMs)
+    {
+        const QDeadlineTimer deadline(limitMs);
+        socket.connectNB(address);
+        waitFor(socket, deadline, Poco::Net::Socket::SELECT_WRITE);
+        if (const int error = socket.impl()->socketError())
+            throw Poco::Net::ConnectionRefusedException(std::strerror(error));
+        socket.setBlocking(true);
+    }
+
+    // One reply, single- or multi-line, within limitMs for the whole of it
+    // and at most kMaxReplyBytes long; its status, or 0 when the first line
+    // carries none.
+    int readReply(std::string &text, int limitMs)
+    {
+        const QDeadlineTimer deadline(limitMs);
+        text.clear();
+        QByteArray code;
+        bool first = true;
+        while (true) {
+            qsizetype end;
+            while ((end = m_inbox.indexOf('\n')) < 0) {
+                if (qsizetype(text.size()) + m_inbox.size() > kMaxReplyBytes)
+                    throw SessionLost{
+                        QStringLiteral("The server's reply is longer than %1 KiB; the connection was closed")
+                            .arg(kMaxReplyBytes / 1024)};
+                waitFor(m_control, deadline, Poco::Net::Socket::SELECT_READ);
+                char buffer[4096];
+                const int n = m_control.receiveBytes(buffer, int(sizeof buffer));
+                if (n <= 0)
+                    throw SessionLost{QStringLiteral("The server closed the connection")};
+                m_inbox.append(buffer, n);
+            }
+            QByteArray line = m_inbox.left(end);
+            m_inbox.remove(0, end + 1);
+            if (line.endsWith('\r'))
+                line.chop(1);
+            if (!text.empty())
+                text += '\n';
+            text += line.toStdString();
+            const bool numbered = line.size() >= 3 && std::isdigit(uchar(line[0])) && std::isdigit(uchar(line[1])) &&
+                                  std::isdigit(uchar(line[2]));
+            if (first) {
+                first = false;
+                if (!numbered)
+                    return 0;
+                code = line.left(3);
+                if (line.size() < 4 || line[3] != '-')
+                    return code.toInt();
+            } else if (line.startsWith(code) && (line.size() == 3 || line[3] == ' ')) {
+                return code.toInt();
+            }
+        }
+    }
+
+    void sendLine(const std::string &line)
+    {
+        const std::string bytes = line + "\r\n";
+        m_control.sendBytes(bytes.data(), int(bytes.size()));
+    }
+
+    int command(const std::string &line, std::string &reply, int limitMs = -1)
+    {
+        setWaiting(noAnswer(QByteArray::fromStdString(line)));
+        sendLine(line);
+        return readReply(reply, limitMs < 0 ? timeouts.replyMs : limitMs);
+    }
+
+    void login(const std::string &user, const std::string &password)
+    {
+        std::string reply;
+        int status = command("USER " + user, reply);
+        if (status / 100 == 3)
+            status = command("PASS " + password, reply);
+        if (!isCompletion(status))
+            throw Poco::Net::FTPException("Login denied", reply, status);
+        // Listings are text.
+        status = command("TYPE A", reply);
+        if (!isCompletion(status))
+            throw Poco::Net::FTPException("Cannot set file type", reply, status);
+    }
+
+    std::string workingDirectory()
+    {
+        std::string reply;
+        const int status = command("PWD", reply);
+        if (!isCompletion(status))
+            throw Poco::Net::FTPException("Cannot get current working directory", reply, status);
+        return pathOfReply(reply);
+    }
+
+    // The data connection goes to the host the control connection reached:
+    // a server naming another host in its PASV reply does not get this
+    // program to connect there for it.
+    SocketAddress passiveAddress()
+    {
+        std::string reply;
+        int port = 0;
+        if (command("EPSV", reply) == 229)
+            port = passivePort(reply, true);
+        if (!port) {
+            const int status = command("PASV", reply);
+            if (status != 227)
+                throw Poco::Net::FTPException("Cannot open passive data connection", reply, status);
+            port = passivePort(reply, false);
+        }
+        if (!port)
+            throw Poco::Net::FTPException("Cannot open passive data connection", reply, 0);
+        return SocketAddress(m_control.peerAddress().host(), Poco::UInt16(port));
     }
 
     void requireSession()
     {
-        if (!m_session)
+        if (!m_open)
             throw Poco::Net::FTPException("Not connected");
     }
 
@@ -296,16 +454,19 @@ private:
         QString report;
         try {
             operation();
+        } catch (const Stopped &) {
+            report = QStringLiteral("Err:Stopped by the operator; the connection was closed");
+            dropSession(false);
+        } catch (const SessionLost &lost) {
+            report = QStringLiteral("Err:") + lost.why;
+            dropSession(false);
         } catch (const Poco::Net::FTPException &e) {
             report = QStringLiteral("Err:") + DecodeFtpText(QByteArray::fromStdString(e.message()));
         } catch (const Poco::TimeoutException &) {
             report = QStringLiteral("Err:") + m_waiting;
             dropSession(false);
         } catch (const Poco::Exception &e) {
-            if (aborting)
-                report = QStringLiteral("Err:Stopped by the operator; the connection was closed");
-            else
-                report = QStringLiteral("Err:") + DecodeFtpText(QByteArray::fromStdString(e.displayText()));
+            report = QStringLiteral("Err:") + DecodeFtpText(QByteArray::fromStdString(e.displayText()));
             dropSession(false);
         } catch (...) {
             report = QStringLiteral("UNKNOW ERR!");
@@ -317,60 +478,68 @@ private:
             emit message(report);
     }
 
-    // LIST over a passive data connection, read in slices so that the
-    // operator's Break is seen within a tenth of a second. False when the
-    // operator stopped it.
+    void closeData()
+    {
+        std::lock_guard lock(m_socketsLock);
+        try {
+            if (m_haveData) {
+                m_data.shutdown();
+                m_data.close();
+            }
+        } catch (const Poco::Exception &) {
+        }
+        m_haveData = false;
+        m_data = StreamSocket();
+    }
+
+    // LIST over a passive data connection within the listing's deadline and
+    // byte cap, read in slices so that the operator's Break is seen within a
+    // tenth of a second. False when the operator stopped it.
     bool fetchListing(QList<QByteArray> &lines)
     {
-        setWaiting(noAnswer(QStringLiteral("PASV")));
-        const SocketAddress address = replyTo([&] { return m_session->passiveAddress(); });
-        StreamSocket data;
+        const SocketAddress address = passiveAddress();
         setWaiting(QStringLiteral("No data connection within %1 s").arg(seconds(timeouts.connectMs)));
-        data.connect(address, millis(timeouts.connectMs));
         {
-            std::lock_guard lock(m_socketsLock);
-            m_data = data;
-            m_haveData = true;
+            StreamSocket data;
+            {
+                std::lock_guard lock(m_socketsLock);
+                m_data = data;
+                m_haveData = true;
+            }
+            connectSocket(data, address, timeouts.connectMs);
         }
         struct Forget
         {
             FtpWorker &worker;
-            ~Forget()
-            {
-                std::lock_guard lock(worker.m_socketsLock);
-                worker.m_haveData = false;
-                worker.m_data = StreamSocket();
-            }
+            ~Forget() { worker.closeData(); }
         } forget{*this};
 
-        setWaiting(noAnswer(QStringLiteral("LIST")));
         std::string reply;
-        const int status = replyTo([&] { return m_session->sendCommand("LIST", reply); });
-        if (!Session::preliminary(status) && !Session::completion(status))
+        const int status = command("LIST", reply);
+        if (!isPreliminary(status) && !isCompletion(status))
             throw Poco::Net::FTPException("Cannot list folder", reply, status);
 
         QByteArray pending;
         char buffer[16384];
-        QElapsedTimer idle;
-        idle.start();
-        bool tooLong = false;
+        const QDeadlineTimer deadline(timeouts.listingMs);
+        qint64 received = 0;
+        QString cut;
         while (true) {
             if (aborting) {
-                abortListing(data);
+                abortListing();
                 return false;
             }
-            if (!data.poll(millis(100), Poco::Net::Socket::SELECT_READ | Poco::Net::Socket::SELECT_ERROR)) {
-                if (idle.elapsed() > timeouts.dataIdleMs) {
-                    setWaiting(
-                        QStringLiteral("The listing stalled: no data for %1 s").arg(seconds(timeouts.dataIdleMs)));
-                    throw Poco::TimeoutException();
-                }
-                continue;
+            if (deadline.hasExpired()) {
+                setWaiting(QStringLiteral("The listing did not finish within %1 s").arg(seconds(timeouts.listingMs)));
+                throw Poco::TimeoutException();
             }
-            const int n = data.receiveBytes(buffer, int(sizeof buffer));
+            if (!m_data.poll(millis(qMin<qint64>(kSliceMs, deadline.remainingTime())),
+                             Poco::Net::Socket::SELECT_READ | Poco::Net::Socket::SELECT_ERROR))
+                continue;
+            const int n = m_data.receiveBytes(buffer, int(sizeof buffer));
             if (n <= 0)
                 break;
-            idle.restart();
+            received += n;
             pending.append(buffer, n);
             qsizetype start = 0;
             qsizetype end;
@@ -386,53 +555,58 @@ private:
                 lines.append(pending.left(kMaxLineBytes));
                 pending.clear();
             }
-            if (lines.size() >= kMaxListingLines) {
-                tooLong = true;
-                abortListing(data);
+            if (lines.size() > kMaxListingLines) {
+                cut = QStringLiteral("Err:The folder holds more than %1 entries; only the first %1 are shown")
+                          .arg(kMaxListingLines);
+            } else if (received > kMaxListingBytes) {
+                cut = QStringLiteral("Err:The listing is larger than %1 MiB; only its first part is shown")
+                          .arg(kMaxListingBytes >> 20);
+            }
+            if (!cut.isEmpty()) {
+                abortListing();
                 break;
             }
         }
-        if (!pending.isEmpty() && !tooLong)
+        if (cut.isEmpty() && !pending.isEmpty())
             lines.append(pending);
-        if (tooLong) {
-            emit message(QStringLiteral("Err:The folder holds more than %1 entries; only the first %1 are shown")
-                             .arg(kMaxListingLines));
+        if (lines.size() > kMaxListingLines) {
+            lines.resize(kMaxListingLines);
+            if (cut.isEmpty())
+                cut = QStringLiteral("Err:The folder holds more than %1 entries; only the first %1 are shown")
+                          .arg(kMaxListingLines);
+        }
+        if (!cut.isEmpty()) {
+            emit message(cut);
             return true;
         }
-        data.close();
-        if (Session::preliminary(status)) {
-            setWaiting(noAnswer(QStringLiteral("LIST")));
+        closeData();
+        if (isPreliminary(status)) {
+            setWaiting(noAnswer("LIST"));
             std::string done;
-            const int final = replyTo([&] { return m_session->readReply(done); });
-            if (!Session::completion(final))
+            const int final = readReply(done, timeouts.replyMs);
+            if (!isCompletion(final))
                 throw Poco::Net::FTPException("Listing failed", done, final);
         }
         return true;
     }
 
-    // The library's own abort waits for the transfer it is stopping; instead
-    // the data connection goes first, then ABOR, and a NOOP marks where the
+    // The data connection goes first, then ABOR, and a NOOP marks where the
     // replies to both end.
-    void abortListing(StreamSocket &data)
+    void abortListing()
     {
-        try {
-            data.shutdown();
-        } catch (const Poco::Exception &) {
-        }
-        data.close();
+        closeData();
         aborting = false;
         try {
-            m_session->setTimeout(millis(kAbortReplyMs));
-            m_session->sendLine("ABOR");
-            m_session->sendLine("NOOP");
+            sendLine("ABOR");
+            sendLine("NOOP");
             std::string reply;
             int status = 0;
-            for (int replies = 0; replies < 8 && status != 200; ++replies)
-                status = m_session->readReply(reply);
-            m_session->setTimeout(millis(timeouts.replyMs));
+            const QDeadlineTimer deadline(kAbortReplyMs);
+            for (int replies = 0; replies < 8 && status != 200 && !deadline.hasExpired(); ++replies)
+                status = readReply(reply, int(qMax<qint64>(1, deadline.remainingTime())));
             if (status == 200)
                 return;
-        } catch (const Poco::Exception &) {
+        } catch (...) {
         }
         // The server did not answer as it should: start afresh.
         dropSession(false);
@@ -440,14 +614,18 @@ private:
 
     void dropSession(bool polite)
     {
-        if (!m_session)
+        if (!m_open)
             return;
         emit status(FtpStatus::Disconnecting, {});
-        try {
-            if (polite)
-                m_session->close();
-        } catch (const Poco::Exception &) {
+        if (polite) {
+            // QUIT is a courtesy: a few seconds at most, and Break cuts it.
+            try {
+                std::string reply;
+                command("QUIT", reply, kQuitReplyMs);
+            } catch (...) {
+            }
         }
+        closeData();
         {
             std::lock_guard lock(m_socketsLock);
             try {
@@ -458,20 +636,18 @@ private:
             m_control = StreamSocket();
             m_haveControl = false;
         }
-        try {
-            m_session.reset();
-        } catch (...) {
-        }
+        m_inbox.clear();
+        m_open = false;
         emit status(FtpStatus::Disconnected, {});
     }
 
-    std::unique_ptr<Session> m_session;
     std::mutex m_socketsLock;
     StreamSocket m_control;
     StreamSocket m_data;
     bool m_haveControl = false;
     bool m_haveData = false;
-    std::atomic<bool> m_inReply{false};
+    bool m_open = false;
+    QByteArray m_inbox; // control bytes received and not yet read as replies
     QString m_waiting;
     bool m_utf8 = true;
 };
@@ -510,7 +686,7 @@ FtpClient::~FtpClient()
     // Free a thread stuck in a read, then wait a bounded time for it.
     m_worker->aborting = true;
     ++m_worker->generation;
-    m_worker->shutdownSockets(true);
+    m_worker->shutdownSockets();
     m_thread->quit();
     if (m_thread->wait(3000)) {
         delete m_thread;
@@ -554,7 +730,7 @@ void FtpClient::connectTo(const host_info &account)
 
 void FtpClient::disconnectFromHost()
 {
-    post([](FtpWorker &worker) { worker.disconnect(false); });
+    post([](FtpWorker &worker) { worker.disconnect(); });
 }
 
 void FtpClient::changeDir(const QString &path)
@@ -574,18 +750,17 @@ void FtpClient::list()
 
 void FtpClient::quit()
 {
-    post([](FtpWorker &worker) { worker.disconnect(true); });
+    post([](FtpWorker &worker) { worker.disconnect(); });
 }
 
 void FtpClient::abort()
 {
     if (m_pending == 0)
         return;
-    // Jobs still queued are dropped; the running one sees the flag.
+    // Jobs still queued are dropped; the running one sees the flag within
+    // one slice of its wait.
     ++m_worker->generation;
     m_worker->aborting = true;
-    if (m_worker->waitingForReply())
-        m_worker->shutdownSockets(true);
 }
 
 QByteArray FtpClient::serverBytes(const QString &text) const

@@ -15,8 +15,8 @@ struct FtpTimeouts
 {
     int connectMs = 10000;  // opening the control connection
     int greetingMs = 10000; // the server's first reply
-    int replyMs = 30000;    // every later reply
-    int dataIdleMs = 30000; // a listing that sends nothing
+    int replyMs = 30000;    // every later reply, whole
+    int listingMs = 120000; // a listing, whole
 };
 
 class FtpWorker;
@@ -25,7 +25,7 @@ class QThread;
 // The FTP session. It lives on a thread of its own, which alone touches the
 // sockets; jobs run there one after another and every result comes back to
 // the thread that made the client as a queued signal, in order. A stuck
-// server never blocks the windows: abort() stops a listing at once, and
+// server never blocks the windows: abort() stops any wait at once, and
 // destroying the client shuts the sockets down and waits a bounded time.
 class FtpClient : public QObject
 {
@@ -47,7 +47,7 @@ public:
     void list();
     void quit();
     // Stops the running job at once: a listing is aborted (ABOR) and the
-    // session kept; a job stuck waiting for a reply drops the connection.
+    // session kept; a job waiting for a reply drops the connection.
     // Jobs still queued are dropped.
     void abort();
 

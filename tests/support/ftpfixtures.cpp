@@ -5,10 +5,12 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-FtpServerProcess::FtpServerProcess(const QString &root)
+FtpServerProcess::FtpServerProcess(const QString &root, bool slow)
 {
     m_process.setProgram(QStringLiteral("/usr/bin/python3"));
     m_process.setArguments({QStringLiteral(FTPSERVER_SCRIPT), root});
+    if (slow)
+        m_process.setArguments(m_process.arguments() << QStringLiteral("slow"));
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start();
     if (!m_process.waitForStarted(10000)) {
@@ -23,6 +25,12 @@ FtpServerProcess::FtpServerProcess(const QString &root)
         }
     }
     m_port = m_process.readLine().trimmed().toInt();
+}
+
+QByteArray FtpServerProcess::commandsReceived()
+{
+    m_commands += m_process.readAllStandardError();
+    return m_commands;
 }
 
 FtpServerProcess::~FtpServerProcess()
@@ -68,8 +76,26 @@ void ScriptedFtpServer::onConnection()
         }
     });
     connect(control, &QTcpSocket::disconnected, control, &QObject::deleteLater);
-    if (m_mode != Mode::SilentGreeting)
+    if (m_mode == Mode::HugeGreeting) {
+        // Two mebibytes of continuation lines, with no last line.
+        QByteArray lines;
+        for (int i = 0; i < 32768; ++i)
+            lines += "220-" + QByteArray(58, 'g') + "\r\n";
+        control->write(lines);
+    } else if (m_mode == Mode::DrippedGreeting) {
+        control->write("2");
+        QTimer::singleShot(200, this, &ScriptedFtpServer::drip);
+    } else if (m_mode != Mode::SilentGreeting) {
         reply(control, "220 scripted server");
+    }
+}
+
+void ScriptedFtpServer::drip()
+{
+    if (!m_control || m_control->state() != QAbstractSocket::ConnectedState)
+        return;
+    m_control->write("2");
+    QTimer::singleShot(200, this, &ScriptedFtpServer::drip);
 }
 
 void ScriptedFtpServer::reply(QTcpSocket *control, const QByteArray &line)
@@ -94,18 +120,28 @@ void ScriptedFtpServer::onCommand(QTcpSocket *control, const QByteArray &line)
             reply(control, "250 done");
     } else if (verb == "CDUP") {
         reply(control, "250 done");
+    } else if (verb == "EPSV" && m_mode == Mode::ElsewherePasv) {
+        reply(control, "500 no EPSV here");
     } else if (verb == "EPSV") {
         reply(control,
               "229 Entering Extended Passive Mode (|||" + QByteArray::number(m_dataServer->serverPort()) + "|)");
     } else if (verb == "PASV") {
         const int p = m_dataServer->serverPort();
-        reply(control, "227 Entering Passive Mode (127,0,0,1," + QByteArray::number(p >> 8) + ',' +
+        const QByteArray host = m_mode == Mode::ElsewherePasv ? "127,0,0,2," : "127,0,0,1,";
+        reply(control, "227 Entering Passive Mode (" + host + QByteArray::number(p >> 8) + ',' +
                            QByteArray::number(p & 0xFF) + ")");
     } else if (verb == "LIST") {
         reply(control, "150 here it comes");
         if (m_mode == Mode::StalledData)
             return;
-        if (m_mode == Mode::Gb18030Names) {
+        if (m_mode == Mode::ExactListing) {
+            for (int i = 0; i < 200000; ++i)
+                m_pendingListing += "-rw-r--r-- 1 ftp ftp 1 Jan 01 12:00 f" + QByteArray::number(i) + "\r\n";
+        } else if (m_mode == Mode::DroppedMidListing) {
+            m_pendingListing = "-rw-r--r-- 1 ftp ftp 1 Jan 01 12:00 first.mpg\r\n";
+        } else if (m_mode == Mode::ElsewherePasv) {
+            m_pendingListing = "-rw-r--r-- 1 ftp ftp 1 Jan 01 12:00 here.mpg\r\n";
+        } else if (m_mode == Mode::Gb18030Names) {
             QStringEncoder toGb18030("GB18030");
             m_pendingListing = toGb18030(QStringLiteral("drwxr-xr-x 2 ftp ftp 4096 Jan 01 12:00 节目 一\r\n"
                                                         "-rw-r--r-- 1 ftp ftp 2048 Mar 3 2007 广告.mpg\r\n"));
@@ -124,6 +160,8 @@ void ScriptedFtpServer::onCommand(QTcpSocket *control, const QByteArray &line)
         reply(control, "226 ABOR done");
     } else if (verb == "NOOP") {
         reply(control, "200 ok");
+    } else if (verb == "QUIT" && m_mode == Mode::UnansweredCwd) {
+        // Neither CWD nor QUIT gets an answer.
     } else if (verb == "QUIT") {
         reply(control, "221 bye");
         control->disconnectFromHost();
@@ -136,7 +174,16 @@ void ScriptedFtpServer::trickle()
 {
     if (!m_data)
         return;
-    if (m_mode == Mode::Gb18030Names) {
+    if (m_mode == Mode::DroppedMidListing) {
+        // Part of the listing, then the server goes away altogether.
+        m_data->write(m_pendingListing);
+        m_data->flush();
+        if (m_control)
+            m_control->abort();
+        m_data->abort();
+        return;
+    }
+    if (m_mode != Mode::EndlessListing) {
         m_data->write(m_pendingListing);
         m_data->disconnectFromHost();
         m_pendingListing = QByteArray();

@@ -14,7 +14,8 @@ class QTcpSocket;
 class FtpServerProcess
 {
 public:
-    explicit FtpServerProcess(const QString &root);
+    // slow: data at 32 KiB/s, and the commands it receives noted.
+    explicit FtpServerProcess(const QString &root, bool slow = false);
     ~FtpServerProcess();
     FtpServerProcess(const FtpServerProcess &) = delete;
     FtpServerProcess &operator=(const FtpServerProcess &) = delete;
@@ -22,11 +23,14 @@ public:
     bool isRunning() const { return m_port > 0; }
     int port() const { return m_port; }
     QString error() const { return m_error; }
+    // The commands received so far (slow servers only), one a line.
+    QByteArray commandsReceived();
 
 private:
     QProcess m_process;
     int m_port = 0;
     QString m_error;
+    QByteArray m_commands;
 };
 
 // A small FTP server that misbehaves on purpose, run on the test's own
@@ -42,8 +46,13 @@ public:
         SilentGreeting,
         UnansweredCwd,
         StalledData,
-        EndlessListing, // entries trickle out until ABOR
-        Gb18030Names    // a listing in GB18030 bytes; records CWD arguments
+        EndlessListing,    // entries trickle out until ABOR
+        Gb18030Names,      // a listing in GB18030 bytes; records CWD arguments
+        HugeGreeting,      // a greeting of endless continuation lines, fast
+        DrippedGreeting,   // a greeting one byte every 200 ms, never ending
+        ElsewherePasv,     // EPSV refused; PASV names 127.0.0.2, where nothing listens
+        DroppedMidListing, // the control connection closes during the listing
+        ExactListing       // exactly 200,000 entries
     };
 
     explicit ScriptedFtpServer(Mode mode, QObject *parent = nullptr);
@@ -60,6 +69,7 @@ private:
     void onCommand(QTcpSocket *control, const QByteArray &line);
     void reply(QTcpSocket *control, const QByteArray &line);
     void trickle();
+    void drip();
 
     Mode m_mode;
     QTcpServer *m_server = nullptr;
