@@ -58,6 +58,8 @@ inline constexpr char ChangeDirUpFailure[] = "ChangeDirUp failure";
 inline constexpr char AccountNotStorable[] = "This account cannot be remembered: %1.";
 inline constexpr char FileNamesNotEncodable[] =
     "These files were not added: their names hold characters the boxes cannot store (GB2312 only): %1";
+inline constexpr char FileNamesWithControls[] =
+    "These files were not added: their names hold control characters a plan cannot carry: %1";
 inline constexpr char CannotWritePlan[] = "The download plan could not be written: %1";
 
 } // namespace Msg

@@ -32,6 +32,8 @@ TForm8::TForm8(AppContext &context, Forms &forms, QWidget *parent)
     m_ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     m_ui->ld_PassWord->setEchoMode(QLineEdit::Normal);
+    // The list holds the run history and nothing else: Enter adds no entry.
+    m_ui->cb_History->setInsertPolicy(QComboBox::NoInsert);
     ResetFields();
 
     connect(m_ui->cb_History, &QComboBox::activated, this, &TForm8::historyChosen);

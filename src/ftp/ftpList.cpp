@@ -11,6 +11,10 @@
 #include "registry/MacGroup.h"
 
 #include <QDate>
+#include <QEvent>
+#include <QLineEdit>
+#include <QShowEvent>
+#include <QTimer>
 
 TForm9::TForm9(AppContext &context, Forms &forms, QWidget *parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::TForm9>()), m_context(context), m_forms(forms)
@@ -27,6 +31,19 @@ TForm9::TForm9(AppContext &context, Forms &forms, QWidget *parent)
     for (QComboBox *minutes : {m_ui->cbStartMin, m_ui->cbEndMin, m_ui->cb_ActivateMin}) {
         for (int m = 0; m < 60; ++m)
             minutes->addItem(QString::asprintf("%02d", m));
+    }
+    // A plan that can be sent as it opens: download from 01:00 to 05:00,
+    // play from 06:00.
+    m_ui->cbStartHour->setCurrentIndex(1);
+    m_ui->cbEndHour->setCurrentIndex(5);
+    m_ui->cb_ActivateHour->setCurrentIndex(6);
+    // Typing into a time box replaces its two digits.
+    for (QComboBox *box : {m_ui->cbStartHour, m_ui->cbStartMin, m_ui->cbEndHour, m_ui->cbEndMin, m_ui->cb_ActivateHour,
+                           m_ui->cb_ActivateMin}) {
+        box->setInsertPolicy(QComboBox::NoInsert);
+        box->lineEdit()->setMaxLength(2);
+        box->installEventFilter(this);
+        box->lineEdit()->installEventFilter(this);
     }
     for (int d = 1; d <= 14; ++d)
         m_ui->cb_LoopDay->addItem(QString::number(d));
@@ -49,6 +66,19 @@ TForm9::TForm9(AppContext &context, Forms &forms, QWidget *parent)
 
 TForm9::~TForm9() = default;
 
+bool TForm9::eventFilter(QObject *watched, QEvent *event)
+{
+    // After the click that gave the focus has placed the cursor.
+    if (event->type() == QEvent::FocusIn) {
+        QLineEdit *edit = qobject_cast<QLineEdit *>(watched);
+        if (auto *box = qobject_cast<QComboBox *>(watched))
+            edit = box->lineEdit();
+        if (edit)
+            QTimer::singleShot(0, edit, &QLineEdit::selectAll);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 QTreeWidget *TForm9::dayList(int day) const
 {
     QTreeWidget *const lists[] = {m_ui->lv_Day0, m_ui->lv_Day1, m_ui->lv_Day2, m_ui->lv_Day3,
@@ -58,6 +88,12 @@ QTreeWidget *TForm9::dayList(int day) const
 
 void TForm9::showEvent(QShowEvent *event)
 {
+    // A window restored from the task bar is the same showing: "发送" once
+    // per opening.
+    if (event->spontaneous()) {
+        QWidget::showEvent(event);
+        return;
+    }
     m_ui->PageControl1->setCurrentWidget(m_ui->TabSheet1);
     m_ui->PageControl2->setCurrentWidget(m_ui->TabSchedule);
     m_ui->PageControl3->setCurrentWidget(m_ui->TabDay0);
@@ -144,8 +180,8 @@ void TForm9::sendClick()
         !read(m_ui->Dtp_Activate, m_ui->cb_ActivateHour, m_ui->cb_ActivateMin, &times.activation) ||
         !readNumber(m_ui->cb_LoopDay->currentText(), &times.loopDays))
         return;
-    if (!PlanTimesValid(times)) {
-        m_context.prompter->error(windowTitle(), QString::fromLatin1(Msg::FillPlanTime));
+    if (const QString problem = PlanTimesProblem(times); !problem.isEmpty()) {
+        m_context.prompter->error(windowTitle(), QString::fromLatin1(Msg::FillPlanTime) + QLatin1Char('\n') + problem);
         return;
     }
     const PlanWriteResult plan = WritePlan(m_context.settings, times, m_rows, MakeTimestamp());

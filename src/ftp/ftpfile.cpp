@@ -10,11 +10,16 @@
 #include "console/boxlists.h"
 #include "ftpFastconnect.h"
 #include "ftpList.h"
+#include "link/cmd.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QStyle>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -139,9 +144,13 @@ TForm7::~TForm7()
     // run could not read is not replaced by an empty one.
     if (m_historyChanged && !m_context.settings.ftpFile.isEmpty()) {
         QString why;
-        if (!SaveFtpAccounts(accountHistory(), m_context.settings.ftpFile, &why))
+        if (!SaveFtpAccounts(accountHistory(), m_context.settings.ftpFile, &why)) {
             qCritical("ERR The FTP accounts could not be saved to %s: %s", qPrintable(m_context.settings.ftpFile),
                       qPrintable(why));
+            if (m_context.prompter)
+                m_context.prompter->error(windowTitle(), QStringLiteral("The FTP accounts could not be saved to %1: %2")
+                                                             .arg(m_context.settings.ftpFile, why));
+        }
     }
     m_ftp.Init(nullptr, {});
 }
@@ -221,45 +230,66 @@ void TForm7::setBusy(bool busy)
 
 void TForm7::onListing(const QStringList &lines, const QString &directory)
 {
+    // A listing still being shown gives way to the new one.
+    const int generation = ++m_listingGeneration;
     QTreeWidget *view = m_ui->lv_FtpFileList;
-    view->setUpdatesEnabled(false);
     view->clear();
     m_ui->cb_FtpDirectory->clear();
-    const QString prefix = directory.endsWith(QLatin1Char('/')) ? directory : directory + QLatin1Char('/');
-    const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
-    const QIcon fileIcon = style()->standardIcon(QStyle::SP_FileIcon);
-    QList<QTreeWidgetItem *> rows;
-    rows.reserve(lines.size() + 1);
+    // The box shows the current folder, which is none of its entries.
+    m_ui->cb_FtpDirectory->setPlaceholderText(directory);
+    m_ui->cb_FtpDirectory->setCurrentIndex(-1);
+    m_listingLines = lines;
+    m_listingAt = 0;
+    m_listingFolders.clear();
+    m_listingPrefix = directory.endsWith(QLatin1Char('/')) ? directory : directory + QLatin1Char('/');
     if (!lines.isEmpty()) {
         const qsizetype slash = directory.lastIndexOf(QLatin1Char('/'));
         const QString parent = slash > 0 ? directory.left(slash + 1) : QStringLiteral("/");
         auto *up = new QTreeWidgetItem(QStringList{QStringLiteral("Upper Folder"), kDirMarker, {}, {}, parent});
-        up->setIcon(0, folderIcon);
-        rows.append(up);
+        up->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
+        view->addTopLevelItem(up);
     }
-    QStringList folders;
-    for (const QString &line : lines) {
-        const s_listInfo info = ParseListLine(line);
+    showListingSlice(generation);
+}
+
+void TForm7::showListingSlice(int generation)
+{
+    if (generation != m_listingGeneration)
+        return;
+    // A folder of many thousands of entries is shown a slice at a time, so
+    // the window keeps answering while it fills.
+    constexpr qint64 kSliceMs = 15;
+    const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
+    const QIcon fileIcon = style()->standardIcon(QStyle::SP_FileIcon);
+    QElapsedTimer slice;
+    slice.start();
+    QList<QTreeWidgetItem *> rows;
+    while (m_listingAt < m_listingLines.size() && (rows.size() % 256 != 0 || slice.elapsed() < kSliceMs)) {
+        const s_listInfo info = ParseListLine(m_listingLines.at(m_listingAt++));
         if (info.name.isEmpty())
             continue;
-        auto *row =
-            new QTreeWidgetItem(QStringList{info.name, info.size, info.date, info.attributes, prefix + info.name});
+        const QString path = m_listingPrefix + info.name;
+        auto *row = new QTreeWidgetItem(QStringList{info.name, info.size, info.date, info.attributes, path});
         row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
         row->setCheckState(0, Qt::Unchecked);
         if (info.size == kDirMarker) {
             row->setIcon(0, folderIcon);
-            folders.append(prefix + info.name);
+            m_listingFolders.append(path);
         } else {
             row->setIcon(0, fileIcon);
         }
         rows.append(row);
     }
-    view->addTopLevelItems(rows);
-    m_ui->cb_FtpDirectory->addItems(folders);
-    // The box shows the current folder, which is none of its entries.
-    m_ui->cb_FtpDirectory->setPlaceholderText(directory);
+    m_ui->lv_FtpFileList->addTopLevelItems(rows);
+    if (m_listingAt < m_listingLines.size()) {
+        QTimer::singleShot(0, this, [this, generation] { showListingSlice(generation); });
+        return;
+    }
+    m_listingLines.clear();
+    m_ui->cb_FtpDirectory->addItems(m_listingFolders);
     m_ui->cb_FtpDirectory->setCurrentIndex(-1);
-    view->setUpdatesEnabled(true);
+    m_listingFolders.clear();
+    emit listingShown();
 }
 
 void TForm7::fileDoubleClicked(QTreeWidgetItem *item)
@@ -289,10 +319,18 @@ void TForm7::leadIn(bool all)
 {
     const QTreeWidget *files = m_ui->lv_FtpFileList;
     QStringList refused;
+    QStringList withControls;
     for (int i = 0; i < files->topLevelItemCount(); ++i) {
         const QTreeWidgetItem *row = files->topLevelItem(i);
         if (row->text(1) == kDirMarker || (!all && row->checkState(0) != Qt::Checked))
             continue;
+        // The documents could not carry them: the box would look for another name.
+        const QString name = row->text(0);
+        if (std::any_of(name.cbegin(), name.cend(),
+                        [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; })) {
+            withControls.append(Cmd_API::TerminalSafe(name));
+            continue;
+        }
         // The plan is a GB2312 document: a name it cannot hold would reach
         // the box changed.
         if (!CodePage::roundTrips(row->text(0))) {
@@ -305,6 +343,10 @@ void TForm7::leadIn(bool all)
         plan->setCheckState(0, Qt::Unchecked);
         m_ui->lv_PlanFileList->addTopLevelItem(plan);
     }
+    if (!withControls.isEmpty())
+        m_context.prompter->error(
+            windowTitle(),
+            QString::fromLatin1(Msg::FileNamesWithControls).arg(withControls.join(QStringLiteral(", "))));
     if (!refused.isEmpty())
         m_context.prompter->error(
             windowTitle(), QString::fromLatin1(Msg::FileNamesNotEncodable).arg(refused.join(QStringLiteral(", "))));

@@ -48,6 +48,10 @@ public:
     // The schedule rows as they stand.
     QList<FtpScheduleRow> scheduleRows() const;
 
+signals:
+    // Every row of the latest listing is in the file list.
+    void listingShown();
+
 private:
     struct host_MenuItem
     {
@@ -57,6 +61,9 @@ private:
 
     void showStatus(const QString &text);
     void onListing(const QStringList &lines, const QString &directory);
+    // Adds the next rows of the listing being shown, for a few milliseconds
+    // at most, and comes back for the rest once the window had its turn.
+    void showListingSlice(int generation);
     void setBusy(bool busy);
     void fileDoubleClicked(QTreeWidgetItem *item);
     void upperFolderClick();
@@ -84,4 +91,10 @@ private:
     QAction *m_reconnect = nullptr;   // made at the first connect
     int m_sortColumn = 0;
     bool m_upPending = false;
+    // The listing being put into the file list.
+    QStringList m_listingLines;
+    qsizetype m_listingAt = 0;
+    QString m_listingPrefix;
+    QStringList m_listingFolders;
+    int m_listingGeneration = 0;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 // One FTP account. Texts are cut to the widths the menus and Ftp.ini have
@@ -20,10 +21,17 @@ struct host_info
     QString user;
     QString password;
     QString dir;
+    // The Ftp.ini values the account was read from, as they stood: written
+    // back unchanged while the fields still read the same from them.
+    QList<QByteArray> stored;
 
     // Every field cut to its width.
     void cut();
-    bool operator==(const host_info &) const = default;
+    bool operator==(const host_info &other) const
+    {
+        return name == other.name && host == other.host && port == other.port && user == other.user &&
+               password == other.password && dir == other.dir;
+    }
 };
 
 // One parsed line of a detailed listing; an empty name means the line is not

@@ -1,5 +1,7 @@
 #include "ftpplan.h"
 
+#include <QFile>
+
 #include "config/codepage.h"
 #include "config/inifile.h"
 #include "config/safefile.h"
@@ -139,15 +141,27 @@ QString SlotTimeText(int hour, int minute)
 
 bool PlanTimesValid(const PlanTimes &times)
 {
+    return PlanTimesProblem(times).isEmpty();
+}
+
+QString PlanTimesProblem(const PlanTimes &times)
+{
     const qint64 start = localSeconds(times.start);
     const qint64 end = localSeconds(times.end);
     const qint64 activation = localSeconds(times.activation);
     if (start < 0 || end < 0 || activation < 0)
-        return false;
-    return start < end && end < activation && activation < start + qint64(times.loopDays) * 86400;
+        return QStringLiteral("A date or time is not on the calendar.");
+    if (start >= end)
+        return QStringLiteral("The download must start before it ends.");
+    if (end >= activation)
+        return QStringLiteral("The download must end before the play activation.");
+    if (activation >= start + qint64(times.loopDays) * 86400)
+        return QStringLiteral("The play activation must come within the loop of %1 days from the download start.")
+            .arg(times.loopDays);
+    return {};
 }
 
-QByteArray DayPlanDocument(const QList<sPlayList> &daySlots)
+QByteArray DayPlanDocument(const QList<sPlayList> &daySlots, bool *stored)
 {
     XmlDocument doc("UTF-8");
     QXmlStreamWriter &w = doc.writer();
@@ -169,7 +183,7 @@ QByteArray DayPlanDocument(const QList<sPlayList> &daySlots)
         w.writeEndElement();
     }
     w.writeEndElement();
-    return doc.bytes();
+    return doc.bytes(stored);
 }
 
 QByteArray PlanDocument(const PlanTimes &times, const QList<sFtpDayXml> &days, const QList<sFtpFile> &files,
@@ -212,34 +226,48 @@ PlanWriteResult WritePlan(const ServerSettings &settings, const PlanTimes &times
                           const QString &timestamp)
 {
     PlanWriteResult result;
+    // Every document is made and every refusal given before anything is
+    // written, so a refused plan leaves no files behind.
     QList<sFtpDayXml> days;
+    QList<std::pair<QString, QByteArray>> documents;
     for (int d = 0; d < 7; ++d) {
         const QList<sPlayList> daySlots = BuildDaySlots(rows, d);
         if (daySlots.isEmpty())
             continue;
         const QString path =
             settings.xmlPrefix + QString::number(d) + QLatin1Char('(') + timestamp + QStringLiteral(").xml");
-        if (!SafeFile::write(path, DayPlanDocument(daySlots), &result.error))
+        bool stored = true;
+        documents.append({path, DayPlanDocument(daySlots, &stored)});
+        if (!stored) {
+            result.error = QStringLiteral("%1: a file name holds characters a play list cannot store").arg(path);
             return result;
-        result.files.append(path);
+        }
         days.append({HttpAddress(settings, path), QString::number(d) + QStringLiteral(".xml")});
     }
-    result.planPath = settings.planPrefix + QLatin1Char('_') + timestamp + QStringLiteral(".xml");
-    result.command = QStringLiteral("planupdate http ") + HttpAddress(settings, result.planPath);
+    const QString planPath = settings.planPrefix + QLatin1Char('_') + timestamp + QStringLiteral(".xml");
+    result.command = QStringLiteral("planupdate http ") + HttpAddress(settings, planPath);
     if (CodePage::byteLength(result.command) > 255 || CodePage::byteLength(result.command) < 0) {
         result.error = QStringLiteral("The plan's address is longer than a command line can carry (255 bytes): %1")
                            .arg(result.command);
         return result;
     }
-    bool encodable = true;
-    const QByteArray plan = PlanDocument(times, days, BuildDownloadList(rows), &encodable);
-    if (!encodable) {
-        result.error = QStringLiteral("%1: a file name holds characters GB2312 cannot store").arg(result.planPath);
+    bool stored = true;
+    documents.append({planPath, PlanDocument(times, days, BuildDownloadList(rows), &stored)});
+    if (!stored) {
+        result.error = QStringLiteral("%1: a file name holds characters GB2312 cannot store").arg(planPath);
         return result;
     }
-    if (!SafeFile::write(result.planPath, plan, &result.error))
-        return result;
-    result.files.append(result.planPath);
+    for (const auto &[path, bytes] : std::as_const(documents)) {
+        if (!SafeFile::write(path, bytes, &result.error)) {
+            // Half a plan is no plan: what this write made goes again.
+            for (const QString &made : std::as_const(result.files))
+                QFile::remove(made);
+            result.files.clear();
+            return result;
+        }
+        result.files.append(path);
+    }
+    result.planPath = planPath;
     result.ok = true;
     return result;
 }
@@ -253,6 +281,25 @@ const QByteArray kAccountKey = "Account";
 
 } // namespace
 
+namespace {
+
+host_info accountFrom(const QList<QByteArray> &values)
+{
+    host_info account;
+    account.name = CodePage::fromGb2312(values.at(0));
+    account.host = CodePage::fromGb2312(values.at(1));
+    account.port = values.at(2).trimmed().toInt();
+    account.user = CodePage::fromGb2312(values.at(3));
+    account.password = CodePage::fromGb2312(values.at(4));
+    if (values.size() > 5)
+        account.dir = CodePage::fromGb2312(values.at(5));
+    account.cut();
+    account.stored = values;
+    return account;
+}
+
+} // namespace
+
 QList<host_info> LoadFtpAccounts(const QString &file)
 {
     QList<host_info> accounts;
@@ -262,18 +309,8 @@ QList<host_info> LoadFtpAccounts(const QString &file)
     if (!IniReadNode(node, file))
         return accounts;
     for (const QList<QByteArray> &values : std::as_const(node.blocks)) {
-        if (values.size() < 5)
-            continue;
-        host_info account;
-        account.name = CodePage::fromGb2312(values.at(0));
-        account.host = CodePage::fromGb2312(values.at(1));
-        account.port = values.at(2).trimmed().toInt();
-        account.user = CodePage::fromGb2312(values.at(3));
-        account.password = CodePage::fromGb2312(values.at(4));
-        if (values.size() > 5)
-            account.dir = CodePage::fromGb2312(values.at(5));
-        account.cut();
-        accounts.append(account);
+        if (values.size() >= 5)
+            accounts.append(accountFrom(values));
     }
     return accounts;
 }
@@ -298,10 +335,18 @@ bool SaveFtpAccounts(const QList<host_info> &accounts, const QString &file, QStr
     node.section = kFtpSection;
     node.key = kAccountKey;
     for (const host_info &account : accounts) {
+        // An account read from the file goes back as it was read, whatever
+        // today's checks would say of it: a remembered account is never lost.
+        if (account.stored.size() >= 5 && accountFrom(account.stored) == account) {
+            node.blocks.append(account.stored);
+            continue;
+        }
         const QString problem = FtpAccountProblem(account);
         if (!problem.isEmpty()) {
-            qWarning("Ftp.ini: account %s is not kept: %s", qPrintable(account.name), qPrintable(problem));
-            continue;
+            if (error)
+                *error = QStringLiteral("account %1 cannot be stored: %2; the file was left as it was")
+                             .arg(account.name, problem);
+            return false;
         }
         node.blocks.append({CodePage::toGb2312(account.name), CodePage::toGb2312(account.host),
                             QByteArray::number(account.port), CodePage::toGb2312(account.user),

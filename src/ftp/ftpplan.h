@@ -97,9 +97,11 @@ QString SlotTimeText(int hour, int minute);
 
 // start < end < activation < start + loop days, as local times.
 bool PlanTimesValid(const PlanTimes &times);
+// Which rule the times break, for the operator; empty when they keep all.
+QString PlanTimesProblem(const PlanTimes &times);
 
 // A day's play list in the media play-list form (UTF-8).
-QByteArray DayPlanDocument(const QList<sPlayList> &daySlots);
+QByteArray DayPlanDocument(const QList<sPlayList> &daySlots, bool *stored = nullptr);
 
 // The DLPLANLIST document (GB2312); encodable is false when a name cannot be
 // stored in GB2312.

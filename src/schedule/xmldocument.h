@@ -15,20 +15,33 @@ public:
         m_text = QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>\n").arg(QLatin1String(encoding));
     }
     QXmlStreamWriter &writer() { return m_writer; }
-    void attribute(const char *name, const QString &value) { m_writer.writeAttribute(QLatin1String(name), value); }
+    void attribute(const char *name, const QString &value)
+    {
+        // The writer would drop control characters without a word: a name
+        // holding them would reach the box as another name.
+        for (const QChar c : value) {
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                m_storable = false;
+        }
+        m_writer.writeAttribute(QLatin1String(name), value);
+    }
     void attribute(const char *name, qint64 value) { attribute(name, QString::number(value)); }
-    QByteArray bytes(bool *encodable = nullptr)
+    // The document's bytes; stored is false when a text cannot be stored as
+    // written (not in the declared encoding, control characters) or the
+    // writer failed.
+    QByteArray bytes(bool *stored = nullptr)
     {
         m_writer.writeEndDocument();
+        const bool written = m_storable && !m_writer.hasError();
         if (qstrcmp(m_encoding, "GB2312") == 0) {
             bool ok = false;
             const QByteArray encoded = CodePage::toGb2312(m_text, &ok);
-            if (encodable)
-                *encodable = ok;
+            if (stored)
+                *stored = ok && written;
             return encoded;
         }
-        if (encodable)
-            *encodable = true;
+        if (stored)
+            *stored = written;
         return m_text.toUtf8();
     }
 
@@ -36,4 +49,5 @@ private:
     const char *m_encoding;
     QString m_text;
     QXmlStreamWriter m_writer;
+    bool m_storable = true;
 };

@@ -1,4 +1,5 @@
 #include "config/codepage.h"
+#include "config/safefile.h"
 #include "config/settings.h"
 #include "ftp/ftpplan.h"
 #include "testutil.h"
@@ -88,6 +89,7 @@ private slots:
     void writesOnlyUsedDays();
     void refusesNamesGb2312CannotHold();
     void ftpIniAccounts();
+    void refusedPlanWritesNothing();
 };
 
 void tst_FtpPlan::planTimesValidity()
@@ -274,15 +276,68 @@ void tst_FtpPlan::ftpIniAccounts()
     QCOMPARE(loaded[1].dir, QStringLiteral("/pub"));
 
     // Written back whole, for the owner's eyes only; an account the file
-    // cannot hold is named and left out, the others are kept.
+    // cannot hold is refused with its name, and the file stays as it was.
     host_info bad = loaded[0];
     bad.password = QStringLiteral("a,b");
     QVERIFY(!FtpAccountProblem(bad).isEmpty());
     QVERIFY(FtpAccountProblem(loaded[1]).isEmpty());
-    QVERIFY(SaveFtpAccounts({loaded[0], bad, loaded[1]}, file));
+    const QByteArray before = TestUtil::readFile(file);
+    QString why;
+    QVERIFY(!SaveFtpAccounts({loaded[0], bad, loaded[1]}, file, &why));
+    QVERIFY(why.contains(QLatin1String("five")));
+    QCOMPARE(TestUtil::readFile(file), before);
+    QVERIFY(SaveFtpAccounts({loaded[0], loaded[1]}, file));
     QVERIFY(!(QFile(file).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther)));
     QCOMPARE(LoadFtpAccounts(file), QList<host_info>({loaded[0], loaded[1]}));
-    QVERIFY(TestUtil::readFile(file).contains("Account={\xB9\xE3\xB8\xE6,10.0.0.3,0,user,pass,/pub}"));
+    // Values as they were read, the bad port text among them.
+    QVERIFY(TestUtil::readFile(file).contains("Account={\xB9\xE3\xB8\xE6,10.0.0.3,x21,user,pass,/pub}"));
+
+    // Accounts today's checks would refuse are never dropped: a GBK-only
+    // name goes back byte for byte; a name longer than the file may carry
+    // makes the save refuse, and the file stays as it was.
+    TestUtil::writeFile(file, "[FTP]\r\nAccount={\x81\x40,10.0.0.4,21,op,pw}\r\n");
+    QVERIFY(SaveFtpAccounts(LoadFtpAccounts(file), file));
+    QVERIFY(TestUtil::readFile(file).contains("Account={\x81\x40,10.0.0.4,21,op,pw}"));
+    const QByteArray longName = "[FTP]\r\nAccount={" + QByteArray(300, 'n') + ",10.0.0.5,21,op,pw}\r\n";
+    TestUtil::writeFile(file, longName);
+    QVERIFY(!SaveFtpAccounts(LoadFtpAccounts(file), file, &why));
+    QCOMPARE(TestUtil::readFile(file), longName);
+}
+
+void tst_FtpPlan::refusedPlanWritesNothing()
+{
+    QTemporaryDir dir;
+    const ServerSettings settings = contentIn(dir.path());
+    QVERIFY(QDir().mkpath(settings.xmlDir));
+    PlanTimes t;
+    t.start = at(2007, 7, 10, 8, 30);
+    t.end = at(2007, 7, 10, 20, 5);
+    t.activation = at(2007, 7, 11, 6, 0);
+    t.loopDays = 7;
+    QCOMPARE(PlanTimesProblem(t), QString());
+    // A control character would vanish from the documents: refused, and no
+    // day file is left behind.
+    const sFtpFile control{QStringLiteral("a\x01b\x0b"
+                                          "c.mpg"),
+                           QStringLiteral("ftp://a:b@h:21/a%01b%0Bc.mpg")};
+    const sFtpFile plain{QStringLiteral("plain.mpg"), QStringLiteral("ftp://a:b@h:21/plain.mpg")};
+    PlanWriteResult result = WritePlan(settings, t,
+                                       {row(QStringLiteral("08:00"), QStringLiteral("10:00"), {1}, {plain}),
+                                        row(QStringLiteral("11:00"), QStringLiteral("12:00"), {5}, {control})},
+                                       "070710083000");
+    QVERIFY(!result.ok);
+    QVERIFY(QDir(settings.xmlDir).entryList(QDir::Files).isEmpty());
+    // The disk refuses the plan itself: the day files written first go too.
+    int writes = 0;
+    SafeFile::setWriter([&writes](QFileDevice &file, const QByteArray &bytes) -> qint64 {
+        return ++writes < 2 ? file.write(bytes) : -1;
+    });
+    result =
+        WritePlan(settings, t, {row(QStringLiteral("08:00"), QStringLiteral("10:00"), {1}, {plain})}, "070710083001");
+    SafeFile::setWriter({});
+    QVERIFY(!result.ok);
+    QCOMPARE(writes, 2);
+    QVERIFY(QDir(settings.xmlDir).entryList(QDir::Files).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_FtpPlan)

@@ -180,6 +180,11 @@ void TestFtpWindows::fastConnectRules()
     // "保存": a port that is not a number is refused; an empty user is
     // stored empty.
     openFastConnect(files, fast);
+    // Enter in the history box adds no entry: the box and the run history
+    // stay in step, so a pick loads the account it shows.
+    typeInCombo(history, QStringLiteral("typed only"));
+    QTest::keyClick(history->lineEdit(), Qt::Key_Return);
+    QCOMPARE(history->count(), int(fast->runHistory().size()));
     type(child<QLineEdit>(fast, "ld_Port"), QStringLiteral("x1"));
     click(fast, "ToolButton2");
     QCOMPARE(h.prompter.asked.last().text, QStringLiteral("'x1' is not a valid integer value"));
@@ -401,11 +406,20 @@ void TestFtpWindows::planSentToBoxes()
     checkListItem(names, 1);
     QCOMPARE(macs->item(1)->checkState(), Qt::Checked);
 
+    // Clicking into a time box and typing replaces its digits.
+    QApplication::setActiveWindow(plans);
+    QVERIFY(QTest::qWaitForWindowActive(plans));
+    QLineEdit *startHour = child<QComboBox>(plans, "cbStartHour")->lineEdit();
+    QTest::mouseClick(startHour, Qt::LeftButton);
+    QTRY_COMPARE(startHour->selectedText(), startHour->text());
+    QTest::keyClicks(startHour, "05");
+    QCOMPARE(startHour->text(), QStringLiteral("05"));
     // Times out of order are refused, nothing written.
     typeInCombo(child<QComboBox>(plans, "cbStartHour"), QStringLiteral("05"));
     typeInCombo(child<QComboBox>(plans, "cbEndHour"), QStringLiteral("04"));
     click(plans, "sb_Send");
-    QCOMPARE(h.prompter.asked.last().text, QStringLiteral("Pls. Fill in Correct PlanTime"));
+    QCOMPARE(h.prompter.asked.last().text,
+             QStringLiteral("Pls. Fill in Correct PlanTime\nThe download must start before it ends."));
     QCOMPARE(h.prompter.asked.last().title, QStringLiteral("Ftp列表"));
     QVERIFY(QDir(h.context().settings.xmlDir).entryList(QDir::Files).isEmpty());
 
