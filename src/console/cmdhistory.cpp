@@ -24,8 +24,9 @@ TForm6::TForm6(AppContext &context, Forms &forms, QWidget *parent)
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
     view->horizontalHeader()->setSectionsClickable(true);
     view->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {140, 120, 110, 220, 320};
-    for (int column = 0; column < 5; ++column)
+    // The last column takes what is left of the width.
+    const int widths[] = {140, 120, 110, 220};
+    for (int column = 0; column < 4; ++column)
         view->setColumnWidth(column, widths[column]);
     connect(view->horizontalHeader(), &QHeaderView::sectionClicked, m_context.history, &CommandHistory::sortByColumn);
     connect(m_ui->sb_ClearALL, &QToolButton::clicked, m_context.history, &CommandHistory::clear);

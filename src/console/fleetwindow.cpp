@@ -17,6 +17,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kRefreshMs = 1000;
@@ -43,7 +45,7 @@ protected:
 FleetWindow::FleetWindow(AppContext &context, QWidget *parent) : QWidget(parent), m_context(context)
 {
     setWindowTitle(QStringLiteral("状态"));
-    resize(1100, 600);
+    resize(1260, 600);
     m_model = new FleetModel(*context.registry, *context.fleet, this);
     m_filter = new FleetFilter(this);
     m_filter->setSourceModel(m_model);
@@ -94,7 +96,46 @@ void FleetWindow::refresh()
 {
     m_model->refresh();
     m_table->resizeColumnsToContents();
+    fitColumns();
     emit refreshed();
+}
+
+void FleetWindow::fitColumns()
+{
+    // Every column in sight without scrolling sideways: the widest ones
+    // give way first, down to a common width, and their texts elide.
+    QHeaderView *header = m_table->horizontalHeader();
+    const int available = m_table->viewport()->width();
+    const int count = header->count();
+    QList<int> widths;
+    int total = 0;
+    for (int c = 0; c < count; ++c) {
+        widths.append(header->sectionSize(c));
+        total += widths.last();
+    }
+    if (total <= available || count == 0)
+        return;
+    int low = 1;
+    int high = *std::max_element(widths.cbegin(), widths.cend());
+    while (low < high) {
+        const int cap = (low + high + 1) / 2;
+        int sum = 0;
+        for (const int w : std::as_const(widths))
+            sum += qMin(w, cap);
+        if (sum <= available)
+            low = cap;
+        else
+            high = cap - 1;
+    }
+    for (int c = 0; c < count; ++c)
+        header->resizeSection(c, qMin(widths[c], low));
+}
+
+void FleetWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_table->resizeColumnsToContents();
+    fitColumns();
 }
 
 void FleetWindow::showEvent(QShowEvent *event)

@@ -30,8 +30,10 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void fitColumns();
     void exportCsv();
 
     AppContext &m_context;

@@ -87,8 +87,14 @@ void TForm4::layoutHeader()
         m_ui->headerLayout->setContentsMargins(0, 0, 0, 0);
     }
     m_headLead->setFixedWidth(grid->frameWidth() + grid->columnWidth(0));
+    // Each column as wide as its heading or its widest cell, the content
+    // column at most 300 pixels (its cells elide), so the window fits a
+    // 1280-pixel screen.
     for (int i = 0; i < 12; ++i) {
-        const int width = qMax(heads[i]->sizeHint().width(), grid->columnWidth(i + 1));
+        grid->resizeColumnToContents(i + 1);
+        int width = qMax(heads[i]->sizeHint().width(), grid->columnWidth(i + 1));
+        if (i == 11)
+            width = qMin(width, 300);
         grid->setColumnWidth(i + 1, width);
         heads[i]->setFixedWidth(width);
     }

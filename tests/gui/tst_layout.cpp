@@ -9,10 +9,14 @@
 #include "schedule/scheduleeditor.h"
 #include "testutil.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -63,6 +67,40 @@ private slots:
     }
 
     void cleanup() { m_h.reset(); }
+
+    void everyWindowFitsAndShowsItsButtons()
+    {
+        // The eleven windows and the fleet status window.
+        m_h->clickMain("sbFleetStatus");
+        QList<QWidget *> windows;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (QByteArray(w->metaObject()->className()).startsWith("TForm") || w->inherits("FleetWindow"))
+                windows.append(w);
+        }
+        QCOMPARE(windows.size(), 12);
+        QStringList faults;
+        for (QWidget *window : std::as_const(windows)) {
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            const QString name = QString::fromLatin1(window->metaObject()->className());
+            if (window->width() > 1280 || window->height() > 800)
+                faults.append(name + QStringLiteral(" opens %1x%2").arg(window->width()).arg(window->height()));
+            for (const QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
+                if (!button->isVisibleTo(window) || button->window() != window)
+                    continue;
+                const QRect at(button->mapTo(window, QPoint(0, 0)), button->size());
+                if (!window->rect().contains(at))
+                    faults.append(name + QStringLiteral(" cuts ") + button->objectName());
+            }
+            // Every column of a table reads without scrolling sideways.
+            for (const QTableView *view : window->findChildren<QTableView *>()) {
+                if (view->isVisibleTo(window) && view->horizontalScrollBar()->maximum() > 0)
+                    faults.append(name + QStringLiteral(" scrolls sideways"));
+            }
+            window->hide();
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
+    }
 
     void opensToFitALaptopScreen()
     {
