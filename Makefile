@@ -39,16 +39,22 @@ screenshots: build
 	@tools/install-deps.sh xvfb xauth python3-pyftpdlib
 	xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb $(BUILD)/bin/screenshots docs/screenshots
 
-# libFuzzer targets for the parsers of box files and FTP listings (clang, not
-# part of CI): FUZZ_RUNS executions each, seeded from tests/fuzz/corpus.
+# libFuzzer targets for the parsers of box files, box lines and FTP listings
+# (clang, not part of CI): FUZZ_RUNS executions each, seeded from
+# tests/fuzz/corpus. Each target takes inputs up to its parser's own limit
+# (16 MiB for box files), and a blow-up in memory or time is a finding.
 FUZZ_RUNS ?= 1000000
+FUZZ_OPTIONS ?= -rss_limit_mb=2048 -timeout=20
 fuzz: deps
 	@tools/install-deps.sh clang libclang-rt-dev
 	cmake -S tests/fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++
 	cmake --build build-fuzz
-	for t in playlist planstatus diskdir listline; do \
-	    mkdir -p build-fuzz/corpus-$$t; \
-	    build-fuzz/fuzz_$$t -runs=$(FUZZ_RUNS) -max_len=65536 build-fuzz/corpus-$$t tests/fuzz/corpus/$$t || exit 1; \
+	for t in playlist:16777216 planstatus:16777216 diskdir:16777216 listline:8192 reply:1024; do \
+	    name=$${t%%:*}; len=$${t##*:}; dict=; \
+	    [ -f tests/fuzz/$$name.dict ] && dict=-dict=tests/fuzz/$$name.dict; \
+	    mkdir -p build-fuzz/corpus-$$name; \
+	    build-fuzz/fuzz_$$name -runs=$(FUZZ_RUNS) -max_len=$$len $(FUZZ_OPTIONS) $$dict \
+	        build-fuzz/corpus-$$name tests/fuzz/corpus/$$name || exit 1; \
 	done
 
 format:

@@ -17,10 +17,11 @@ public:
     QXmlStreamWriter &writer() { return m_writer; }
     void attribute(const char *name, const QString &value)
     {
-        // The writer would drop control characters without a word: a name
-        // holding them would reach the box as another name.
+        // The writer would drop the control characters XML cannot hold
+        // without a word: a name holding them would reach the box as
+        // another name. Tabs and line breaks are written as references.
         for (const QChar c : value) {
-            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            if (c.unicode() < 0x20 && c != QLatin1Char('\t') && c != QLatin1Char('\n') && c != QLatin1Char('\r'))
                 m_storable = false;
         }
         m_writer.writeAttribute(QLatin1String(name), value);

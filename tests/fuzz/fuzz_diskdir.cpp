@@ -1,5 +1,5 @@
 // A box's file as the decoder reads it: any bytes at all.
-#include "boxfiles/filedecode.h"
+#include "rowchecks.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -8,9 +8,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const QByteArray document(reinterpret_cast<const char *>(data), qsizetype(size));
     const DecodedTable table = CFileDecode::DecodeDiskDir(document);
-    // Every row has a cell per column.
+    checkTable(table, 4);
+    // The full path is the folder's, '/' and the name the row shows.
     for (const QStringList &row : table.rows) {
-        if (row.size() > table.columns.size())
+        if (!row[3].endsWith(QLatin1Char('/') + row[0]))
             __builtin_trap();
     }
     return 0;

@@ -1,5 +1,5 @@
 // A box's file as the decoder reads it: any bytes at all.
-#include "boxfiles/filedecode.h"
+#include "rowchecks.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -8,10 +8,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const QByteArray document(reinterpret_cast<const char *>(data), qsizetype(size));
     const DecodedTable table = CFileDecode::DecodePlayList(document);
-    // Every row has a cell per column.
+    checkTable(table, 5);
+    // Rows come in time order of their start.
+    qint64 last = -1;
     for (const QStringList &row : table.rows) {
-        if (row.size() > table.columns.size())
+        const QStringList parts = row[0].split(QLatin1Char(':'));
+        if (parts.size() != 3)
             __builtin_trap();
+        const qint64 start = parts[0].toLongLong() * 3600 + parts[1].toLongLong() * 60 + parts[2].toLongLong();
+        if (start < last)
+            __builtin_trap();
+        last = start;
     }
     return 0;
 }
