@@ -86,11 +86,9 @@ private slots:
     void badLoginEndsDisconnected();
     void breakStopsLongListingWithinOneSecond();
     void breakKeepsRealServerInStep();
-    void misbehavingServerTimesOut_data();
-    void misbehavingServerTimesOut();
+    void misbehavingServersAreBounded_data();
+    void misbehavingServersAreBounded();
     void closingDuringStuckReplyDoesNotHang();
-    void hostileServersAreBounded_data();
-    void hostileServersAreBounded();
     void gb18030NamesGoBackInServerBytes();
 
 private:
@@ -430,27 +428,41 @@ void tst_FtpClient::breakKeepsRealServerInStep()
     QCOMPARE(probe.names(), QStringList({QStringLiteral("clip  two.mpg")}));
 }
 
-void tst_FtpClient::misbehavingServerTimesOut_data()
+void tst_FtpClient::misbehavingServersAreBounded_data()
 {
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("silent greeting") << int(ScriptedFtpServer::Mode::SilentGreeting) << QString()
-                                     << "Err:No greeting from 127.0.0.1:%1 within 1 s";
-    QTest::newRow("unanswered CWD") << int(ScriptedFtpServer::Mode::UnansweredCwd) << "/pub"
-                                    << "Err:No answer to CWD within 1 s";
-    QTest::newRow("stalled data") << int(ScriptedFtpServer::Mode::StalledData) << QString()
-                                  << "Err:The listing did not finish within 1 s";
+    QTest::addColumn<int>("listingMs");
+    QTest::addColumn<QString>("message"); // empty: none
+    QTest::addColumn<int>("entries");     // -1: no listing, and the session ends
+    using Mode = ScriptedFtpServer::Mode;
+    QTest::newRow("silent greeting") << int(Mode::SilentGreeting) << QString() << 1000
+                                     << "Err:No greeting from 127.0.0.1:%1 within 1 s" << -1;
+    QTest::newRow("dripped greeting") << int(Mode::DrippedGreeting) << QString() << 1000
+                                      << "Err:No greeting from 127.0.0.1:%1 within 1 s" << -1;
+    QTest::newRow("endless greeting") << int(Mode::HugeGreeting) << QString() << 1000
+                                      << "Err:The server's reply is longer than 64 KiB; the connection was closed"
+                                      << -1;
+    QTest::newRow("unanswered CWD") << int(Mode::UnansweredCwd) << "/pub" << 1000 << "Err:No answer to CWD within 1 s"
+                                    << -1;
+    QTest::newRow("stalled data") << int(Mode::StalledData) << QString() << 1000
+                                  << "Err:The listing did not finish within 1 s" << -1;
+    QTest::newRow("server gone mid-listing")
+        << int(Mode::DroppedMidListing) << QString() << 1000 << "Err:The server closed the connection" << -1;
+    QTest::newRow("PASV names another host") << int(Mode::ElsewherePasv) << QString() << 1000 << QString() << 1;
+    QTest::newRow("exactly 200,000 entries") << int(Mode::ExactListing) << QString() << 60000 << QString() << 200000;
 }
 
-void tst_FtpClient::misbehavingServerTimesOut()
+void tst_FtpClient::misbehavingServersAreBounded()
 {
     QFETCH(int, mode);
     QFETCH(QString, folder);
+    QFETCH(int, listingMs);
     QFETCH(QString, message);
+    QFETCH(int, entries);
     ScriptedFtpServer server(static_cast<ScriptedFtpServer::Mode>(mode));
     Probe probe;
-    probe.client.setTimeouts({1000, 1000, 1000, 1000});
+    probe.client.setTimeouts({1000, 1000, 1000, listingMs});
     // The thread that runs the windows keeps running meanwhile.
     int ticks = 0;
     QTimer ticker;
@@ -459,12 +471,15 @@ void tst_FtpClient::misbehavingServerTimesOut()
     host_info a = account(server.port());
     a.dir = folder;
     probe.ftp.Execute(qo_indyftp::FTP_CONNECT, a);
-    QVERIFY(probe.idle());
+    QVERIFY(probe.idle(90000));
     if (message.contains(QLatin1String("%1")))
         message = message.arg(server.port());
-    QCOMPARE(probe.messages, QStringList(message));
-    QVERIFY(!probe.client.isConnected());
-    QVERIFY(ticks > 5);
+    QCOMPARE(probe.messages, message.isEmpty() ? QStringList() : QStringList(message));
+    QCOMPARE(probe.client.isConnected(), entries >= 0);
+    QCOMPARE(probe.listings.isEmpty() ? -1 : int(probe.listings.last().size()), entries);
+    // A time limit that ran out ran while the window thread went on.
+    if (message.contains(QLatin1String("within")))
+        QVERIFY(ticks > 5);
 }
 
 void tst_FtpClient::closingDuringStuckReplyDoesNotHang()
@@ -496,43 +511,6 @@ void tst_FtpClient::closingDuringStuckReplyDoesNotHang()
     timer.start();
     probe.reset();
     QVERIFY2(timer.elapsed() < 1500, qPrintable(QString::number(timer.elapsed())));
-}
-
-void tst_FtpClient::hostileServersAreBounded_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("message"); // empty: none
-    QTest::addColumn<bool>("connected");
-    QTest::addColumn<int>("entries"); // -1: no listing
-    using Mode = ScriptedFtpServer::Mode;
-    QTest::newRow("endless greeting") << int(Mode::HugeGreeting)
-                                      << "Err:The server's reply is longer than 64 KiB; the connection was closed"
-                                      << false << -1;
-    QTest::newRow("dripped greeting") << int(Mode::DrippedGreeting) << "Err:No greeting from 127.0.0.1:%1 within 1 s"
-                                      << false << -1;
-    QTest::newRow("PASV names another host") << int(Mode::ElsewherePasv) << QString() << true << 1;
-    QTest::newRow("server gone mid-listing")
-        << int(Mode::DroppedMidListing) << "Err:The server closed the connection" << false << -1;
-    QTest::newRow("exactly 200,000 entries") << int(Mode::ExactListing) << QString() << true << 200000;
-}
-
-void tst_FtpClient::hostileServersAreBounded()
-{
-    QFETCH(int, mode);
-    QFETCH(QString, message);
-    QFETCH(bool, connected);
-    QFETCH(int, entries);
-    ScriptedFtpServer server(static_cast<ScriptedFtpServer::Mode>(mode));
-    Probe probe;
-    probe.client.setTimeouts({1000, 1000, 5000, 20000});
-    host_info a = account(server.port());
-    probe.ftp.Execute(qo_indyftp::FTP_CONNECT, a);
-    QVERIFY(probe.idle());
-    if (message.contains(QLatin1String("%1")))
-        message = message.arg(server.port());
-    QCOMPARE(probe.messages, message.isEmpty() ? QStringList() : QStringList(message));
-    QCOMPARE(probe.client.isConnected(), connected);
-    QCOMPARE(probe.listings.isEmpty() ? -1 : int(probe.listings.last().size()), entries);
 }
 
 void tst_FtpClient::gb18030NamesGoBackInServerBytes()
