@@ -2,7 +2,6 @@
 
 #include "config/settings.h"
 
-#include <Poco/Net/FTPClientSession.h>
 #include <Poco/Net/NetException.h>
 #include <Poco/Net/SocketAddress.h>
 #include <Poco/Net/StreamSocket.h>
