@@ -1,5 +1,6 @@
-# make run   installs what is missing, builds, and starts the server
-# make test  installs what is missing, builds, and runs every test
+# make run      installs what is missing, builds the program, and starts it
+# make test     installs what is missing, builds everything, and runs every test
+# make package  builds the Debian package into dist/
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 SANITIZE ?= OFF
@@ -10,7 +11,10 @@ PACKAGES := cmake ninja-build g++ pkg-config make qt6-base-dev qt6-base-dev-tool
 TEST_PACKAGES := curl libxml2-utils python3-pyftpdlib
 BENCH_PACKAGES := nginx-light wrk curl
 
-.PHONY: all deps test-deps build run test bench screenshots fuzz format clean
+PACKAGE_PACKAGES := build-essential debhelper devscripts
+CHECK_PACKAGES := lintian desktop-file-utils appstream debootstrap
+
+.PHONY: all deps test-deps configure build build-all run test bench screenshots fuzz format clean package package-check
 
 all: build
 
@@ -20,22 +24,28 @@ deps:
 test-deps: deps
 	@tools/install-deps.sh $(TEST_PACKAGES)
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DBOXFLEET_SANITIZE=$(SANITIZE) -DBOXFLEET_WERROR=ON -DBUILD_TESTING=ON
+
+# The program and what it loads; the tests, tools and benchmarks wait for build-all.
+build: configure
+	cmake --build $(BUILD) --target boxfleet vestrid
+
+build-all: configure
 	cmake --build $(BUILD)
 
 run: build
 	$(BUILD)/bin/boxfleet $(ARGS)
 
-test: test-deps build
+test: test-deps build-all
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j2
 
-bench: build
+bench: build-all
 	@tools/install-deps.sh $(BENCH_PACKAGES)
 	bench/content/run.sh $(BUILD)
 	bench/link/run.sh $(BUILD)
 
-screenshots: build
+screenshots: build-all
 	@tools/install-deps.sh xvfb xauth python3-pyftpdlib
 	xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb $(BUILD)/bin/screenshots docs/screenshots
 
@@ -56,6 +66,21 @@ fuzz: deps
 	    build-fuzz/fuzz_$$name -runs=$(FUZZ_RUNS) -max_len=$$len $(FUZZ_OPTIONS) $$dict \
 	        build-fuzz/corpus-$$name tests/fuzz/corpus/$$name || exit 1; \
 	done
+
+# The Debian package, built the way Debian builds packages, into dist/.
+package: deps
+	@tools/install-deps.sh $(PACKAGE_PACKAGES)
+	dpkg-buildpackage -us -uc -b
+	mkdir -p dist
+	mv ../boxfleet_*.deb ../boxfleet_*.buildinfo ../boxfleet_*.changes dist/
+	mv ../boxfleet-dbgsym_* dist/ 2>/dev/null || true
+	debian/rules clean
+
+# The package checked by Debian's own tools, then installed into a bare
+# Debian 12 root and started there (minutes, and a Debian mirror).
+package-check: package
+	@tools/install-deps.sh $(CHECK_PACKAGES)
+	tests/package/check.sh dist
 
 format:
 	find src tests tools bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i

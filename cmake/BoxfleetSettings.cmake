@@ -2,7 +2,9 @@
 add_library(boxfleet_settings INTERFACE)
 target_compile_features(boxfleet_settings INTERFACE cxx_std_20)
 target_compile_options(boxfleet_settings INTERFACE -Wall -Wextra)
-target_compile_definitions(boxfleet_settings INTERFACE QT_NO_FOREACH QT_NO_CAST_TO_ASCII)
+target_compile_definitions(boxfleet_settings INTERFACE QT_NO_FOREACH QT_NO_CAST_TO_ASCII
+                                                         BOXFLEET_VERSION="${PROJECT_VERSION}"
+                                                         BOXFLEET_PRIVATE_LIBDIR="${BOXFLEET_PRIVATE_LIBDIR}")
 
 option(BOXFLEET_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(BOXFLEET_WERROR "Treat warnings as errors" OFF)

@@ -3,8 +3,10 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
 #include <cstdio>
+#include <optional>
 #include <sys/resource.h>
 
 namespace {
@@ -22,15 +24,14 @@ void raiseDescriptorLimit()
         std::perror("boxfleet: cannot raise the descriptor limit");
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+// The options, read before any window exists, so that --version and --help
+// answer on a machine without a display. Returns an exit status when the
+// program should end at once.
+std::optional<int> readOptions(int argc, char *argv[], StartupOptions &options)
 {
-    raiseDescriptorLimit();
-
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("boxfleet"));
-    QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("boxfleet"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Management server for a fleet of display boxes."));
@@ -51,7 +52,6 @@ int main(int argc, char *argv[])
     parser.addOptions({deploy, content, serviceIp, boxPort, echoLog});
     parser.process(application);
 
-    StartupOptions options;
     options.deployFile = parser.value(deploy);
     options.content = parser.value(content);
     options.serviceIp = parser.value(serviceIp);
@@ -62,6 +62,22 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "boxfleet: --box-port needs a port from 1 to 65535\n");
         return 2;
     }
+    return std::nullopt;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    raiseDescriptorLimit();
+
+    StartupOptions options;
+    if (const auto status = readOptions(argc, argv, options))
+        return *status;
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("boxfleet"));
+    QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
 
     QtPrompter prompter;
     ServerApp server(options, prompter);

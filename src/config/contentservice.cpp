@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 
 #include <vector>
 
@@ -27,7 +28,11 @@ ContentService::~ContentService()
 
 QString ContentService::defaultLibraryPath()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/libvestrid.so");
+    // Beside the program in a build tree; in its private folder when installed.
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/libvestrid.so");
+    if (QFileInfo::exists(beside))
+        return beside;
+    return QStringLiteral(BOXFLEET_PRIVATE_LIBDIR "/libvestrid.so");
 }
 
 QString ContentService::uploadRoot(const ServerSettings &settings)

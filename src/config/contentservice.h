@@ -28,7 +28,8 @@ public:
     explicit ContentService(QObject *parent = nullptr);
     ~ContentService() override;
 
-    // libvestrid.so in the executable's folder.
+    // libvestrid.so in the executable's folder, or else in the program's
+    // private library folder of an installation.
     static QString defaultLibraryPath();
 
     // Loads the library, gives it the content root and its upload folder, and

@@ -80,9 +80,12 @@ std::optional<QString> askContentRoot(Prompter &prompter)
 
 QString DefaultDeployFile()
 {
+    // Beside the program in a build tree (or wherever one was put there);
+    // an installed program keeps each user's settings in their own folder.
     const QString exeDir = QCoreApplication::applicationDirPath();
-    if (!exeDir.isEmpty() && QFileInfo(exeDir).isWritable())
-        return exeDir + QStringLiteral("/Deploy.ini");
+    const QString beside = exeDir + QStringLiteral("/Deploy.ini");
+    if (!exeDir.isEmpty() && (QFileInfo::exists(beside) || QFileInfo(exeDir).isWritable()))
+        return beside;
     const QString configDir =
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/boxfleet");
     QDir().mkpath(configDir);

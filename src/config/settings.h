@@ -5,7 +5,7 @@
 
 class Prompter;
 
-inline constexpr char kVersionText[] = "2.0.1.3";
+inline constexpr char kVersionText[] = BOXFLEET_VERSION;
 inline constexpr int kDefaultServicePort = 5002;
 inline constexpr int kDefaultBoxPort = 9988;
 // Texts of at most this many bytes fit the address field.
@@ -57,8 +57,8 @@ enum class LoadResult
 LoadResult LoadServerSettings(ServerSettings &settings, const StartupOptions &options, Prompter &prompter,
                               QString *error);
 
-// Where Deploy.ini lives: beside the executable when that folder is writable,
-// else in the user's configuration folder.
+// Where Deploy.ini lives: beside the executable when that folder is writable
+// or already holds one, else in $XDG_CONFIG_HOME/boxfleet/.
 QString DefaultDeployFile();
 
 // The content root the "Driver" prompt proposes when no folder was given.
