@@ -22,6 +22,7 @@ appstreamcli validate --no-net "$unpacked"/usr/share/metainfo/*.metainfo.xml
 
 echo "== a bare Debian 12 root"
 root=$(mktemp -d /var/tmp/boxfleet-root.XXXXXX)
+chmod 755 "$root"
 cleanup() {
     for m in proc dev/pts dev sys; do umount -l "$root/$m" 2>/dev/null || true; done
     rm -rf "$root" "$unpacked"
@@ -44,11 +45,11 @@ in_root test -x "/usr/lib/x86_64-linux-gnu/boxfleet/boxsim"
 in_root test -f "/usr/lib/x86_64-linux-gnu/boxfleet/libvestrid.so"
 
 echo "== a normal user runs it, a box connects, SIGTERM saves the registry"
-in_root useradd --create-home operator
+in_root useradd --create-home --user-group boxop
 cat > "$root/tmp/run.sh" <<'SCRIPT'
 #!/bin/sh
 set -e
-export QT_QPA_PLATFORM=offscreen HOME=/home/operator
+export QT_QPA_PLATFORM=offscreen HOME=/home/boxop
 cd "$HOME"
 boxfleet --content "$HOME/content/" --service-ip 127.0.0.1 --box-port 19988 --echo-log > server.log 2>&1 &
 server=$!
@@ -70,5 +71,5 @@ grep -q 'MAC' "$HOME/content/MacGroup.ini"
 echo "registry saved: $(grep -c MAC "$HOME/content/MacGroup.ini") lines"
 SCRIPT
 chmod 755 "$root/tmp/run.sh"
-chroot --userspec=operator:operator "$root" /usr/bin/env -i PATH=/usr/bin:/bin /tmp/run.sh
+chroot --userspec=boxop:boxop "$root" /usr/bin/env -i PATH=/usr/bin:/bin /tmp/run.sh
 echo "package check passed"
