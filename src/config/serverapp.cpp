@@ -86,6 +86,14 @@ bool ServerApp::start()
     });
     connect(m_forms.form11, &TForm11::runningChanged, this, republish);
     publishUploadPermits();
+    // A box named, moved or first seen is on disk within a second, not only
+    // at exit: a crash or a power cut loses nothing the operator did.
+    m_savedImage = registryImage();
+    m_registryTimer.setParent(this);
+    m_registryTimer.setObjectName(QStringLiteral("RegistrySaver"));
+    m_registryTimer.setInterval(1000);
+    connect(&m_registryTimer, &QTimer::timeout, this, &ServerApp::saveRegistryIfChanged);
+    m_registryTimer.start();
     m_signals = std::make_unique<SignalBridge>();
     connect(m_signals.get(), &SignalBridge::terminationRequested, m_forms.form1, [this] {
         m_closedBySignal = true;
@@ -140,8 +148,38 @@ void ServerApp::publishUploadPermits()
     m_content.setUploadPermits(boxes, tasks);
 }
 
+QString ServerApp::registryImage() const
+{
+    QString image;
+    for (int slot = 0; slot < m_registry.BoxCount(); ++slot) {
+        const MacGroupData &box = m_registry.Box(slot);
+        image += box.MacAdd + QChar(0x1f) + box.ClientName + QChar(0x1f) + m_registry.GroupNameOf(slot) + QChar(0x1e);
+    }
+    return image;
+}
+
+void ServerApp::saveRegistryIfChanged()
+{
+    // Heartbeats that change nothing stored write nothing.
+    const QString image = registryImage();
+    if (!m_forms.form2 || image == m_savedImage || image == m_failedImage)
+        return;
+    QString why;
+    if (SaveRegistryFile(m_registry, m_context.settings.registryFile, &why)) {
+        m_savedImage = image;
+        m_failedImage.clear();
+        return;
+    }
+    // Said once for this registry; the next change, or the exit, tries again.
+    m_failedImage = image;
+    const QString message = QString::fromLatin1(Msg::RegistryNotSaved).arg(m_context.settings.registryFile, why);
+    qCritical("ERR %s", qPrintable(message));
+    m_cmd.LogEvent(message, 0, LogLevel::ERR);
+}
+
 bool ServerApp::saveRegistry()
 {
+    m_registryTimer.stop();
     // The registry was loaded by the group window; without it there is
     // nothing that could be saved over the file.
     if (!m_forms.form2)

@@ -46,6 +46,10 @@ private:
     void destroyWindows();
     // Tells the content service which boxes may upload, and which files.
     void publishUploadPermits();
+    // What MacGroup.ini holds of the registry now, to see whether it changed.
+    QString registryImage() const;
+    // Writes MacGroup.ini when what it holds changed since the last write.
+    void saveRegistryIfChanged();
     // False when the registry file could not be written; the operator was told.
     bool saveRegistry();
 
@@ -61,7 +65,10 @@ private:
     ContentService m_content;
     Forms m_forms;
     std::unique_ptr<SignalBridge> m_signals;
-    QTimer m_permitTimer; // gathers the changes of one event into one publication
+    QTimer m_permitTimer;   // gathers the changes of one event into one publication
+    QTimer m_registryTimer; // looks once a second whether the registry changed
+    QString m_savedImage;   // the registry as MacGroup.ini last held it
+    QString m_failedImage;  // a registry that could not be written, told once
     int m_exitCode = 0;
     bool m_closedBySignal = false; // no person is there to read a message
 };

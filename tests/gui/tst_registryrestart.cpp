@@ -2,12 +2,16 @@
 // characters that once cut MacGroup.ini short: a MAC with '[' from a box,
 // group and client names with '[' from the operator.
 #include "appharness.h"
+#include "config/codepage.h"
 #include "config/mainform.h"
 #include "console/group.h"
 #include "testutil.h"
 
+#include <QDateTime>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
@@ -120,6 +124,32 @@ private slots:
         restart();
         checkRegistry();
         QVERIFY(!TestUtil::readFile(m_harness.context().settings.registryFile).contains("[VIP"));
+    }
+
+    void savedAsItChanges()
+    {
+        // Nothing waits for the exit: a crash a second later loses nothing.
+        AppHarness h;
+        QVERIFY(h.start());
+        const QString file = h.context().settings.registryFile;
+        QTcpSocket box;
+        box.connectToHost(QHostAddress::LocalHost, quint16(h.options.boxPort));
+        QVERIFY(box.waitForConnected(5000));
+        box.write(heartbeat("02:00:00:00:00:aa") + '\0');
+        QTRY_VERIFY(TestUtil::readFile(file).contains("02:00:00:00:00:aa"));
+        QCOMPARE(h.registry().AddGroup(QStringLiteral("大厅")), RES_OK);
+        QCOMPARE(h.registry().SetBoxGroup(0, QStringLiteral("大厅")), RES_OK);
+        QCOMPARE(h.registry().SetBoxName(0, QStringLiteral("前台")), RES_OK);
+        QTRY_VERIFY(
+            TestUtil::readFile(file).contains(CodePage::toGb2312(QStringLiteral("02:00:00:00:00:aa,前台,大厅"))));
+        // Heartbeats that change nothing stored write nothing.
+        const QDateTime written = QFileInfo(file).lastModified();
+        auto *saver = h.app->findChild<QTimer *>(QStringLiteral("RegistrySaver"));
+        QVERIFY(saver);
+        QSignalSpy ticks(saver, &QTimer::timeout);
+        box.write(heartbeat("02:00:00:00:00:aa") + '\0');
+        QTRY_COMPARE(ticks.size(), 2);
+        QCOMPARE(QFileInfo(file).lastModified(), written);
     }
 };
 
