@@ -80,8 +80,10 @@ bool ServerApp::start()
     connect(&m_permitTimer, &QTimer::timeout, this, &ServerApp::publishUploadPermits);
     const auto republish = [this] { m_permitTimer.start(); };
     connect(&m_cmd, &Cmd_API::mapChanged, this, republish);
+    // A box the registry takes in, or one at a new address; refused
+    // heartbeats change nothing a permit rests on.
     connect(&m_cmd, &Cmd_API::boxMerged, this, [republish](const QString &, int result) {
-        if (result != RES_UNCHANGED)
+        if (result == RES_NEWBOX || result == RES_FOUND)
             republish();
     });
     connect(m_forms.form11, &TForm11::runningChanged, this, republish);
