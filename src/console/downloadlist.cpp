@@ -157,9 +157,11 @@ void TForm11::tick()
     delete m_ui->lv_TaskFile->takeTopLevelItem(0);
     const QString argument = FileUploadArgument(m_context.settings, *task);
     // A line the box would get cut would upload to the wrong place.
-    if (CodePage::byteLength(QStringLiteral("fileupload ") + argument) > 255 || CodePage::byteLength(argument) < 0) {
+    const qsizetype lineBytes = CodePage::byteLength(QStringLiteral("fileupload ") + argument);
+    if (lineBytes < 0 || lineBytes > 255) {
         m_queue.dropRunning(*task);
-        failed(*task, QStringLiteral("the command would be longer than 255 bytes"));
+        failed(*task, lineBytes < 0 ? QStringLiteral("its path holds characters GB2312 cannot carry")
+                                    : QStringLiteral("the command would be longer than 255 bytes"));
         return;
     }
     // A file left by an earlier fetch under the same name must not pass for
