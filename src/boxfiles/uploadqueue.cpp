@@ -103,17 +103,15 @@ QString FileUploadArgument(const ServerSettings &settings, const SUPLOADFILE &ta
 {
     // Percent-encoding every Chinese character would take nine bytes for
     // the two it takes in GB2312, and the line holds 255.
-    static const char hex[] = "0123456789ABCDEF";
     QString path;
     for (const QChar c : ToUrlPath(task.localPath)) {
         const ushort u = c.unicode();
-        if (u < 0x20 || u == 0x7F || u == '%' || u == '?' || u == '#' || u == ' ') {
-            path += QLatin1Char('%');
-            path += QLatin1Char(hex[u >> 4]);
-            path += QLatin1Char(hex[u & 0xF]);
-        } else {
+        if (u == ' ')
+            path += QStringLiteral("%20");
+        else if (u < 0x80)
+            path += EncodeUrlBytes(QByteArray(1, char(u))); // controls, '%', '?', '#'
+        else
             path += c;
-        }
     }
     return task.boxPath + QStringLiteral(" http://") + settings.serviceIp + QLatin1Char(':') +
            QString::number(settings.servicePort) + QLatin1Char('/') + path;

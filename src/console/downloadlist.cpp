@@ -135,18 +135,16 @@ void TForm11::failed(const SUPLOADFILE &task, const QString &why)
 void TForm11::tick()
 {
     // Tasks that can no longer finish free their places first.
-    const QList<SUPLOADFILE> expired = m_queue.expire(nowMs(), [this](const QString &mac) {
+    const auto offline = [this](const QString &mac) {
         int slot = -1;
         return m_context.registry && m_context.registry->FindBox(mac, &slot) == RES_FOUND &&
                !m_context.registry->Box(slot).Online;
-    });
-    for (const SUPLOADFILE &task : expired) {
-        int slot = -1;
-        const bool offline = m_context.registry && m_context.registry->FindBox(task.mac, &slot) == RES_FOUND &&
-                             !m_context.registry->Box(slot).Online;
-        failed(task, offline ? QStringLiteral("the box went offline")
-                             : QStringLiteral("no report within %1 minutes").arg(UploadQueue::kMaxRunningMs / 60000));
-    }
+    };
+    const QList<SUPLOADFILE> expired = m_queue.expire(nowMs(), offline);
+    for (const SUPLOADFILE &task : expired)
+        failed(task, offline(task.mac)
+                         ? QStringLiteral("the box went offline")
+                         : QStringLiteral("no report within %1 minutes").arg(UploadQueue::kMaxRunningMs / 60000));
     if (!expired.isEmpty()) {
         fill(m_ui->lv_Download, m_queue.running());
         emit runningChanged();
