@@ -114,10 +114,8 @@ TForm1::TForm1(AppContext &context, Forms &forms, QWidget *parent)
     }
     if (m_context.registry) {
         BoxLists::PickList(pickGroups(), pickBoxes(), *m_context.registry, BoxLists::PickRefresh);
-        connect(m_ui->cb_Group, &QComboBox::activated, this, [this] {
-            BoxLists::PickList(pickGroups(), pickBoxes(), *m_context.registry, BoxLists::PickShowGroup,
-                               m_ui->cb_Group->currentText());
-        });
+        connect(m_ui->cb_Group, &QComboBox::activated, this,
+                [this] { BoxLists::ShowChosenGroup(pickGroups(), pickBoxes(), *m_context.registry); });
     }
 
     m_listRefresh = new QTimer(this);

@@ -17,6 +17,7 @@ inline constexpr char FillYOff[] = "Pls. Fill in Correct YOff";
 inline constexpr char ChooseRightDate[] = "Pls. Choose a right date to perform it!";
 inline constexpr char ScheduleExists[] = "The same schedule Item alreay Exist";
 inline constexpr char NoEffectiveBox[] = "Warning: Not selected an effective box";
+inline constexpr char SendToBoxesQuestion[] = "Send \"%1\" to %2 boxes?";
 inline constexpr char InvalidIp[] = "Invalid IP";
 inline constexpr char InvalidMask[] = "Invalid Mask";
 inline constexpr char InvalidGw[] = "Invalid GW";

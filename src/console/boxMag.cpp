@@ -121,15 +121,17 @@ void TForm3::error(const char *text)
     m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), QString::fromLatin1(text));
 }
 
-QStringList TForm3::takeSelection(bool ask)
+QStringList TForm3::takeSelection(const QString &askFor)
 {
     const QStringList macs = BoxLists::checkedCaptions(m_ui->lv_OnlineBox);
     if (macs.isEmpty()) {
         error(Msg::NoEffectiveBox);
         return {};
     }
-    if (ask && macs.size() > 1 &&
-        m_context.prompter->message(QString::fromLatin1(Msg::WarningTitle), QString::fromLatin1(Msg::NoEffectiveBox),
+    // The question names what is about to go to how many boxes.
+    if (!askFor.isEmpty() && macs.size() > 1 &&
+        m_context.prompter->message(QString::fromLatin1(Msg::WarningTitle),
+                                    QString::fromLatin1(Msg::SendToBoxesQuestion).arg(askFor).arg(macs.size()),
                                     Prompter::Buttons::YesNoCancel, Prompter::Icon::Warning) != Prompter::Button::Yes)
         return {};
     return macs;
@@ -143,12 +145,12 @@ void TForm3::sendToAll(const QStringList &macs, int type, const BoxCommandArgs &
 
 void TForm3::sb_CalibrateTimeClick()
 {
-    sendToAll(takeSelection(false), CMD_SETTIME);
+    sendToAll(takeSelection(), CMD_SETTIME);
 }
 
 void TForm3::SpeedButton2Click()
 {
-    const QStringList macs = takeSelection(false);
+    const QStringList macs = takeSelection();
     const int language = m_ui->ComboBox1->currentIndex();
     if (language < 0 || language > 1)
         return;
@@ -157,7 +159,7 @@ void TForm3::SpeedButton2Click()
 
 void TForm3::SpeedButton3Click()
 {
-    const QStringList macs = takeSelection(false);
+    const QStringList macs = takeSelection();
     const int mode = m_ui->ComboBox2->currentIndex();
     const int layout = m_ui->ComboBox3->currentIndex();
     if (mode < 0 || mode > 3 || layout < 0 || layout > 4)
@@ -167,19 +169,19 @@ void TForm3::SpeedButton3Click()
 
 void TForm3::sp_OnoffClick()
 {
-    sendToAll(takeSelection(false), CMD_PLAYMODE, {{m_ui->cb_Onoff->currentIndex()}, {}});
+    sendToAll(takeSelection(), CMD_PLAYMODE, {{m_ui->cb_Onoff->currentIndex()}, {}});
 }
 
 void TForm3::sp_DownloadSpeedClick()
 {
-    const QStringList macs = takeSelection(false);
+    const QStringList macs = takeSelection();
     const QString typed = m_ui->me_DownloadSpeed->text().trimmed();
     sendToAll(macs, CMD_DOWNLOADSPEED, {{typed.isEmpty() ? 0 : typed.toInt()}, {}});
 }
 
 void TForm3::SpeedButton6Click()
 {
-    const QStringList macs = takeSelection(true);
+    const QStringList macs = takeSelection(m_ui->gb_BoxNet->title().trimmed());
     if (macs.isEmpty())
         return;
     const QLineEdit *fields[] = {m_ui->MaskEditIP, m_ui->MaskEditMask, m_ui->MaskEditGW, m_ui->MaskEditDNS1,
@@ -199,7 +201,7 @@ void TForm3::SpeedButton6Click()
 
 void TForm3::sb_svattrClick()
 {
-    const QStringList macs = takeSelection(true);
+    const QStringList macs = takeSelection(m_ui->gb_SvrAttr->title().trimmed());
     if (macs.isEmpty())
         return;
     const QString portText = m_ui->mk_SvrPort->text().trimmed();
@@ -220,7 +222,7 @@ void TForm3::sb_svattrClick()
 void TForm3::sb_rebootClick()
 {
     MacGruoup &registry = *m_context.registry;
-    for (const QString &mac : takeSelection(true)) {
+    for (const QString &mac : takeSelection(m_ui->gb_Reboot->title().trimmed())) {
         int slot = -1;
         if (registry.FindBox(mac, &slot) != RES_FOUND)
             continue;
@@ -259,7 +261,7 @@ void TForm3::sb_upgradeClick()
         error(Msg::InvalidUpgradeImage);
         return;
     }
-    const QStringList macs = takeSelection(true);
+    const QStringList macs = takeSelection(m_ui->gb_Upgrade->title().trimmed());
     if (macs.isEmpty())
         return;
     // The image may lie outside the content folder: let the service hand it out.
@@ -279,7 +281,8 @@ TForm3::st_TBoxFilename *TForm3::pageOf(const QString &mac)
 
 void TForm3::sb_QueryFileNameClick()
 {
-    for (const QString &mac : takeSelection(true)) {
+    for (const QString &mac :
+         takeSelection(m_ui->PageControl1->tabText(m_ui->PageControl1->indexOf(m_ui->TabSheet3)))) {
         if (m_context.registry->FindBox(mac) != RES_FOUND)
             continue;
         m_context.cmd->SendBoxCommand(CMD_GETFILENAME, mac);
@@ -365,7 +368,7 @@ void TForm3::sb_PlayTextClick()
             QString::fromLatin1(Msg::TextTooLong).arg(QString::number(bytes), QString::number(kMaxTextBytes)));
         return;
     }
-    const QStringList macs = takeSelection(false);
+    const QStringList macs = takeSelection();
     const auto rgb = [](quint32 colour) {
         return QStringLiteral(" %1 %2 %3").arg((colour >> 16) & 0xFF).arg((colour >> 8) & 0xFF).arg(colour & 0xFF);
     };

@@ -62,7 +62,9 @@ private:
 
     // The checked boxes in list order; empty after a refusal. With ask, more
     // than one box needs a Yes.
-    QStringList takeSelection(bool ask);
+    // The checked boxes; with askFor, the operator confirms sending it to
+    // more than one box.
+    QStringList takeSelection(const QString &askFor = QString());
     void sendToAll(const QStringList &macs, int type, const BoxCommandArgs &args = {});
     void error(const char *text);
 

@@ -234,6 +234,122 @@ void FillGroupCombo(QComboBox *box, const MacGruoup &registry)
     box->setCurrentIndex(0);
 }
 
+namespace {
+
+// Marks the chooser's first entry as "every box": a group may be called
+// 全部 too.
+constexpr int kAllRole = Qt::UserRole + 1;
+// The MACs checked in a pick list, kept on the list itself, so that checks
+// made under one group outlive showing another.
+constexpr char kPickedProperty[] = "pickedMacs";
+
+bool showsAll(const QComboBox *groups)
+{
+    return groups->currentIndex() == 0 && groups->itemData(0, kAllRole).toBool();
+}
+
+// The chooser entry of a group: the "every box" entry never names one.
+int groupIndex(const QComboBox *groups, const QString &name)
+{
+    for (int i = 1; i < groups->count(); ++i) {
+        if (groups->itemText(i) == name)
+            return i;
+    }
+    return -1;
+}
+
+void fillGroups(QComboBox *groups, const MacGruoup &registry)
+{
+    groups->clear();
+    groups->addItem(QString::fromUtf8(kAllGroups));
+    groups->setItemData(0, true, kAllRole);
+    groups->addItems(registry.GroupNames());
+}
+
+// What is checked now: the shown rows as they stand, the rest as remembered.
+QSet<QString> pickedMacs(const QTreeWidget *boxes)
+{
+    const QStringList stored = boxes->property(kPickedProperty).toStringList();
+    QSet<QString> picked(stored.begin(), stored.end());
+    for (int i = 0; i < boxes->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *row = boxes->topLevelItem(i);
+        if (row->checkState(0) == Qt::Checked)
+            picked.insert(row->text(1));
+        else
+            picked.remove(row->text(1));
+    }
+    return picked;
+}
+
+void storePicked(QTreeWidget *boxes, const QSet<QString> &picked)
+{
+    boxes->setProperty(kPickedProperty, QStringList(picked.begin(), picked.end()));
+}
+
+void showBoxes(QTreeWidget *boxes, const MacGruoup &registry, const QList<int> &boxSlots)
+{
+    UpdateBracket bracket(boxes);
+    const QSet<QString> picked = pickedMacs(boxes);
+    storePicked(boxes, picked);
+    boxes->clear();
+    for (int slot : boxSlots) {
+        QTreeWidgetItem *item = newRow(boxes, registry.PickRow(slot), true);
+        if (picked.contains(item->text(1)))
+            item->setCheckState(0, Qt::Checked);
+    }
+    fitColumns(boxes);
+}
+
+QList<int> everyBox(const MacGruoup &registry)
+{
+    // Group by group, as the chooser lists them.
+    QList<int> boxSlots;
+    QSet<int> listed;
+    for (const QString &group : registry.GroupNames()) {
+        for (int slot : registry.BoxesOfGroup(group)) {
+            if (!listed.contains(slot)) {
+                listed.insert(slot);
+                boxSlots.append(slot);
+            }
+        }
+    }
+    for (int slot = 0; slot < registry.BoxCount(); ++slot) {
+        if (!listed.contains(slot))
+            boxSlots.append(slot);
+    }
+    return boxSlots;
+}
+
+} // namespace
+
+void ShowChosenGroup(QComboBox *groups, QTreeWidget *boxes, const MacGruoup &registry)
+{
+    if (!groups || !boxes)
+        return;
+    showBoxes(boxes, registry, showsAll(groups) ? everyBox(registry) : registry.BoxesOfGroup(groups->currentText()));
+}
+
+QList<QPair<QString, QString>> checkedPicks(const QTreeWidget *boxes, const MacGruoup &registry)
+{
+    QList<QPair<QString, QString>> result;
+    if (!boxes)
+        return result;
+    QSet<QString> picked = pickedMacs(boxes);
+    // The shown rows in the order the operator sees them, then the boxes
+    // checked under other groups.
+    for (int i = 0; i < boxes->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *row = boxes->topLevelItem(i);
+        if (picked.remove(row->text(1)) && registry.FindBox(row->text(1)) == RES_FOUND)
+            result.append({row->text(1), row->text(0)});
+    }
+    for (int slot : everyBox(registry)) {
+        const RowText row = registry.PickRow(slot);
+        if (picked.contains(row.subItems.value(0)))
+            result.append({row.subItems.value(0), row.caption});
+    }
+    return result;
+}
+
 void PickList(QComboBox *groups, QTreeWidget *boxes, const MacGruoup &registry, int code, const QString &argument)
 {
     if (!groups || !boxes)
@@ -241,12 +357,14 @@ void PickList(QComboBox *groups, QTreeWidget *boxes, const MacGruoup &registry, 
     const QSignalBlocker blocker(groups);
     switch (code) {
     case PickRefresh: {
+        const bool all = showsAll(groups);
         const QString remembered = groups->currentText();
-        groups->clear();
-        groups->addItems(registry.GroupNames());
-        const int index = groups->findText(remembered, Qt::MatchExactly);
-        groups->setCurrentIndex(index >= 0 ? index : 0);
-        PickList(groups, boxes, registry, PickShowGroup, groups->currentText());
+        fillGroups(groups, registry);
+        int index = all ? 0 : groupIndex(groups, remembered);
+        if (index < 0)
+            index = groups->count() > 1 ? 1 : 0;
+        groups->setCurrentIndex(index);
+        ShowChosenGroup(groups, boxes, registry);
         break;
     }
     case PickUpdateBox: {
@@ -256,26 +374,32 @@ void PickList(QComboBox *groups, QTreeWidget *boxes, const MacGruoup &registry, 
         const RowText row = registry.PickRow(slot);
         if (QTreeWidgetItem *item = findBySubItem(boxes, 0, argument)) {
             setRow(item, row);
-        } else if (registry.GroupNameOf(slot) == groups->currentText()) {
+        } else if (showsAll(groups) || registry.GroupNameOf(slot) == groups->currentText()) {
             // Only the chosen group's boxes belong in the list.
-            newRow(boxes, row, true);
+            const QStringList picked = boxes->property(kPickedProperty).toStringList();
+            newRow(boxes, row, true)->setCheckState(0, picked.contains(argument) ? Qt::Checked : Qt::Unchecked);
         }
         break;
     }
-    case PickRemoveBox:
+    case PickRemoveBox: {
+        QSet<QString> picked = pickedMacs(boxes);
+        picked.remove(argument);
+        storePicked(boxes, picked);
         delete findBySubItem(boxes, 0, argument);
         break;
+    }
     case PickGroupDeleted: {
-        const int index = groups->findText(argument, Qt::MatchExactly);
-        if (index <= 0)
+        // The first group (the default one) is never deleted.
+        const int index = groupIndex(groups, argument);
+        if (index <= 1)
             return;
         const int selected = groups->currentIndex();
         groups->removeItem(index);
         if (index < selected) {
             groups->setCurrentIndex(selected - 1);
         } else if (index == selected) {
-            groups->setCurrentIndex(0);
-            PickList(groups, boxes, registry, PickShowGroup, groups->currentText());
+            groups->setCurrentIndex(1);
+            ShowChosenGroup(groups, boxes, registry);
         }
         break;
     }
@@ -283,24 +407,10 @@ void PickList(QComboBox *groups, QTreeWidget *boxes, const MacGruoup &registry, 
         groups->addItem(argument);
         break;
     case PickShowGroup: {
-        const int index = groups->findText(argument, Qt::MatchExactly);
+        const int index = groupIndex(groups, argument);
         if (index >= 0)
             groups->setCurrentIndex(index);
-        UpdateBracket bracket(boxes);
-        // The operator's check marks (a transfer's boxes) outlive the
-        // rebuild, as in the detail list.
-        QSet<QString> checked;
-        for (int i = 0; i < boxes->topLevelItemCount(); ++i) {
-            if (boxes->topLevelItem(i)->checkState(0) == Qt::Checked)
-                checked.insert(boxes->topLevelItem(i)->text(1));
-        }
-        boxes->clear();
-        for (int slot : registry.BoxesOfGroup(argument)) {
-            QTreeWidgetItem *item = newRow(boxes, registry.PickRow(slot), true);
-            if (checked.contains(item->text(1)))
-                item->setCheckState(0, Qt::Checked);
-        }
-        fitColumns(boxes);
+        showBoxes(boxes, registry, registry.BoxesOfGroup(argument));
         break;
     }
     default:

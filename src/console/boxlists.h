@@ -37,8 +37,18 @@ void FillDetailList(QTreeWidget *view, const MacGruoup &registry, BoxFilter filt
 void UpdateDetailRow(QTreeWidget *view, const MacGruoup &registry, BoxFilter filter, const QString &mac);
 void FillGroupListBox(QListWidget *box, const MacGruoup &registry);
 void FillGroupCombo(QComboBox *box, const MacGruoup &registry);
+// A pick list's group chooser starts with kAllGroups, which lists every box
+// of every group; the groups follow in registry order. A box checked under
+// one group stays checked when another group is shown.
+inline constexpr char kAllGroups[] = "全部";
 void PickList(QComboBox *groups, QTreeWidget *boxes, const MacGruoup &registry, int code,
               const QString &argument = QString());
+// Shows what the chooser's current entry names (a group, or every box).
+void ShowChosenGroup(QComboBox *groups, QTreeWidget *boxes, const MacGruoup &registry);
+
+// The boxes checked in a pick list, under whatever group they were checked,
+// in registry order: (MAC, client name).
+QList<QPair<QString, QString>> checkedPicks(const QTreeWidget *boxes, const MacGruoup &registry);
 
 // Sorts the rows ascending by the column's text (the caption for column 0),
 // by their sort keys (GB2312 bytes, ASCII letters folded); stable.

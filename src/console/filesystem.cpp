@@ -156,11 +156,9 @@ void TForm10::AddFileRow(const QString &name, const QString &clientName, const Q
 QList<TForm10::PickedBox> TForm10::checkedBoxes() const
 {
     QList<PickedBox> boxes;
-    const QTreeWidget *pick = m_ui->lv_OnlineBox;
-    for (int i = 0; i < pick->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *row = pick->topLevelItem(i);
-        if (row->checkState(0) == Qt::Checked)
-            boxes.append({clientNameOf(row->text(1)), row->text(1)});
+    if (m_context.registry) {
+        for (const auto &[mac, name] : BoxLists::checkedPicks(m_ui->lv_OnlineBox, *m_context.registry))
+            boxes.append({clientNameOf(mac), mac});
     }
     return boxes;
 }

@@ -465,11 +465,9 @@ void TForm7::delScheduleClick()
 void TForm7::validationClick()
 {
     QList<BoxBasicInfo> boxes;
-    const QTreeWidget *pick = m_ui->lv_OnlineBox;
-    for (int i = 0; i < pick->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *row = pick->topLevelItem(i);
-        if (row->checkState(0) == Qt::Checked)
-            boxes.append({row->text(1), row->text(0)});
+    if (m_context.registry) {
+        for (const auto &[mac, name] : BoxLists::checkedPicks(m_ui->lv_OnlineBox, *m_context.registry))
+            boxes.append({mac, name});
     }
     const QString title = QString::fromLatin1(Msg::ErrorTitle);
     if (boxes.isEmpty()) {

@@ -605,12 +605,9 @@ void ScheduleEditor::bnTransferClick()
         return;
     }
     QList<sBoxInfo> boxes;
-    if (m_boxes) {
-        for (int i = 0; i < m_boxes->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem *row = m_boxes->topLevelItem(i);
-            if (row->checkState(0) == Qt::Checked)
-                boxes.append({row->text(1), row->text(0)});
-        }
+    if (m_boxes && m_context.registry) {
+        for (const auto &[mac, name] : BoxLists::checkedPicks(m_boxes, *m_context.registry))
+            boxes.append({mac, name});
     }
     if (boxes.isEmpty())
         return message(Msg::NoEffectiveBox);

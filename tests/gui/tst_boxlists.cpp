@@ -54,7 +54,7 @@ private slots:
     void pickListRefreshShowsTheChosenGroup()
     {
         PickList(&m_groups, &m_boxes, *m_reg, PickRefresh);
-        QCOMPARE(entries(&m_groups), (QStringList{"No Group", "Hall", "Shop"}));
+        QCOMPARE(entries(&m_groups), (QStringList{"全部", "No Group", "Hall", "Shop"}));
         QCOMPARE(m_groups.currentText(), QStringLiteral("No Group"));
         QCOMPARE(column(&m_boxes, 1), (QStringList{"a", "d"}));
         QCOMPARE(m_boxes.topLevelItem(0)->checkState(0), Qt::Unchecked);
@@ -97,16 +97,16 @@ private slots:
         PickList(&m_groups, &m_boxes, *m_reg, PickRefresh);
         PickList(&m_groups, &m_boxes, *m_reg, PickShowGroup, QStringLiteral("Shop"));
         PickList(&m_groups, &m_boxes, *m_reg, PickGroupAdded, QStringLiteral("Depot"));
-        QCOMPARE(entries(&m_groups), (QStringList{"No Group", "Hall", "Shop", "Depot"}));
+        QCOMPARE(entries(&m_groups), (QStringList{"全部", "No Group", "Hall", "Shop", "Depot"}));
         // Deleting a group before the chosen one keeps the same group chosen.
         m_reg->DeleteGroup(QStringLiteral("Hall"));
         PickList(&m_groups, &m_boxes, *m_reg, PickGroupDeleted, QStringLiteral("Hall"));
-        QCOMPARE(entries(&m_groups), (QStringList{"No Group", "Shop", "Depot"}));
+        QCOMPARE(entries(&m_groups), (QStringList{"全部", "No Group", "Shop", "Depot"}));
         QCOMPARE(m_groups.currentText(), QStringLiteral("Shop"));
         // "No Group" and unknown names are never removed.
         PickList(&m_groups, &m_boxes, *m_reg, PickGroupDeleted, QStringLiteral("No Group"));
         PickList(&m_groups, &m_boxes, *m_reg, PickGroupDeleted, QStringLiteral("Elsewhere"));
-        QCOMPARE(m_groups.count(), 3);
+        QCOMPARE(m_groups.count(), 4);
         // Deleting the chosen group shows "No Group" with its boxes.
         m_reg->DeleteGroup(QStringLiteral("Shop"));
         PickList(&m_groups, &m_boxes, *m_reg, PickGroupDeleted, QStringLiteral("Shop"));

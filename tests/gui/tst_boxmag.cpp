@@ -139,7 +139,8 @@ private slots:
         check({0, 2});
         m_prompter->answerMessage(Prompter::Button::No);
         click("sb_reboot");
-        expectMessage(QStringLiteral("Warning"), QStringLiteral("Warning: Not selected an effective box"));
+        // The question names the command and how many boxes it goes to.
+        expectMessage(QStringLiteral("Warning"), QStringLiteral("Send \"重启设备\" to 2 boxes?"));
         QCOMPARE(sentCommands(), 0);
         m_prompter->answerMessage(Prompter::Button::Cancel);
         click("sb_reboot");

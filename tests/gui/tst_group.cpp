@@ -90,11 +90,11 @@ private slots:
         const QStringList expected = {"No Group", "大厅"};
         QCOMPARE(entries(control<QListWidget>("lbGroupName")), expected);
         QCOMPARE(entries(control<QComboBox>("cbGroupName")), expected);
-        QCOMPARE(entries(mainGroups()), expected);
-        QCOMPARE(entries(ftpGroups()), expected);
+        QCOMPARE(entries(mainGroups()), QStringList{"全部"} + expected);
+        QCOMPARE(entries(ftpGroups()), QStringList{"全部"} + expected);
         addGroup(QStringLiteral("大厅"));
         QCOMPARE(entries(control<QListWidget>("lbGroupName")), expected);
-        QCOMPARE(entries(mainGroups()), expected);
+        QCOMPARE(entries(mainGroups()), QStringList{"全部"} + expected);
         QVERIFY(m_prompter->asked.isEmpty());
     }
 
@@ -149,8 +149,8 @@ private slots:
         QCOMPARE(column(groupList(), 3), (QStringList{"No Group", "No Group", "No Group"}));
         const QStringList expected = {"No Group", "Shop"};
         QCOMPARE(entries(control<QListWidget>("lbGroupName")), expected);
-        QCOMPARE(entries(mainGroups()), expected);
-        QCOMPARE(entries(ftpGroups()), expected);
+        QCOMPARE(entries(mainGroups()), QStringList{"全部"} + expected);
+        QCOMPARE(entries(ftpGroups()), QStringList{"全部"} + expected);
         // "No Group" stays.
         selectGroup(QStringLiteral("No Group"));
         click("sbDelGroup");
@@ -168,7 +168,7 @@ private slots:
         control<QLineEdit>("edAddGpName")->setText(QStringLiteral("C"));
         click("sbRenameGroup");
         QCOMPARE(column(groupList(), 3), (QStringList{"C", "No Group", "B"}));
-        QCOMPARE(entries(mainGroups()), (QStringList{"No Group", "C", "B"}));
+        QCOMPARE(entries(mainGroups()), (QStringList{"全部", "No Group", "C", "B"}));
         // Onto another group's name: the two merge and the old name is gone everywhere.
         selectGroup(QStringLiteral("C"));
         control<QLineEdit>("edAddGpName")->setText(QStringLiteral("B"));
@@ -176,8 +176,8 @@ private slots:
         QCOMPARE(column(groupList(), 3), (QStringList{"B", "No Group", "B"}));
         const QStringList expected = {"No Group", "B"};
         QCOMPARE(entries(control<QListWidget>("lbGroupName")), expected);
-        QCOMPARE(entries(mainGroups()), expected);
-        QCOMPARE(entries(ftpGroups()), expected);
+        QCOMPARE(entries(mainGroups()), QStringList{"全部"} + expected);
+        QCOMPARE(entries(ftpGroups()), QStringList{"全部"} + expected);
         // Onto its own name: nothing changes.
         selectGroup(QStringLiteral("B"));
         click("sbRenameGroup");

@@ -4,6 +4,8 @@
 #include "appharness.h"
 #include "boxsimulator.h"
 #include "config/mainform.h"
+#include "console/boxlists.h"
+#include "console/picklists.h"
 #include "console/schdlist.h"
 #include "schedule/scheduleeditor.h"
 #include "testutil.h"
@@ -16,6 +18,9 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
+
+using GuiUtil::checkRow;
+using GuiUtil::column;
 
 class TestTransfer : public QObject
 {
@@ -67,6 +72,16 @@ private:
         }
         control<QListWidget>(editor(), "clb_WeekIndex")->item(1)->setCheckState(Qt::Checked);
         control<QToolButton>(editor(), "bnSchdAdd")->click();
+    }
+
+    // Chooses an entry of a group chooser with the keyboard, as a person does.
+    static void choose(QComboBox *groups, const QString &entry)
+    {
+        const int target = groups->findText(entry);
+        QVERIFY(target >= 0);
+        groups->setFocus();
+        while (groups->currentIndex() != target)
+            QTest::keyClick(groups, groups->currentIndex() < target ? Qt::Key_Down : Qt::Key_Up);
     }
 
 private slots:
@@ -127,6 +142,51 @@ private slots:
         QCOMPARE(sent, 2);
         send->click();
         QCOMPARE(m_boxes->box(0)->received().size(), 1);
+    }
+
+    void checksUnderEveryGroupAreSent()
+    {
+        startWith(QStringLiteral("content/"), {{QStringLiteral("intro.mp4"), QByteArray(1000, 'v')}});
+        MacGruoup &registry = m_h->registry();
+        registry.AddGroup(QStringLiteral("Hall"));
+        registry.AddGroup(QStringLiteral("Shop"));
+        registry.SetBoxGroup(0, QStringLiteral("Hall"));
+        registry.SetBoxGroup(1, QStringLiteral("Shop"));
+        UpdatePickLists(m_h->forms(), registry, PickMain, BoxLists::PickRefresh);
+        composeAll();
+
+        m_h->forms().form1->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_h->forms().form1));
+        auto *groups = m_h->forms().form1->pickGroups();
+        auto *boxes = m_h->forms().form1->pickBoxes();
+        QCOMPARE(groups->itemText(0), QStringLiteral("全部"));
+        choose(groups, QStringLiteral("Hall"));
+        QCOMPARE(column(boxes, 1), QStringList{BoxSimulator::macFor(0)});
+        checkRow(boxes, boxes->topLevelItem(0));
+        choose(groups, QStringLiteral("Shop"));
+        QCOMPARE(column(boxes, 1), QStringList{BoxSimulator::macFor(1)});
+        checkRow(boxes, boxes->topLevelItem(0));
+        QCOMPARE(boxes->topLevelItem(0)->checkState(0), Qt::Checked);
+        // Every box of every group, the checks made under each kept.
+        choose(groups, QStringLiteral("全部"));
+        QCOMPARE(boxes->topLevelItemCount(), 3);
+        for (int i = 0; i < 3; ++i) {
+            const bool picked = boxes->topLevelItem(i)->text(1) != BoxSimulator::macFor(2);
+            QCOMPARE(boxes->topLevelItem(i)->checkState(0), picked ? Qt::Checked : Qt::Unchecked);
+        }
+        // Sent from under a third group, to both checked boxes, once each.
+        choose(groups, QStringLiteral("No Group"));
+        control<QToolButton>(editor(), "bnTransfer")->click();
+        TForm4 *window = m_h->forms().form4;
+        QVERIFY(window->isVisible());
+        QCOMPARE(control<QListWidget>(window, "clb_MacAdd")->count(), 2);
+        control<QToolButton>(window, "spb_Send")->click();
+        QTRY_COMPARE(historyRows(QStringLiteral("File Download Succeed(ALL DONE)")), 2);
+        for (int i : {0, 1}) {
+            QCOMPARE(m_boxes->box(i)->received().size(), 1);
+            QVERIFY(m_boxes->box(i)->received().first().startsWith("fileupdate "));
+        }
+        QVERIFY(m_boxes->box(2)->received().isEmpty());
     }
 
     void aChineseContentFolderAndOddNames()
