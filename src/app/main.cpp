@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <optional>
 #include <sys/resource.h>
 
@@ -49,13 +50,25 @@ std::optional<int> readOptions(int argc, char *argv[], StartupOptions &options)
                                      QStringLiteral("port"), QString::number(kDefaultBoxPort));
     const QCommandLineOption echoLog(QStringLiteral("echo-log"),
                                      QStringLiteral("Also write the event log to standard error."));
-    parser.addOptions({deploy, content, serviceIp, boxPort, echoLog});
+    // Given by the copy that restarts this one: where to say that the ports listen.
+    QCommandLineOption readyFd(QStringLiteral("ready-fd"), QStringLiteral("Descriptor to report readiness on."),
+                               QStringLiteral("n"));
+    readyFd.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({deploy, content, serviceIp, boxPort, echoLog, readyFd});
     parser.process(application);
 
     options.deployFile = parser.value(deploy);
     options.content = parser.value(content);
     options.serviceIp = parser.value(serviceIp);
     options.echoLog = parser.isSet(echoLog);
+    if (parser.isSet(readyFd)) {
+        bool fdOk = false;
+        options.readyFd = parser.value(readyFd).toInt(&fdOk);
+        if (!fdOk || options.readyFd < 3 || ::fcntl(options.readyFd, F_SETFD, FD_CLOEXEC) != 0) {
+            std::fprintf(stderr, "boxfleet: --ready-fd needs an open descriptor\n");
+            return 2;
+        }
+    }
     bool portOk = false;
     options.boxPort = parser.value(boxPort).toInt(&portOk);
     if (!portOk || options.boxPort < 1 || options.boxPort > 65535) {

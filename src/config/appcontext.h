@@ -33,7 +33,9 @@ struct AppContext
     // Where the setup window learns this computer's addresses; tests hand in
     // their own, so that no machine's network decides their outcome.
     std::function<LocalAddressList()> localAddresses = &ThisComputersAddresses;
-    bool restartRequested = false;
+    // Hands the ports to a new copy of the program; this one ends only once
+    // the new copy listens.
+    std::function<void()> restart;
     // What a restart starts: this executable with this run's arguments.
     QString restartProgram;
     QStringList restartArguments;

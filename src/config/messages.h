@@ -33,6 +33,9 @@ inline constexpr char InputBoxTitle[] = "Input Box";
 inline constexpr char DriverPrompt[] = "Driver";
 inline constexpr char ServerIpPrompt[] = "Server IP";
 inline constexpr char ErrorTitle[] = "Error";
+inline constexpr char RestartFailed[] = "The server was not restarted: %1. This copy keeps serving.";
+inline constexpr char RestartFailedPortsLost[] =
+    "The server was not restarted: %1. This copy could not take its ports back: %2";
 inline constexpr char CannotListenForBoxes[] = "Cannot listen for boxes on port %1: %2";
 inline constexpr char BadHostLookup[] = "Yow!  Bad host lookup.";
 inline constexpr char WarningTitle[] = "Warning";

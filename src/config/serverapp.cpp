@@ -19,7 +19,38 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QHostAddress>
-#include <QProcess>
+
+namespace {
+
+// A copy started by a restart has nobody to answer its questions until the
+// old copy hands over: what it would have said goes back to the old copy,
+// and a question it would have asked ends its start.
+class ReportingPrompter : public Prompter
+{
+public:
+    QStringList said;
+
+    Button message(const QString &, const QString &text, Buttons, Icon) override
+    {
+        said.append(text);
+        return Button::Cancel;
+    }
+    std::optional<QString> input(const QString &, const QString &prompt, const QString &) override
+    {
+        said.append(QStringLiteral("it asked \"%1\"").arg(prompt));
+        return {};
+    }
+    std::optional<quint32> colour(const QString &, quint32) override { return {}; }
+    std::optional<QString> openFile(const QString &, const QString &, const QString &) override { return {}; }
+    std::optional<QString> saveFile(const QString &, const QString &, const QString &) override { return {}; }
+    std::optional<QString> chooseFolder(const QString &title, const QString &) override
+    {
+        said.append(QStringLiteral("it asked for %1").arg(title));
+        return {};
+    }
+};
+
+} // namespace
 
 ServerApp::ServerApp(const StartupOptions &options, Prompter &prompter, const QString &contentLibrary, QObject *parent)
     : QObject(parent), m_cmd(m_registry, &m_history), m_fleet(m_registry, m_cmd)
@@ -40,7 +71,15 @@ ServerApp::ServerApp(const StartupOptions &options, Prompter &prompter, const QS
     m_context.content = &m_content;
     m_context.contentLibrary = contentLibrary;
     m_context.restartProgram = QCoreApplication::applicationFilePath();
-    m_context.restartArguments = QCoreApplication::arguments().mid(1);
+    m_context.restartArguments = RestartHandover::withoutReadyOption(QCoreApplication::arguments().mid(1));
+    m_context.restart = [this] { restart(); };
+    connect(&m_handover, &RestartHandover::succeeded, this, [this] {
+        m_handedOver = true;
+        qInfo("A new copy listens on the ports; this one ends");
+        if (m_forms.form1)
+            m_forms.form1->close();
+    });
+    connect(&m_handover, &RestartHandover::failed, this, &ServerApp::restartFailed);
     connect(&m_content, &ContentService::logLine, this,
             [](const QString &line) { qInfo("content service: %s", qPrintable(line)); });
 }
@@ -52,6 +91,12 @@ ServerApp::~ServerApp()
 
 bool ServerApp::start()
 {
+    // Started by a restart: nothing is shown before the old copy hands over.
+    Prompter *operatorPrompter = m_context.prompter;
+    ReportingPrompter reporting;
+    const bool handingOver = m_context.options.readyFd >= 0;
+    if (handingOver)
+        m_context.prompter = &reporting;
     try {
         m_forms.form1 = new TForm1(m_context, m_forms);
         m_forms.form2 = new TForm2(m_context, m_forms);
@@ -66,12 +111,26 @@ bool ServerApp::start()
         m_forms.form11 = new TForm11(m_context, m_forms);
     } catch (const StartupError &error) {
         destroyWindows();
+        m_context.prompter = operatorPrompter;
+        if (handingOver) {
+            if (!error.message.isEmpty())
+                reporting.said.append(error.message);
+            reportReady(reporting.said);
+            m_exitCode = 1;
+            return false;
+        }
         if (error.cancelled) {
             m_exitCode = 0;
         } else {
             m_context.prompter->error(QString::fromLatin1(kMainWindowTitle), error.message);
             m_exitCode = 1;
         }
+        return false;
+    }
+    m_context.prompter = operatorPrompter;
+    if (handingOver && !reportReady(reporting.said)) {
+        destroyWindows();
+        m_exitCode = 1;
         return false;
     }
     connect(m_forms.form1, &TForm1::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
@@ -110,16 +169,74 @@ int ServerApp::exec()
     m_forms.form1->show();
     QApplication::exec();
     m_signals.reset();
-    m_exitCode = saveRegistry() ? 0 : 1;
+    // After a handover the stored files are the new copy's: this one saved
+    // them before it started the new one.
+    m_exitCode = m_handedOver || saveRegistry() ? 0 : 1;
     destroyWindows();
     m_content.stop();
-    if (m_context.restartRequested) {
-        // The new copy gets the same arguments; the old one ends all the
-        // same when it cannot be started.
-        if (!QProcess::startDetached(m_context.restartProgram, m_context.restartArguments))
-            qWarning("Could not start a new copy of the server");
-    }
     return m_exitCode;
+}
+
+bool ServerApp::reportReady(const QStringList &startProblems)
+{
+    QStringList problems = startProblems;
+    if (m_forms.form1 && !m_boxServer.isListening() && problems.isEmpty())
+        problems.append(QStringLiteral("the box port %1 does not listen").arg(m_context.settings.boxPort));
+    if (m_forms.form1 && !m_content.isRunning() && problems.isEmpty())
+        problems.append(QStringLiteral("the content service does not listen"));
+    if (!m_forms.form1 && problems.isEmpty())
+        problems.append(QStringLiteral("its start was cancelled"));
+    const bool ready = problems.isEmpty();
+    // The old copy takes its ports back as soon as it reads a failure:
+    // they are free before it can.
+    if (!ready) {
+        m_boxServer.stopListening();
+        m_content.stop();
+    }
+    RestartHandover::report(m_context.options.readyFd,
+                            ready ? QStringLiteral("ready")
+                                  : QStringLiteral("failed: ") + problems.join(QStringLiteral("; ")));
+    m_context.options.readyFd = -1;
+    return ready;
+}
+
+void ServerApp::restart()
+{
+    if (m_handover.isWaiting() || m_handedOver)
+        return;
+    // Everything the new copy reads is on disk before it starts; a registry
+    // that cannot be written is not left behind.
+    if (!saveRegistry()) {
+        m_registryTimer.start();
+        return;
+    }
+    m_savedImage = registryImage();
+    if (m_forms.form7)
+        m_forms.form7->saveAccounts();
+    m_boxServer.stopListening();
+    m_content.stop();
+    m_cmd.LogEvent(QStringLiteral("Restarting: a new copy of the server takes over the ports"), 0, LogLevel::DEBUG);
+    m_handover.start(m_context.restartProgram, m_context.restartArguments);
+}
+
+void ServerApp::restartFailed(const QString &reason)
+{
+    QStringList lost;
+    if (!m_boxServer.isListening() && !m_boxServer.listen(quint16(m_context.settings.boxPort)))
+        lost.append(QString::fromLatin1(Msg::CannotListenForBoxes)
+                        .arg(QString::number(m_context.settings.boxPort), m_boxServer.errorString()));
+    if (!m_content.isRunning() &&
+        m_content.start(m_context.contentLibrary, m_context.settings, m_forms.form1) != ContentService::Started)
+        lost.append(QString::fromLatin1(Msg::ServerStartFailed));
+    publishUploadPermits();
+    m_registryTimer.start();
+    const QString message =
+        lost.isEmpty() ? QString::fromLatin1(Msg::RestartFailed).arg(reason)
+                       : QString::fromLatin1(Msg::RestartFailedPortsLost).arg(reason, lost.join(QStringLiteral("; ")));
+    qCritical("ERR %s", qPrintable(message));
+    m_cmd.LogEvent(message, 0, LogLevel::ERR);
+    if (m_forms.form1)
+        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), message);
 }
 
 void ServerApp::publishUploadPermits()

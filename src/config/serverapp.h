@@ -3,6 +3,7 @@
 #include "appcontext.h"
 #include "contentservice.h"
 #include "forms.h"
+#include "handover.h"
 #include "link/boxserver.h"
 #include "link/cmd.h"
 #include "link/fleetstatus.h"
@@ -33,10 +34,16 @@ public:
     // the error was shown (exit code 1) or the operator cancelled (exit code 0).
     bool start();
 
-    // Shows the main window, runs the message loop until it closes, saves
-    // the registry, then starts a new copy of the program when a restart was
-    // requested. 0, or 1 when the registry could not be saved.
+    // Shows the main window and runs the message loop until it closes, then
+    // saves the registry (unless a new copy took over). 0, or 1 when the
+    // registry could not be saved.
     int exec();
+
+    // Saves what a new copy reads, closes the ports and starts the new copy;
+    // this copy ends when the new one listens, or opens its ports again and
+    // says why when it does not.
+    void restart();
+    const RestartHandover &handover() const { return m_handover; }
 
     int exitCode() const { return m_exitCode; }
     AppContext &context() { return m_context; }
@@ -44,6 +51,11 @@ public:
 
 private:
     void destroyWindows();
+    // The new copy could not take over: the ports open again, the operator is told.
+    void restartFailed(const QString &reason);
+    // In a copy started by a restart: reports to the old copy whether both
+    // ports listen. False when they do not.
+    bool reportReady(const QStringList &startProblems);
     // Tells the content service which boxes may upload, and which files.
     void publishUploadPermits();
     // What MacGroup.ini holds of the registry now, to see whether it changed.
@@ -69,6 +81,8 @@ private:
     QTimer m_registryTimer; // looks once a second whether the registry changed
     QString m_savedImage;   // the registry as MacGroup.ini last held it
     QString m_failedImage;  // a registry that could not be written, told once
+    RestartHandover m_handover;
+    bool m_handedOver = false; // a new copy owns the ports and the stored files
     int m_exitCode = 0;
     bool m_closedBySignal = false; // no person is there to read a message
 };

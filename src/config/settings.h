@@ -20,6 +20,8 @@ struct StartupOptions
     QString serviceIp;  // used when [SERVICE] SERVICE IP is missing
     int boxPort = kDefaultBoxPort;
     bool echoLog = false; // the event log also goes to standard error
+    // Started by a restart: where to report that the ports listen.
+    int readyFd = -1;
 };
 
 // The settings and content paths, filled once at start-up. Every path ends as

@@ -130,8 +130,7 @@ void TForm5::SpeedButton3Click()
 
 void TForm5::sb_RebootClick()
 {
-    m_context.restartRequested = true;
-    if (m_forms.form1)
-        m_forms.form1->close();
     close();
+    if (m_context.restart)
+        m_context.restart();
 }

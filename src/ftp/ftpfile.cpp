@@ -140,19 +140,27 @@ TForm7::TForm7(AppContext &context, Forms &forms, QWidget *parent)
 
 TForm7::~TForm7()
 {
+    saveAccounts();
+    m_ftp.Init(nullptr, {});
+}
+
+void TForm7::saveAccounts()
+{
     // Only a run that remembered a new account rewrites Ftp.ini: a file this
     // run could not read is not replaced by an empty one.
-    if (m_historyChanged && !m_context.settings.ftpFile.isEmpty()) {
-        QString why;
-        if (!SaveFtpAccounts(accountHistory(), m_context.settings.ftpFile, &why)) {
-            qCritical("ERR The FTP accounts could not be saved to %s: %s", qPrintable(m_context.settings.ftpFile),
-                      qPrintable(why));
-            if (m_context.prompter)
-                m_context.prompter->error(windowTitle(), QStringLiteral("The FTP accounts could not be saved to %1: %2")
-                                                             .arg(m_context.settings.ftpFile, why));
-        }
+    if (!m_historyChanged || m_context.settings.ftpFile.isEmpty())
+        return;
+    QString why;
+    if (SaveFtpAccounts(accountHistory(), m_context.settings.ftpFile, &why)) {
+        m_historyChanged = false;
+        return;
     }
-    m_ftp.Init(nullptr, {});
+    qCritical("ERR The FTP accounts could not be saved to %s: %s", qPrintable(m_context.settings.ftpFile),
+              qPrintable(why));
+    if (m_context.prompter)
+        m_context.prompter->error(
+            windowTitle(),
+            QStringLiteral("The FTP accounts could not be saved to %1: %2").arg(m_context.settings.ftpFile, why));
 }
 
 QComboBox *TForm7::pickGroups() const

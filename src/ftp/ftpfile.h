@@ -33,6 +33,8 @@ public:
 
     // The box pick list: the group chooser and its boxes.
     QComboBox *pickGroups() const;
+    // Writes the remembered accounts to Ftp.ini when this run changed them.
+    void saveAccounts();
     QTreeWidget *pickBoxes() const;
 
     // Connects to the account (from the fast-connect window) and remembers

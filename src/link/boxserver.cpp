@@ -73,6 +73,11 @@ bool BoxServer::isListening() const
     return m_server->isListening();
 }
 
+void BoxServer::stopListening()
+{
+    m_server->close();
+}
+
 quint16 BoxServer::port() const
 {
     return m_server->serverPort();

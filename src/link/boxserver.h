@@ -38,6 +38,8 @@ public:
     // Listens on every local IPv4 interface.
     bool listen(quint16 port);
     bool isListening() const;
+    // Stops taking new connections; the open ones stay.
+    void stopListening();
     quint16 port() const;
     QString errorString() const;
 

@@ -3,16 +3,24 @@
 #include "appharness.h"
 #include "config/mainform.h"
 #include "config/serverapp.h"
+#include "console/boxMag.h"
 #include "console/deploymanage.h"
 #include "scriptedprompter.h"
 #include "testutil.h"
 
 #include <QComboBox>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+
 #include <QHostAddress>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+
+#include <csignal>
 
 class TestSetup : public QObject
 {
@@ -29,6 +37,13 @@ private:
     template <typename T> T *control(const char *name) { return setup()->findChild<T *>(QString::fromLatin1(name)); }
     void click(const char *name) { control<QToolButton>(name)->click(); }
     QByteArray deployText() { return TestUtil::readFile(m_deploy); }
+    // A process that is gone, or a zombie nobody reaps.
+    static bool ended(qint64 pid)
+    {
+        const QByteArray stat = TestUtil::readFile(QStringLiteral("/proc/%1/stat").arg(pid));
+        const qsizetype close = stat.lastIndexOf(')');
+        return stat.isEmpty() || (close > 0 && stat.mid(close + 2, 1) == "Z");
+    }
 
 private slots:
     void init()
@@ -169,14 +184,71 @@ private slots:
         QVERIFY(deployText().contains("CONTENT=" + QDir::homePath().toUtf8() + "/content/\n"));
     }
 
-    void restartEndsTheLoopAndStartsOneCopy()
+    void restartHandsThePortsToANewCopy()
     {
-        const QString marker = m_dir->filePath(QStringLiteral("restarted"));
-        m_app->context().restartProgram = QStringLiteral("/bin/sh");
-        m_app->context().restartArguments = {QStringLiteral("-c"), QStringLiteral("echo once >> \"$0\""), marker};
+        const int boxPort = m_app->context().settings.boxPort;
+        m_app->context().restartProgram = QStringLiteral(BOXFLEET_BINARY);
+        m_app->context().restartArguments = {QStringLiteral("--deploy"),   m_deploy,
+                                             QStringLiteral("--box-port"), QString::number(boxPort),
+                                             QStringLiteral("--ready-fd"), QStringLiteral("99")};
         QTimer::singleShot(0, setup(), [this] { click("sb_Reboot"); });
+        // The loop ends only once the new copy said that its ports listen.
         QCOMPARE(m_app->exec(), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(TestUtil::readFile(marker), QByteArray("once\n"), 10000);
+        const qint64 pid = m_app->handover().pid();
+        QVERIFY(pid > 0);
+        QVERIFY(!m_app->context().boxServer->isListening());
+        QTcpSocket box;
+        box.connectToHost(QHostAddress::LocalHost, quint16(boxPort));
+        QVERIFY(box.waitForConnected(5000));
+        ::kill(pid_t(pid), SIGTERM);
+        QTRY_VERIFY_WITH_TIMEOUT(ended(pid), 15000);
+        QVERIFY(m_prompter->asked.isEmpty());
+    }
+
+    void restartWhoseNewCopyCannotListenKeepsServing()
+    {
+        QTcpServer taken;
+        QVERIFY(taken.listen(QHostAddress::AnyIPv4));
+        const int boxPort = m_app->context().settings.boxPort;
+        m_app->context().restartProgram = QStringLiteral(BOXFLEET_BINARY);
+        m_app->context().restartArguments = {QStringLiteral("--deploy"), m_deploy, QStringLiteral("--box-port"),
+                                             QString::number(taken.serverPort())};
+        // The event log is shown.
+        m_app->forms().form1->show();
+        m_app->forms().form3->show();
+        click("sb_Reboot");
+        QVERIFY(m_app->handover().isWaiting());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_prompter->asked.isEmpty(), 20000);
+        const QString text = m_prompter->asked.last().text;
+        QVERIFY2(text.startsWith(QStringLiteral("The server was not restarted: Cannot listen for boxes on port %1")
+                                     .arg(taken.serverPort())),
+                 qPrintable(text));
+        QVERIFY2(text.endsWith(QStringLiteral("This copy keeps serving.")), qPrintable(text));
+        // Both ports listen again, and the event log says why.
+        QVERIFY(m_app->context().boxServer->isListening());
+        QCOMPARE(m_app->context().boxServer->port(), quint16(boxPort));
+        QVERIFY(m_app->context().content->isRunning());
+        QTcpSocket box;
+        box.connectToHost(QHostAddress::LocalHost, quint16(boxPort));
+        QVERIFY(box.waitForConnected(5000));
+        const auto *log = m_app->forms().form3->findChild<QPlainTextEdit *>(QStringLiteral("mm_log"));
+        QTRY_VERIFY(log->toPlainText().contains(QStringLiteral("The server was not restarted")));
+        QVERIFY(ended(m_app->handover().pid()));
+    }
+
+    void aNewCopyThatNeverAnswersIsEnded()
+    {
+        // A copy that hangs before its ports listen is ended at the limit.
+        RestartHandover handover;
+        QSignalSpy failed(&handover, &RestartHandover::failed);
+        QVERIFY(handover.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exec sleep 60")}, 300));
+        QVERIFY(failed.wait(5000));
+        QCOMPARE(failed.first().first().toString(), QStringLiteral("the new copy did not report within 1 s"));
+        QTRY_VERIFY(ended(handover.pid()));
+        // One that ends without a word.
+        QVERIFY(handover.start(QStringLiteral("/bin/true"), {}));
+        QVERIFY(failed.wait(5000));
+        QCOMPARE(failed.last().first().toString(), QStringLiteral("the new copy ended before its ports listened"));
     }
 
     void closeOnlyHides()
