@@ -9,6 +9,7 @@
 class BoxServer;
 class Cmd_API;
 class FleetStatus;
+class HistoryDatabase;
 class CommandHistory;
 class ContentService;
 class MacGruoup;
@@ -26,10 +27,11 @@ struct AppContext
     MacGruoup *registry = nullptr;
     CommandHistory *history = nullptr;
     Cmd_API *cmd = nullptr;
-    FleetStatus *fleet = nullptr;   // commands' answers and transfers, per box
-    BoxServer *boxServer = nullptr; // the socket boxes connect to
-    TPlayList *schedules = nullptr; // the working schedule set
-    QString contentLibrary;         // the service library to load
+    FleetStatus *fleet = nullptr;        // commands' answers and transfers, per box
+    HistoryDatabase *database = nullptr; // history and fleet status kept between runs
+    BoxServer *boxServer = nullptr;      // the socket boxes connect to
+    TPlayList *schedules = nullptr;      // the working schedule set
+    QString contentLibrary;              // the service library to load
     // Where the setup window learns this computer's addresses; tests hand in
     // their own, so that no machine's network decides their outcome.
     std::function<LocalAddressList()> localAddresses = &ThisComputersAddresses;

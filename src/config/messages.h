@@ -33,6 +33,11 @@ inline constexpr char InputBoxTitle[] = "Input Box";
 inline constexpr char DriverPrompt[] = "Driver";
 inline constexpr char ServerIpPrompt[] = "Server IP";
 inline constexpr char ErrorTitle[] = "Error";
+inline constexpr char HistorySetAside[] =
+    "The event history database %1 could not be used (%2). It was set aside as %3 and a new one was started.";
+inline constexpr char HistoryNotOpened[] =
+    "The event history database %1 could not be opened (%2). History and fleet status are kept for this run only.";
+inline constexpr char RestoreDraftQuestion[] = "恢复上次编辑的排期?";
 inline constexpr char RestartFailed[] = "The server was not restarted: %1. This copy keeps serving.";
 inline constexpr char RestartFailedPortsLost[] =
     "The server was not restarted: %1. This copy could not take its ports back: %2";

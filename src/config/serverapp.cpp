@@ -64,6 +64,7 @@ ServerApp::ServerApp(const StartupOptions &options, Prompter &prompter, const QS
     m_context.history = &m_history;
     m_context.cmd = &m_cmd;
     m_context.fleet = &m_fleet;
+    m_context.database = &m_database;
     m_context.boxServer = &m_boxServer;
     m_context.schedules = &m_schedules;
     m_context.options = options;
@@ -133,6 +134,7 @@ bool ServerApp::start()
         m_exitCode = 1;
         return false;
     }
+    openDatabase(!handingOver);
     connect(m_forms.form1, &TForm1::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     m_permitTimer.setSingleShot(true);
     m_permitTimer.setInterval(0);
@@ -154,6 +156,7 @@ bool ServerApp::start()
     m_registryTimer.setObjectName(QStringLiteral("RegistrySaver"));
     m_registryTimer.setInterval(1000);
     connect(&m_registryTimer, &QTimer::timeout, this, &ServerApp::saveRegistryIfChanged);
+    connect(&m_registryTimer, &QTimer::timeout, this, &ServerApp::saveDraftIfChanged);
     m_registryTimer.start();
     m_signals = std::make_unique<SignalBridge>();
     connect(m_signals.get(), &SignalBridge::terminationRequested, m_forms.form1, [this] {
@@ -172,9 +175,92 @@ int ServerApp::exec()
     // After a handover the stored files are the new copy's: this one saved
     // them before it started the new one.
     m_exitCode = m_handedOver || saveRegistry() ? 0 : 1;
+    if (!m_handedOver)
+        saveDraftIfChanged();
+    m_database.flush();
     destroyWindows();
     m_content.stop();
     return m_exitCode;
+}
+
+void ServerApp::openDatabase(bool ask)
+{
+    const ServerSettings &settings = m_context.settings;
+    const HistoryDatabase::OpenResult opened =
+        m_database.open(settings.historyFile, settings.historyKeepDays, settings.historyKeepRows);
+    if (!opened.ok || !opened.setAside.isEmpty()) {
+        const QString message =
+            opened.ok
+                ? QString::fromLatin1(Msg::HistorySetAside).arg(settings.historyFile, opened.error, opened.setAside)
+                : QString::fromLatin1(Msg::HistoryNotOpened).arg(settings.historyFile, opened.error);
+        qCritical("ERR %s", qPrintable(message));
+        m_cmd.LogEvent(message, 0, LogLevel::ERR);
+        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), message);
+    }
+    if (!m_database.isOpen())
+        return;
+
+    // What the operator saw before: the newest rows now, older ones as the
+    // history window scrolls down.
+    const auto page = [this] {
+        QList<CommandHistory::Row> rows;
+        if (m_oldestHistoryId < 0)
+            return rows;
+        const QList<StoredHistoryRow> stored = m_database.page(m_oldestHistoryId);
+        for (const StoredHistoryRow &row : stored)
+            rows.append(row.row);
+        m_oldestHistoryId = stored.size() < HistoryDatabase::kPageRows ? -1 : stored.last().id;
+        return rows;
+    };
+    m_history.appendOlder(page());
+    if (m_oldestHistoryId > 0)
+        m_history.setOlderSource(page);
+    m_fleet.restore(m_database.fleet());
+
+    connect(&m_history, &CommandHistory::rowToKeep, this, [this](const CommandHistory::Row &row, qint64 at) {
+        m_database.addHistory({0, at, row});
+    });
+    connect(&m_history, &CommandHistory::cleared, &m_database, &HistoryDatabase::markCleared);
+    connect(&m_fleet, &FleetStatus::changed, this, [this](const QString &mac) {
+        if (!mac.isEmpty())
+            m_database.putFleet(mac, m_fleet.status(mac));
+    });
+    connect(&m_database, &HistoryDatabase::writeFailed, this, [this](const QString &message) {
+        qCritical("ERR %s", qPrintable(message));
+        m_cmd.LogEvent(message, 0, LogLevel::ERR);
+    });
+
+    // The schedule being composed when the program last ended. A restart
+    // the operator asked for carries it on without a question.
+    const QByteArray draft = m_database.draft();
+    TPlayList restored;
+    if (!LoadScheduleDraft(draft, restored) || restored.isEmpty()) {
+        m_savedDraft.clear();
+        return;
+    }
+    if (ask &&
+        m_context.prompter->message(QString::fromLatin1(kMainWindowTitle), QString::fromUtf8(Msg::RestoreDraftQuestion),
+                                    Prompter::Buttons::YesNo, Prompter::Icon::Question) != Prompter::Button::Yes) {
+        // The empty start; the draft is gone with the operator's answer.
+        m_database.putDraft({});
+        m_savedDraft.clear();
+        return;
+    }
+    m_schedules = restored;
+    m_savedDraft = ScheduleDraft(m_schedules);
+    if (m_forms.form1)
+        m_forms.form1->RefreshSchdList();
+}
+
+void ServerApp::saveDraftIfChanged()
+{
+    if (!m_database.isOpen())
+        return;
+    const QByteArray draft = ScheduleDraft(m_schedules);
+    if (draft == m_savedDraft)
+        return;
+    m_savedDraft = draft;
+    m_database.putDraft(draft);
 }
 
 bool ServerApp::reportReady(const QStringList &startProblems)
@@ -213,6 +299,8 @@ void ServerApp::restart()
     m_savedImage = registryImage();
     if (m_forms.form7)
         m_forms.form7->saveAccounts();
+    saveDraftIfChanged();
+    m_database.flush();
     m_boxServer.stopListening();
     m_content.stop();
     m_cmd.LogEvent(QStringLiteral("Restarting: a new copy of the server takes over the ports"), 0, LogLevel::DEBUG);

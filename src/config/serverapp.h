@@ -8,6 +8,7 @@
 #include "link/cmd.h"
 #include "link/fleetstatus.h"
 #include "link/history.h"
+#include "link/historydb.h"
 #include "registry/MacGroup.h"
 #include "schedule/playlist.h"
 
@@ -44,6 +45,7 @@ public:
     // says why when it does not.
     void restart();
     const RestartHandover &handover() const { return m_handover; }
+    HistoryDatabase &database() { return m_database; }
 
     int exitCode() const { return m_exitCode; }
     AppContext &context() { return m_context; }
@@ -51,6 +53,11 @@ public:
 
 private:
     void destroyWindows();
+    // Opens the history database and shows what it holds; asks whether the
+    // schedule draft is to be restored.
+    void openDatabase(bool ask);
+    // Keeps the working schedule lists as a draft when they changed.
+    void saveDraftIfChanged();
     // The new copy could not take over: the ports open again, the operator is told.
     void restartFailed(const QString &reason);
     // In a copy started by a restart: reports to the old copy whether both
@@ -69,6 +76,7 @@ private:
     // after the last.
     MacGruoup m_registry;
     CommandHistory m_history;
+    HistoryDatabase m_database; // written until the stores above are gone
     Cmd_API m_cmd;
     FleetStatus m_fleet;
     BoxServer m_boxServer;
@@ -77,10 +85,12 @@ private:
     ContentService m_content;
     Forms m_forms;
     std::unique_ptr<SignalBridge> m_signals;
-    QTimer m_permitTimer;   // gathers the changes of one event into one publication
-    QTimer m_registryTimer; // looks once a second whether the registry changed
-    QString m_savedImage;   // the registry as MacGroup.ini last held it
-    QString m_failedImage;  // a registry that could not be written, told once
+    QTimer m_permitTimer;         // gathers the changes of one event into one publication
+    QTimer m_registryTimer;       // looks once a second whether the registry changed
+    QString m_savedImage;         // the registry as MacGroup.ini last held it
+    QString m_failedImage;        // a registry that could not be written, told once
+    QByteArray m_savedDraft;      // the schedule lists as the database last held them
+    qint64 m_oldestHistoryId = 0; // the oldest history row shown
     RestartHandover m_handover;
     bool m_handedOver = false; // a new copy owns the ports and the stored files
     int m_exitCode = 0;

@@ -127,6 +127,7 @@ void DeriveContentPaths(ServerSettings &s)
     const QString &root = s.contentRoot;
     s.registryFile = root + QStringLiteral("MacGroup.ini");
     s.ftpFile = root + QStringLiteral("Ftp.ini");
+    s.historyFile = root + QStringLiteral("boxfleet.sqlite");
     s.videoDir = root + QStringLiteral("video");
     s.audioDir = root + QStringLiteral("audio");
     s.pictureDir = root + QStringLiteral("picture");
@@ -187,6 +188,13 @@ LoadResult LoadServerSettings(ServerSettings &s, const StartupOptions &options, 
     writeSetting("SERVICE", "SERVICE PORT", QString::number(s.servicePort), file);
 
     s.boxPort = options.boxPort;
+    // Optional keys, read only: a file without them keeps the defaults.
+    const int keepDays = IniReadInt("HISTORY", "KEEP DAYS", s.historyKeepDays, file);
+    const int keepRows = IniReadInt("HISTORY", "KEEP ROWS", s.historyKeepRows, file);
+    if (keepDays > 0)
+        s.historyKeepDays = keepDays;
+    if (keepRows > 0)
+        s.historyKeepRows = keepRows;
 
     for (const QString *dir : {&s.videoDir, &s.audioDir, &s.pictureDir, &s.bmpDir, &s.binDir, &s.xmlDir, &s.textDir}) {
         if (!QFileInfo(*dir).isDir() && !QDir().mkpath(*dir)) {

@@ -45,6 +45,11 @@ struct ServerSettings
     QString serviceIp;
     int servicePort = kDefaultServicePort;
     int boxPort = kDefaultBoxPort;
+    // The event history and fleet status database beside the registry, and
+    // how much history it keeps ([HISTORY] KEEP DAYS / KEEP ROWS, optional).
+    QString historyFile;
+    int historyKeepDays = 90;
+    int historyKeepRows = 2000000;
 };
 
 enum class LoadResult

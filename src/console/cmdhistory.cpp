@@ -3,10 +3,15 @@
 #include "ui_cmdhistory.h"
 
 #include "config/appcontext.h"
+#include "config/messages.h"
+#include "config/prompter.h"
+#include "config/safefile.h"
 #include "link/cmd.h"
+#include "link/fleetmodel.h"
 #include "link/history.h"
 #include "registry/MacGroup.h"
 
+#include <QDir>
 #include <QHeaderView>
 
 TForm6::TForm6(AppContext &context, Forms &forms, QWidget *parent)
@@ -24,12 +29,32 @@ TForm6::TForm6(AppContext &context, Forms &forms, QWidget *parent)
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
     view->horizontalHeader()->setSectionsClickable(true);
     view->horizontalHeader()->setStretchLastSection(true);
-    // The last column takes what is left of the width.
-    const int widths[] = {140, 120, 110, 220};
-    for (int column = 0; column < 4; ++column)
-        view->setColumnWidth(column, widths[column]);
-    connect(view->horizontalHeader(), &QHeaderView::sectionClicked, m_context.history, &CommandHistory::sortByColumn);
-    connect(m_ui->sb_ClearALL, &QToolButton::clicked, m_context.history, &CommandHistory::clear);
+    applyColumns();
+    connect(view->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int column) { shownModel()->sortByColumn(column); });
+    connect(m_ui->sb_ClearALL, &QToolButton::clicked, this, [this] {
+        showLive();
+        m_context.history->clear();
+    });
+
+    // The search: any text of a row, and a time range, answered by the
+    // database; the table shows the results until "全部事件".
+    m_results = new CommandHistory(this);
+    const QDateTime now = QDateTime::currentDateTime();
+    m_ui->dt_From->setDateTime(now.addDays(-1));
+    m_ui->dt_To->setDateTime(now);
+    for (QWidget *edit : {static_cast<QWidget *>(m_ui->dt_From), static_cast<QWidget *>(m_ui->dt_To)})
+        edit->setEnabled(false);
+    connect(m_ui->cb_TimeRange, &QCheckBox::toggled, this, [this](bool on) {
+        m_ui->dt_From->setEnabled(on);
+        m_ui->dt_To->setEnabled(on);
+    });
+    connect(m_ui->ed_Filter, &QLineEdit::returnPressed, this, &TForm6::search);
+    connect(m_ui->sb_Search, &QToolButton::clicked, this, &TForm6::search);
+    connect(m_ui->sb_ShowAll, &QToolButton::clicked, this, &TForm6::showLive);
+    connect(m_ui->sb_ExportCsv, &QToolButton::clicked, this, &TForm6::exportCsv);
+    if (m_context.database)
+        connect(m_context.database, &HistoryDatabase::searchFinished, this, &TForm6::searchFinished);
     connect(m_context.history, &CommandHistory::rowAdded, this, [this] {
         if (m_ui->cb_AutoPrompt->isChecked() && !isVisible())
             show();
@@ -47,3 +72,96 @@ TForm6::TForm6(AppContext &context, Forms &forms, QWidget *parent)
 }
 
 TForm6::~TForm6() = default;
+
+void TForm6::showEvent(QShowEvent *event)
+{
+    // Without its database the history has nothing to search.
+    const bool searchable = m_context.database && m_context.database->isOpen();
+    for (QWidget *control : std::initializer_list<QWidget *>{m_ui->ed_Filter, m_ui->cb_TimeRange, m_ui->sb_Search})
+        control->setEnabled(searchable);
+    QWidget::showEvent(event);
+}
+
+CommandHistory *TForm6::shownModel() const
+{
+    return m_ui->lv_CmdHistory->model() == m_results ? m_results : m_context.history;
+}
+
+void TForm6::applyColumns()
+{
+    // The last column takes what is left of the width.
+    const int widths[] = {140, 120, 110, 220};
+    for (int column = 0; column < 4; ++column)
+        m_ui->lv_CmdHistory->setColumnWidth(column, widths[column]);
+}
+
+void TForm6::search()
+{
+    if (!m_context.database || !m_context.database->isOpen())
+        return;
+    // What was written a moment ago is found too.
+    m_context.database->flush();
+    m_filter = {m_ui->ed_Filter->text().trimmed(), 0, 0};
+    if (m_ui->cb_TimeRange->isChecked()) {
+        m_filter.from = m_ui->dt_From->dateTime().toMSecsSinceEpoch();
+        // The minute shown at the end counts whole.
+        m_filter.to = m_ui->dt_To->dateTime().toMSecsSinceEpoch() + 59999;
+    }
+    m_results->clear();
+    m_oldestResult = 0;
+    m_resultCount = 0;
+    // More rows as the table scrolls down, asked for one page at a time.
+    m_results->setOlderSource([this] {
+        if (m_oldestResult > 0)
+            m_ticket = m_context.database->search(m_filter, m_oldestResult);
+        return QList<CommandHistory::Row>();
+    });
+    m_results->setHasOlder(false);
+    m_ticket = m_context.database->search(m_filter);
+    m_ui->lb_SearchState->setText(QStringLiteral("查询中…"));
+    if (m_ui->lv_CmdHistory->model() != m_results) {
+        m_ui->lv_CmdHistory->setModel(m_results);
+        applyColumns();
+    }
+}
+
+void TForm6::searchFinished(int ticket, const QList<StoredHistoryRow> &rows, bool more)
+{
+    if (ticket != m_ticket)
+        return;
+    QList<CommandHistory::Row> found;
+    found.reserve(rows.size());
+    for (const StoredHistoryRow &row : rows)
+        found.append(row.row);
+    m_results->appendOlder(found);
+    if (!rows.isEmpty())
+        m_oldestResult = rows.last().id;
+    m_resultCount += rows.size();
+    m_results->setHasOlder(more);
+    m_ui->lb_SearchState->setText(more ? QStringLiteral("%1+ 条").arg(m_resultCount)
+                                       : QStringLiteral("%1 条").arg(m_resultCount));
+    emit searched();
+}
+
+void TForm6::showLive()
+{
+    m_ticket = 0;
+    m_ui->lb_SearchState->clear();
+    if (m_ui->lv_CmdHistory->model() == m_context.history)
+        return;
+    m_ui->lv_CmdHistory->setModel(m_context.history);
+    applyColumns();
+    m_results->clear();
+}
+
+void TForm6::exportCsv()
+{
+    const QString proposal = QDir::homePath() + QStringLiteral("/event-history.csv");
+    const auto file =
+        m_context.prompter->saveFile(QStringLiteral("导出 CSV"), proposal, QStringLiteral("CSV files (*.csv)"));
+    if (!file)
+        return;
+    QString error;
+    if (!SafeFile::write(*file, FleetCsv(*shownModel()), &error))
+        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), error);
+}

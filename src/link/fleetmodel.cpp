@@ -179,6 +179,12 @@ QString FleetSummary(const MacGruoup &registry, const FleetStatus &fleet)
 QByteArray FleetCsv(const QAbstractItemModel &model)
 {
     const auto field = [](QString text) {
+        // Texts from boxes reach spreadsheets: one that would start a
+        // formula is kept as text. A negative number stays a number.
+        static const QString formulaStarts = QStringLiteral("=+@\t\r");
+        if (!text.isEmpty() && (formulaStarts.contains(text.front()) ||
+                                (text.front() == QLatin1Char('-') && (text.size() == 1 || !text.at(1).isDigit()))))
+            text.prepend(QLatin1Char('\''));
         if (text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) || text.contains(QLatin1Char('\n'))) {
             text.replace(QLatin1String("\""), QLatin1String("\"\""));
             text = QLatin1Char('"') + text + QLatin1Char('"');

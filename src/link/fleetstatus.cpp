@@ -71,6 +71,17 @@ FleetStatus::BoxStatus FleetStatus::status(const QString &mac) const
     return m_boxes.value(mac);
 }
 
+void FleetStatus::restore(const QHash<QString, BoxStatus> &boxes)
+{
+    for (auto it = boxes.begin(); it != boxes.end(); ++it) {
+        if (!m_boxes.contains(it.key()))
+            m_boxes.insert(it.key(), it.value());
+    }
+    // An empty MAC: more than one box changed.
+    if (!boxes.isEmpty())
+        emit changed(QString());
+}
+
 void FleetStatus::onCommand(const QString &mac, int type, const QString &name, const BoxCommandArgs &args)
 {
     BoxStatus &box = m_boxes[mac];

@@ -62,6 +62,9 @@ public:
     // The box's state; a default one for a box nothing was sent to.
     BoxStatus status(const QString &mac) const;
 
+    // The states kept from an earlier run; a box heard of since keeps its own.
+    void restore(const QHash<QString, BoxStatus> &boxes);
+
     // Commands waiting longer than kAnswerSeconds get no answer.
     void sweep();
     // The offline check took these boxes offline: their transfers stop, and

@@ -25,18 +25,52 @@ void CommandHistory::AddReply(const QString &mac, const QString &clientName, con
 
 void CommandHistory::addRow(Row row)
 {
-    row.cells[TimeColumn] = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+    const QDateTime now = QDateTime::currentDateTime();
+    row.cells[TimeColumn] = now.time().toString(QStringLiteral("HH:mm:ss"));
     beginInsertRows({}, 0, 0);
-    m_rows.prepend(std::move(row));
+    m_rows.prepend(row);
     endInsertRows();
     emit rowAdded();
+    emit rowToKeep(row, now.toMSecsSinceEpoch());
 }
 
 void CommandHistory::clear()
 {
     beginResetModel();
     m_rows.clear();
+    // What was cleared stays cleared, older rows included.
+    m_hasOlder = false;
     endResetModel();
+    emit cleared();
+}
+
+void CommandHistory::appendOlder(const QList<Row> &rows)
+{
+    if (rows.isEmpty())
+        return;
+    beginInsertRows({}, int(m_rows.size()), int(m_rows.size() + rows.size() - 1));
+    m_rows.append(rows);
+    endInsertRows();
+}
+
+void CommandHistory::setOlderSource(std::function<QList<Row>()> source)
+{
+    m_older = std::move(source);
+    m_hasOlder = bool(m_older);
+}
+
+bool CommandHistory::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && m_hasOlder;
+}
+
+void CommandHistory::fetchMore(const QModelIndex &parent)
+{
+    if (parent.isValid() || !m_hasOlder)
+        return;
+    const QList<Row> rows = m_older();
+    m_hasOlder = !rows.isEmpty();
+    appendOlder(rows);
 }
 
 void CommandHistory::sortByColumn(int column)

@@ -1,11 +1,16 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 // The event history: one row per command sent and per recognised reply,
-// newest first. Rows are only added at the top and removed all together.
+// newest first. Rows are added at the top; older ones kept elsewhere (the
+// database) come in at the bottom as the view scrolls down. They are removed
+// all together.
 class CommandHistory : public QAbstractTableModel
 {
     Q_OBJECT
@@ -36,12 +41,22 @@ public:
     void AddReply(const QString &mac, const QString &clientName, const QString &ip, const QString &display,
                   const QString &message);
     void clear();
+    // Rows from an earlier run, newest first, below the rows there are.
+    void appendOlder(const QList<Row> &rows);
+    // Where more older rows come from when the view scrolls to the end; it
+    // returns an empty list when there are no more.
+    void setOlderSource(std::function<QList<Row>()> source);
+    // Older rows that arrive later: the source asked for them and returned
+    // nothing; when they come, appendOlder and say whether there are more.
+    void setHasOlder(bool more) { m_hasOlder = more && bool(m_older); }
     // Ascending by the column's text, without regard to case; stable.
     void sortByColumn(int column);
 
     const Row &rowAt(int row) const { return m_rows.at(row); }
     QString cell(int row, int column) const { return m_rows.at(row).cells[column]; }
 
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -50,9 +65,15 @@ public:
 signals:
     // A row went in at the top.
     void rowAdded();
+    // The same row, with when it was added (ms since 1970), to be kept.
+    void rowToKeep(const CommandHistory::Row &row, qint64 at);
+    // The operator cleared the history.
+    void cleared();
 
 private:
     void addRow(Row row);
 
     QList<Row> m_rows;
+    std::function<QList<Row>()> m_older;
+    bool m_hasOlder = false;
 };

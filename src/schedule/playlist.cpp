@@ -2,6 +2,10 @@
 
 #include "registry/MacGroup.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <functional>
 
 namespace {
@@ -143,4 +147,138 @@ void TPlayList::SortSchd(int mode)
         const quint32 day = 1u << (mode - 4);
         exchangeSort(m_media, [day](const TScheduleNode &e) { return ((e.WeekDays & day) ? 0 : kDay) + startOf(e); });
     }
+}
+
+namespace {
+
+constexpr qsizetype kMaxDraftBytes = 16 * 1024 * 1024;
+constexpr qsizetype kMaxDraftItems = 4096;
+
+template <typename Entry> QJsonObject timesOf(const Entry &e)
+{
+    return {{QStringLiteral("type"), qint64(e.SchdType)}, {QStringLiteral("startHour"), e.StartHour},
+            {QStringLiteral("startMin"), e.StartMin},     {QStringLiteral("endHour"), e.EndHour},
+            {QStringLiteral("endMin"), e.EndMin},         {QStringLiteral("days"), qint64(e.WeekDays)}};
+}
+
+template <typename Entry> bool readTimes(const QJsonObject &o, Entry &e)
+{
+    const auto in = [&o](const char *key, int low, int high, int &out) {
+        const QJsonValue v = o.value(QLatin1String(key));
+        if (!v.isDouble())
+            return false;
+        const double n = v.toDouble();
+        if (n < low || n > high || n != double(int(n)))
+            return false;
+        out = int(n);
+        return true;
+    };
+    int type = 0, sh = 0, sm = 0, eh = 0, em = 0, days = 0;
+    if (!in("type", 0, 2, type) || !in("startHour", 0, 23, sh) || !in("startMin", 0, 59, sm) ||
+        !in("endHour", 0, 23, eh) || !in("endMin", 0, 59, em) || !in("days", 1, 0x7F, days))
+        return false;
+    e.SchdType = quint32(type);
+    e.StartHour = quint8(sh);
+    e.StartMin = quint8(sm);
+    e.EndHour = quint8(eh);
+    e.EndMin = quint8(em);
+    e.WeekDays = quint32(days);
+    return true;
+}
+
+QStringList stringsOf(const QJsonValue &value)
+{
+    QStringList result;
+    const QJsonArray array = value.toArray();
+    for (qsizetype i = 0; i < array.size() && i < kMaxDraftItems; ++i)
+        result.append(array.at(i).toString());
+    return result;
+}
+
+QJsonObject otherOf(const TScheduleNodeOther &e)
+{
+    QJsonObject o = timesOf(e);
+    o.insert(QStringLiteral("items"), QJsonArray::fromStringList(e.vec_item));
+    const quint32 colours[] = {e.TextColourR,       e.TextColourG,       e.TextColourB, e.BackgroundColourR,
+                               e.BackgroundColourG, e.BackgroundColourB, e.speedMs,     e.OffsetPosition};
+    QJsonArray numbers;
+    for (quint32 n : colours)
+        numbers.append(qint64(n));
+    o.insert(QStringLiteral("numbers"), numbers);
+    return o;
+}
+
+} // namespace
+
+QByteArray ScheduleDraft(const TPlayList &lists)
+{
+    if (lists.isEmpty())
+        return {};
+    QJsonArray media;
+    for (const TScheduleNode &e : lists.GetSchdList()) {
+        QJsonObject o = timesOf(e);
+        o.insert(QStringLiteral("names"), QJsonArray::fromStringList(e.vec_shortname));
+        o.insert(QStringLiteral("paths"), QJsonArray::fromStringList(e.vec_fullname));
+        media.append(o);
+    }
+    QJsonArray texts;
+    for (const TScheduleNodeOther &e : lists.GetOtherSchdList(OTHER_TEXT))
+        texts.append(otherOf(e));
+    QJsonArray pictures;
+    for (const TScheduleNodeOther &e : lists.GetOtherSchdList(OTHER_PIC))
+        pictures.append(otherOf(e));
+    const QJsonObject draft = {{QStringLiteral("draft"), 1},
+                               {QStringLiteral("media"), media},
+                               {QStringLiteral("text"), texts},
+                               {QStringLiteral("pictures"), pictures}};
+    return QJsonDocument(draft).toJson(QJsonDocument::Compact);
+}
+
+bool LoadScheduleDraft(const QByteArray &draft, TPlayList &lists)
+{
+    if (draft.isEmpty() || draft.size() > kMaxDraftBytes)
+        return false;
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(draft, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject() ||
+        document.object().value(QLatin1String("draft")).toInt() != 1)
+        return false;
+    const QJsonObject root = document.object();
+    const QJsonArray media = root.value(QLatin1String("media")).toArray();
+    for (qsizetype i = 0; i < media.size() && i < kMaxDraftItems; ++i) {
+        const QJsonObject o = media.at(i).toObject();
+        TScheduleNode e;
+        if (!readTimes(o, e))
+            continue;
+        e.vec_shortname = stringsOf(o.value(QLatin1String("names")));
+        e.vec_fullname = stringsOf(o.value(QLatin1String("paths")));
+        if (e.vec_shortname.size() != e.vec_fullname.size())
+            continue;
+        lists.AddSchd(e);
+    }
+    for (const auto &[key, selector] : {std::pair{"text", int(OTHER_TEXT)}, std::pair{"pictures", int(OTHER_PIC)}}) {
+        const QJsonArray entries = root.value(QLatin1String(key)).toArray();
+        for (qsizetype i = 0; i < entries.size() && i < kMaxDraftItems; ++i) {
+            const QJsonObject o = entries.at(i).toObject();
+            TScheduleNodeOther e;
+            if (!readTimes(o, e))
+                continue;
+            e.vec_item = stringsOf(o.value(QLatin1String("items")));
+            const QJsonArray numbers = o.value(QLatin1String("numbers")).toArray();
+            if (numbers.size() != 8)
+                continue;
+            quint32 *fields[] = {&e.TextColourR,       &e.TextColourG,       &e.TextColourB, &e.BackgroundColourR,
+                                 &e.BackgroundColourG, &e.BackgroundColourB, &e.speedMs,     &e.OffsetPosition};
+            // Colours are bytes; speed and offset have four digits.
+            bool sound = true;
+            for (int n = 0; n < 8; ++n) {
+                const double v = numbers.at(n).toDouble(-1);
+                sound = sound && v >= 0 && v <= (n < 6 ? 255 : 9999) && v == double(int(v));
+                *fields[n] = sound ? quint32(v) : 0;
+            }
+            if (sound)
+                lists.AddOtherSchd(selector, e);
+        }
+    }
+    return true;
 }

@@ -105,3 +105,9 @@ inline int StartKey(quint8 hour, quint8 minute)
 {
     return hour * 60 + minute;
 }
+
+// The working lists as a draft to keep between runs (JSON), and back. A
+// draft that is not one loads nothing; entries with impossible times or
+// clashing with an earlier entry are left out.
+QByteArray ScheduleDraft(const TPlayList &lists);
+bool LoadScheduleDraft(const QByteArray &draft, TPlayList &lists);

@@ -239,12 +239,16 @@ std::string lexicallyNormal(const std::string &path)
 }
 
 // Names the service never hands out or takes in: the program's own settings
-// and registry files (Ftp.ini holds passwords) and every name that starts
-// with '.' (unfinished uploads among them).
+// and registry files (Ftp.ini holds passwords), its history database with
+// its journal files and set-aside copies, and every name that starts with
+// '.' (unfinished uploads among them).
 bool isPrivateName(const std::string &name)
 {
     static const char *const files[] = {"Ftp.ini", "MacGroup.ini", "Deploy.ini"};
+    static const char database[] = "boxfleet.sqlite";
     if (!name.empty() && name[0] == '.')
+        return true;
+    if (strncasecmp(name.c_str(), database, sizeof database - 1) == 0)
         return true;
     for (const char *file : files) {
         if (strcasecmp(name.c_str(), file) == 0)

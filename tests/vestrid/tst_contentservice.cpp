@@ -74,6 +74,7 @@ private slots:
         writeFile(root() + QStringLiteral("MacGroup.ini"), "[GROUP]\nMAC={secret,,No Group}\n");
         writeFile(root() + QStringLiteral("Ftp.ini"), "[FTP]\nAccount={host,21,user,secret}\n");
         writeFile(root() + QStringLiteral("FTP.INI"), "secret");
+        writeFile(root() + QStringLiteral("boxfleet.sqlite-wal"), "secret");
         QVERIFY(QDir().mkpath(uploads() + QStringLiteral("box2")));
         writeFile(uploads() + QStringLiteral("box2/.upload-AbCdEf"), "secret");
         QVERIFY(QDir().mkpath(root() + QStringLiteral(".git")));
@@ -143,6 +144,7 @@ private slots:
         QTest::newRow("registry") << QStringLiteral("content/MacGroup.ini") << 403;
         QTest::newRow("ftp accounts") << QStringLiteral("content/Ftp.ini") << 403;
         QTest::newRow("ftp accounts, other case") << QStringLiteral("content/FTP.INI") << 403;
+        QTest::newRow("history journal") << QStringLiteral("content/boxfleet.sqlite-wal") << 403;
         QTest::newRow("unfinished upload") << QStringLiteral("content/filesys/box2/.upload-AbCdEf") << 403;
         QTest::newRow("dot folder") << QStringLiteral("content/.git/config") << 403;
         QTest::newRow("a fifo") << QStringLiteral("content/video/pipe.mp4") << 403;
