@@ -149,15 +149,18 @@ bool ServerApp::start()
     });
     connect(m_forms.form11, &TForm11::runningChanged, this, republish);
     publishUploadPermits();
-    // A box named, moved or first seen is on disk within a second, not only
-    // at exit: a crash or a power cut loses nothing the operator did.
+    // A box named, moved or first seen is on disk at once, and within a
+    // second when the file was written less than a second ago, not only at
+    // exit: a crash or a power cut loses nothing the operator did.
     m_savedImage = registryImage();
     m_registryTimer.setParent(this);
     m_registryTimer.setObjectName(QStringLiteral("RegistrySaver"));
-    m_registryTimer.setInterval(1000);
+    m_registryTimer.setInterval(kRegistryLookMs);
     connect(&m_registryTimer, &QTimer::timeout, this, &ServerApp::saveRegistryIfChanged);
-    connect(&m_registryTimer, &QTimer::timeout, this, &ServerApp::saveDraftIfChanged);
     m_registryTimer.start();
+    m_draftTimer.setInterval(1000);
+    connect(&m_draftTimer, &QTimer::timeout, this, &ServerApp::saveDraftIfChanged);
+    m_draftTimer.start();
     m_signals = std::make_unique<SignalBridge>();
     connect(m_signals.get(), &SignalBridge::terminationRequested, m_forms.form1, [this] {
         m_closedBySignal = true;
@@ -300,6 +303,7 @@ void ServerApp::restart()
     if (m_forms.form7)
         m_forms.form7->saveAccounts();
     saveDraftIfChanged();
+    m_draftTimer.stop();
     m_database.flush();
     m_boxServer.stopListening();
     m_content.stop();
@@ -318,6 +322,7 @@ void ServerApp::restartFailed(const QString &reason)
         lost.append(QString::fromLatin1(Msg::ServerStartFailed));
     publishUploadPermits();
     m_registryTimer.start();
+    m_draftTimer.start();
     const QString message =
         lost.isEmpty() ? QString::fromLatin1(Msg::RestartFailed).arg(reason)
                        : QString::fromLatin1(Msg::RestartFailedPortsLost).arg(reason, lost.join(QStringLiteral("; ")));
@@ -371,6 +376,10 @@ void ServerApp::saveRegistryIfChanged()
     const QString image = registryImage();
     if (!m_forms.form2 || image == m_savedImage || image == m_failedImage)
         return;
+    // At most one write a second; the change waits for the next look.
+    if (m_registryWritten.isValid() && !m_registryWritten.hasExpired(kRegistryWriteMs))
+        return;
+    m_registryWritten.start();
     QString why;
     if (SaveRegistryFile(m_registry, m_context.settings.registryFile, &why)) {
         m_savedImage = image;

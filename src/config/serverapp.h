@@ -12,6 +12,7 @@
 #include "registry/MacGroup.h"
 #include "schedule/playlist.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -85,8 +86,12 @@ private:
     ContentService m_content;
     Forms m_forms;
     std::unique_ptr<SignalBridge> m_signals;
-    QTimer m_permitTimer;         // gathers the changes of one event into one publication
-    QTimer m_registryTimer;       // looks once a second whether the registry changed
+    QTimer m_permitTimer;                         // gathers the changes of one event into one publication
+    static constexpr int kRegistryLookMs = 100;   // how often the registry is compared
+    static constexpr int kRegistryWriteMs = 1000; // at most one write in this time
+    QTimer m_registryTimer;                       // looks whether the registry changed
+    QElapsedTimer m_registryWritten;
+    QTimer m_draftTimer;          // looks once a second whether the schedule lists changed
     QString m_savedImage;         // the registry as MacGroup.ini last held it
     QString m_failedImage;        // a registry that could not be written, told once
     QByteArray m_savedDraft;      // the schedule lists as the database last held them

@@ -5,14 +5,19 @@
 #include "config/codepage.h"
 #include "config/mainform.h"
 #include "console/group.h"
+#include "scratchserver.h"
+#include "scriptedprompter.h"
 #include "testutil.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -126,6 +131,31 @@ private slots:
         QVERIFY(!TestUtil::readFile(m_harness.context().settings.registryFile).contains("[VIP"));
     }
 
+    void aKilledProgramLosesNoName()
+    {
+        // SIGKILL one second after a box was named and moved: no exit ran,
+        // and the next start has both.
+        QTemporaryDir folder;
+        QProcess server;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("KILLED_SERVER_FOLDER"), folder.path());
+        server.setProcessEnvironment(environment);
+        server.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(QTest::qWaitFor([&] { return server.readAllStandardOutput().contains("changed"); }, 30000));
+        QTest::qWait(1000);
+        server.kill();
+        QVERIFY(server.waitForFinished(5000));
+        QCOMPARE(server.exitStatus(), QProcess::CrashExit);
+
+        ScriptedPrompter prompter;
+        ServerApp app(ScratchServerOptions(folder.path()), prompter, QStringLiteral(VESTRID_LIBRARY));
+        QVERIFY(app.start());
+        const MacGruoup &registry = *app.context().registry;
+        QCOMPARE(registry.BoxCount(), 1);
+        QCOMPARE(registry.Box(0).ClientName, QStringLiteral("前台"));
+        QCOMPARE(registry.GroupNameOf(0), QStringLiteral("大厅"));
+    }
+
     void savedAsItChanges()
     {
         // Nothing waits for the exit: a crash a second later loses nothing.
@@ -153,5 +183,43 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestRegistryRestart)
+// The program killed test's server: names and moves one box, says so on
+// standard output, and runs until it is killed.
+int runKilledServer(const QString &folder)
+{
+    ScriptedPrompter prompter;
+    ServerApp app(ScratchServerOptions(folder), prompter, QStringLiteral(VESTRID_LIBRARY));
+    if (!app.start())
+        return 1;
+    const QString file = app.context().settings.registryFile;
+    QTcpSocket box;
+    box.connectToHost(QHostAddress::LocalHost, quint16(app.context().settings.boxPort));
+    if (!box.waitForConnected(5000))
+        return 2;
+    box.write(heartbeat("02:00:00:00:00:bb") + '\0');
+    if (!QTest::qWaitFor([&] { return TestUtil::readFile(file).contains("02:00:00:00:00:bb"); }, 10000))
+        return 3;
+    // No write in the last second: the change goes to disk at the next look.
+    QTest::qWait(1100);
+    MacGruoup &registry = *app.context().registry;
+    if (registry.AddGroup(QStringLiteral("大厅")) != RES_OK ||
+        registry.SetBoxGroup(0, QStringLiteral("大厅")) != RES_OK ||
+        registry.SetBoxName(0, QStringLiteral("前台")) != RES_OK)
+        return 4;
+    std::printf("changed\n");
+    std::fflush(stdout);
+    return QApplication::exec();
+}
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    const QString folder = qEnvironmentVariable("KILLED_SERVER_FOLDER");
+    if (!folder.isEmpty())
+        return runKilledServer(folder);
+    TestRegistryRestart test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_registryrestart.moc"
