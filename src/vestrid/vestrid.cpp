@@ -21,6 +21,7 @@
 #include <set>
 #include <string>
 #include <strings.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/syscall.h>
@@ -35,10 +36,11 @@ constexpr long long kDefaultUploadLimit = 2LL << 30;
 constexpr long long kDefaultFreeSpaceReserve = 1LL << 30;
 constexpr size_t kUploadFlushSize = 256 * 1024;
 constexpr uint64_t kSmallFileSize = 32 * 1024;
-// A box needs one or two connections; a peer holding more than this many
-// open is not a box. A connection silent for this long (a stalled download
-// among them) is closed.
-constexpr unsigned kDefaultPerAddressLimit = 32;
+// A box needs one or two connections, but a shop may put a whole fleet
+// behind one router: one address may hold as many connections as the
+// registry has boxes, and no more, so that it cannot take the service. A
+// connection silent for this long (a stalled download among them) is closed.
+constexpr unsigned kDefaultPerAddressLimit = 256;
 constexpr unsigned kConnectionTimeoutSeconds = 20;
 constexpr unsigned kConnectionLimit = 4000;
 // One line repeated within this many seconds is counted, not written again.
@@ -79,6 +81,17 @@ std::mutex g_configMutex;
 std::shared_ptr<const Config> g_config = std::make_shared<Config>();
 
 std::mutex g_daemonMutex;
+// Connections in the middle of sending a file, by descriptor: stopping the
+// service resets them before the library closes them (it would close them
+// cleanly, and a short body with a clean close looks like a whole file).
+std::mutex g_sendingMutex;
+std::set<int> g_sending;
+
+int connectionFd(MHD_Connection *connection)
+{
+    const MHD_ConnectionInfo *info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+    return info ? info->connect_fd : -1;
+}
 MHD_Daemon *g_daemon = nullptr;
 
 std::mutex g_logMutex;
@@ -582,6 +595,12 @@ MHD_Result serveFile(MHD_Connection *connection, const char *url)
     }
     const MHD_Result result = MHD_queue_response(connection, status, response);
     MHD_destroy_response(response);
+    if (result == MHD_YES && length > 0) {
+        const int socket = connectionFd(connection);
+        std::lock_guard lock(g_sendingMutex);
+        if (socket >= 0)
+            g_sending.insert(socket);
+    }
     return result;
 }
 
@@ -831,8 +850,20 @@ MHD_Result handleRequest(void *, MHD_Connection *connection, const char *url, co
     return continueUpload(connection, *static_cast<Upload *>(*state), uploadData, uploadDataSize);
 }
 
-void requestCompleted(void *, MHD_Connection *, void **state, MHD_RequestTerminationCode)
+void requestCompleted(void *, MHD_Connection *connection, void **state, MHD_RequestTerminationCode toe)
 {
+    // A response the service cuts short (a timeout, an error, the service
+    // stopping) ends with a reset: a clean close after part of a body is
+    // what a client that ignores the length would take for the whole file.
+    const int socket = connectionFd(connection);
+    if (socket >= 0 && toe != MHD_REQUEST_TERMINATED_COMPLETED_OK && toe != MHD_REQUEST_TERMINATED_CLIENT_ABORT) {
+        const linger reset = {1, 0};
+        setsockopt(socket, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    }
+    if (socket >= 0) {
+        std::lock_guard lock(g_sendingMutex);
+        g_sending.erase(socket);
+    }
     if (*state == nullptr || *state == &g_getMarker || *state == &g_zeroMarker)
         return;
     auto *upload = static_cast<Upload *>(*state);
@@ -875,6 +906,16 @@ int VodServerInit(void *, char *, char *, int port)
 void VodServerStop(void)
 {
     std::lock_guard lock(g_daemonMutex);
+    {
+        // Files being sent are cut with a reset, not a clean close.
+        std::lock_guard sending(g_sendingMutex);
+        for (int socket : g_sending) {
+            sockaddr unspecified = {};
+            unspecified.sa_family = AF_UNSPEC;
+            connect(socket, &unspecified, sizeof unspecified);
+        }
+        g_sending.clear();
+    }
     if (g_daemon)
         MHD_stop_daemon(g_daemon);
     g_daemon = nullptr;
