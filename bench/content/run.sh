@@ -1,16 +1,23 @@
 #!/usr/bin/env bash
 # The content service against nginx, both serving the same files on
 # 127.0.0.1 in the same run: 4 KiB files at 256 connections, a 200 MiB file
-# at 32 connections, 10 MiB PUT uploads. Prints each figure, the ratio to
-# nginx, and the peak resident memory of both.
+# at 32 connections, 10 MiB PUT uploads, and the storm: STORM_CLIENTS
+# (256) clients, each from a loopback address of its own, fetching the
+# 200 MiB file at once. Prints each figure, the ratio to nginx, and the peak
+# resident memory of both. With BENCH_GUI=1 the storm runs once more against
+# the service inside the whole program with its windows shown, and prints
+# how late the window thread ran.
 set -euo pipefail
 build=${1:-build}
 host="$build/bin/vestrid_bench_host"
+storm="$build/bin/storm"
+clients=${STORM_CLIENTS:-256}
 duration=${BENCH_SECONDS:-10}
 [ -x "$host" ] || { echo "build $host first (make bench)"; exit 1; }
 
 work=$(mktemp -d)
-trap 'kill $service_pid $nginx_pid 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"' EXIT
+gui_pid=
+trap 'kill $service_pid $nginx_pid $gui_pid 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"' EXIT
 root="$work/content"
 mkdir -p "$root/small" "$root/filesys/vestrid" "$root/filesys/nginx" "$work/nginx-tmp"
 head -c 4096 /dev/urandom > "$root/small/4k.bin"
@@ -103,3 +110,45 @@ report "10 MiB PUT, 8 conns (MB/s)" "$(awk -v r="$s_put" 'BEGIN{print r*10}')" "
 s_rss=$(peak_rss_kb "$service_pid")
 n_rss=$(peak_rss_kb "$nginx_pid")
 report "peak RSS (KiB)" "$s_rss" "$n_rss"
+
+# The storm: bytes, whole and broken downloads, seconds and the clients' CPU
+# seconds from the client; the server's CPU seconds from /proc (nginx with
+# its workers).
+clock_ticks=$(getconf CLK_TCK)
+cpu_ticks() {
+    local total=0
+    for pid in "$@" $(pgrep -P "$1" || true); do
+        local t
+        t=$(awk '{print $14 + $15}' "/proc/$pid/stat" 2>/dev/null || echo 0)
+        total=$((total + ${t:-0}))
+    done
+    echo $total
+}
+run_storm() {  # port pid -> MB/s whole broken server-CPU-s-per-GB client-CPU-s
+    local before after out
+    before=$(cpu_ticks "$2")
+    out=$("$storm" "$1" "/$root/big.bin" "$duration" "$clients")
+    after=$(cpu_ticks "$2")
+    awk -v o="$out" -v b="$before" -v a="$after" -v hz="$clock_ticks" 'BEGIN {
+        split(o, f, " "); bytes = f[1]; secs = f[4];
+        printf "%.0f %d %d %.3f %.1f\n", bytes / 1048576 / secs, f[2], f[3],
+               ((a - b) / hz) / (bytes / 1073741824), f[5] }'
+}
+read -r s_mbs s_whole s_broken s_cpu s_client < <(run_storm "$service_port" "$service_pid")
+read -r n_mbs n_whole n_broken n_cpu n_client < <(run_storm "$nginx_port" "$nginx_pid")
+report "storm, $clients addresses (MB/s)" "$s_mbs" "$n_mbs"
+report "  server CPU s per GB" "$s_cpu" "$n_cpu"
+printf '%-34s %14s %14s\n' "  whole / broken downloads" "$s_whole/$s_broken" "$n_whole/$n_broken"
+printf '%-34s %14s %14s\n' "  client CPU s (of ${duration} s)" "$s_client" "$n_client"
+
+if [ "${BENCH_GUI:-0}" = 1 ]; then
+    gui_port=$(free_port)
+    "$build/bin/content_gui_host" "$gui_port" "$root" 2>"$work/gui.log" >"$work/gui.out" & gui_pid=$!
+    for _ in $(seq 100); do curl -s -o /dev/null "http://127.0.0.1:$gui_port/" && break; sleep 0.1; done
+    read -r g_mbs g_whole g_broken _ _ < <(run_storm "$gui_port" "$gui_pid")
+    kill -TERM "$gui_pid"; wait "$gui_pid" || true; gui_pid=
+    read -r p50 p99 max < "$work/gui.out"
+    report "storm, windows shown (MB/s)" "$g_mbs" "$n_mbs"
+    printf '%-34s %14s\n' "  whole / broken downloads" "$g_whole/$g_broken"
+    printf '%-34s %14s\n' "  window thread late (ms)" "p99 $p99 max $max"
+fi
