@@ -6,7 +6,7 @@
 # 200 MiB file at once. Prints each figure, the ratio to nginx, and the peak
 # resident memory of both. With BENCH_GUI=1 the storm runs once more against
 # the service inside the whole program with its windows shown, and prints
-# how late the window thread ran.
+# how late the window thread ran. BENCH_STORM_ONLY=1 runs the storm alone.
 set -euo pipefail
 build=${1:-build}
 host="$build/bin/vestrid_bench_host"
@@ -94,18 +94,20 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else
 printf '%-34s %14s %14s %7s\n' "measure" "vestrid" "nginx" "ratio"
 report() { printf '%-34s %14s %14s %7s\n' "$1" "$2" "$3" "$(ratio "$2" "$3")"; }
 
-read -r s_rps _ < <(run_wrk -t2 -c256 -d"${duration}s" "http://127.0.0.1:$service_port/$root/small/4k.bin")
-read -r n_rps _ < <(run_wrk -t2 -c256 -d"${duration}s" "http://127.0.0.1:$nginx_port/$root/small/4k.bin")
-report "4 KiB GET, 256 conns (req/s)" "$s_rps" "$n_rps"
+if [ "${BENCH_STORM_ONLY:-0}" != 1 ]; then
+    read -r s_rps _ < <(run_wrk -t2 -c256 -d"${duration}s" "http://127.0.0.1:$service_port/$root/small/4k.bin")
+    read -r n_rps _ < <(run_wrk -t2 -c256 -d"${duration}s" "http://127.0.0.1:$nginx_port/$root/small/4k.bin")
+    report "4 KiB GET, 256 conns (req/s)" "$s_rps" "$n_rps"
 
-read -r _ s_mbs < <(run_wrk -t2 -c32 -d"${duration}s" "http://127.0.0.1:$service_port/$root/big.bin")
-read -r _ n_mbs < <(run_wrk -t2 -c32 -d"${duration}s" "http://127.0.0.1:$nginx_port/$root/big.bin")
-report "200 MiB GET, 32 conns (MB/s)" "$s_mbs" "$n_mbs"
+    read -r _ s_mbs < <(run_wrk -t2 -c32 -d"${duration}s" "http://127.0.0.1:$service_port/$root/big.bin")
+    read -r _ n_mbs < <(run_wrk -t2 -c32 -d"${duration}s" "http://127.0.0.1:$nginx_port/$root/big.bin")
+    report "200 MiB GET, 32 conns (MB/s)" "$s_mbs" "$n_mbs"
 
-script="$(cd "$(dirname "$0")" && pwd)/put.lua"
-read -r s_put _ < <(run_wrk -t2 -c8 -d"${duration}s" -s "$script" "http://127.0.0.1:$service_port/$root/filesys/vestrid")
-read -r n_put _ < <(run_wrk -t2 -c8 -d"${duration}s" -s "$script" "http://127.0.0.1:$nginx_port/$root/filesys/nginx")
-report "10 MiB PUT, 8 conns (MB/s)" "$(awk -v r="$s_put" 'BEGIN{print r*10}')" "$(awk -v r="$n_put" 'BEGIN{print r*10}')"
+    script="$(cd "$(dirname "$0")" && pwd)/put.lua"
+    read -r s_put _ < <(run_wrk -t2 -c8 -d"${duration}s" -s "$script" "http://127.0.0.1:$service_port/$root/filesys/vestrid")
+    read -r n_put _ < <(run_wrk -t2 -c8 -d"${duration}s" -s "$script" "http://127.0.0.1:$nginx_port/$root/filesys/nginx")
+    report "10 MiB PUT, 8 conns (MB/s)" "$(awk -v r="$s_put" 'BEGIN{print r*10}')" "$(awk -v r="$n_put" 'BEGIN{print r*10}')"
+fi
 
 s_rss=$(peak_rss_kb "$service_pid")
 n_rss=$(peak_rss_kb "$nginx_pid")
