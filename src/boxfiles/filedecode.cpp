@@ -1,6 +1,7 @@
 #include "filedecode.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -383,4 +384,37 @@ DecodedTable CFileDecode::Decode(int kind, const QString &path, const QString &p
     if (table.result == DECODE_UNREADABLE)
         table.error = QStringLiteral("%1 is not a readable XML document: %2").arg(path, table.error);
     return table;
+}
+
+BoxText ReadBoxText(const QString &path, qint64 maxBytes)
+{
+    BoxText result;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = file.errorString();
+        return result;
+    }
+    result.size = file.size();
+    if (result.size > maxBytes) {
+        result.cut = true;
+        file.seek(result.size - maxBytes);
+    }
+    QByteArray bytes = file.read(maxBytes);
+    if (result.cut) {
+        // A cut may fall inside a character: start at the next line.
+        const qsizetype line = bytes.indexOf('\n');
+        bytes = line >= 0 ? bytes.mid(line + 1) : QByteArray();
+    }
+    if (bytes.contains('\0')) {
+        result.binary = true;
+        return result;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError()) {
+        QStringDecoder gb18030("GB18030");
+        text = gb18030.decode(bytes);
+    }
+    result.text = std::move(text);
+    return result;
 }

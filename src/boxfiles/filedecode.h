@@ -111,3 +111,16 @@ public:
     // character per file, the last one for the first file; 64 at most).
     static bool FileFinished(const QString &progress, int k);
 };
+
+// A text file from a box (a play log, a settings file) as the program shows
+// it: UTF-8 when its bytes are valid UTF-8, else GB18030; of a file larger
+// than maxBytes only the end, from the first whole line.
+struct BoxText
+{
+    QString text;
+    qint64 size = 0;     // the file's size
+    bool cut = false;    // only its end is in text
+    bool binary = false; // it holds NUL bytes: no text to show
+    QString error;       // it could not be read
+};
+BoxText ReadBoxText(const QString &path, qint64 maxBytes = 8 * 1024 * 1024);

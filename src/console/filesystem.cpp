@@ -19,9 +19,16 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFutureWatcher>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QSplitter>
 #include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
@@ -51,6 +58,46 @@ TForm10::TForm10(AppContext &context, Forms &forms, QWidget *parent)
     m_ui->lv_File->setColumnWidth(2, 130);
     m_ui->lv_DecodeFile->setColumnCount(0);
     m_ui->lv_DecodeFile->setHeaderLabels({});
+
+    // Beside the decode list, a read-only view of text files (play logs),
+    // with a find line.
+    auto *split = new QSplitter(Qt::Horizontal, this);
+    m_ui->rightColumn->replaceWidget(m_ui->lv_DecodeFile, split);
+    split->addWidget(m_ui->lv_DecodeFile);
+    m_textPanel = new QWidget(split);
+    m_textPanel->setObjectName(QStringLiteral("pn_FileText"));
+    auto *panel = new QVBoxLayout(m_textPanel);
+    panel->setContentsMargins(0, 0, 0, 0);
+    auto *findRow = new QHBoxLayout;
+    m_textTitle = new QLabel(m_textPanel);
+    m_textTitle->setObjectName(QStringLiteral("lb_FileText"));
+    findRow->addWidget(m_textTitle, 1);
+    m_find = new QLineEdit(m_textPanel);
+    m_find->setObjectName(QStringLiteral("ed_Find"));
+    m_find->setPlaceholderText(QStringLiteral("查找"));
+    auto *findNext = new QToolButton(m_textPanel);
+    findNext->setObjectName(QStringLiteral("sb_FindNext"));
+    findNext->setText(QStringLiteral("查找"));
+    auto *closeText = new QToolButton(m_textPanel);
+    closeText->setObjectName(QStringLiteral("sb_CloseText"));
+    closeText->setText(QStringLiteral("关闭"));
+    findRow->addWidget(m_find);
+    findRow->addWidget(findNext);
+    findRow->addWidget(closeText);
+    panel->addLayout(findRow);
+    m_text = new QPlainTextEdit(m_textPanel);
+    m_text->setObjectName(QStringLiteral("mm_FileText"));
+    m_text->setReadOnly(true);
+    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    panel->addWidget(m_text);
+    split->addWidget(m_textPanel);
+    m_textPanel->hide();
+    connect(m_find, &QLineEdit::returnPressed, this, &TForm10::findInText);
+    connect(findNext, &QToolButton::clicked, this, &TForm10::findInText);
+    connect(closeText, &QToolButton::clicked, this, [this] {
+        m_text->clear();
+        m_textPanel->hide();
+    });
 
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
@@ -241,6 +288,49 @@ void TForm10::fileDoubleClicked()
         return;
     m_decodeText = QStringLiteral("Decode ") + name + QLatin1Char(':') + path;
     m_ui->stb_Decodefile->showMessage(m_decodeText);
+    if (kind < 0)
+        showText(name, path);
+}
+
+void TForm10::showText(const QString &name, const QString &path)
+{
+    // Read and decoded on a worker: a log may be large.
+    delete m_reading;
+    auto *watcher = new QFutureWatcher<BoxText>(this);
+    m_reading = watcher;
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, name] {
+        watcher->deleteLater();
+        if (m_reading != watcher)
+            return;
+        m_reading = nullptr;
+        const BoxText read = watcher->result();
+        m_text->setPlainText(read.text);
+        m_text->moveCursor(QTextCursor::End);
+        if (!read.error.isEmpty())
+            m_textTitle->setText(QStringLiteral("%1: %2").arg(name, read.error));
+        else if (read.binary)
+            m_textTitle->setText(QStringLiteral("%1: not a text file").arg(name));
+        else if (read.cut)
+            m_textTitle->setText(QStringLiteral("%1: the last 8 MiB of %2 MiB")
+                                     .arg(name, QString::number(double(read.size) / 1048576.0, 'f', 1)));
+        else
+            m_textTitle->setText(name);
+        m_textPanel->show();
+        emit textShown();
+    });
+    watcher->setFuture(QtConcurrent::run([path] { return ReadBoxText(path); }));
+}
+
+void TForm10::findInText()
+{
+    const QString wanted = m_find->text();
+    if (wanted.isEmpty())
+        return;
+    // Downwards from the cursor, then once more from the top.
+    if (m_text->find(wanted))
+        return;
+    m_text->moveCursor(QTextCursor::Start);
+    m_text->find(wanted);
 }
 
 void TForm10::startDecode(int kind, const QString &path, const QString &progress, const QString &mac,

@@ -8,6 +8,9 @@
 #include <optional>
 
 class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
 class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -43,6 +46,8 @@ public:
 signals:
     // A decode asked for by a double click has reached the decode list.
     void decodeFinished();
+    // A text file asked for by a double click is in the text view.
+    void textShown();
 
 private:
     struct PickedBox
@@ -63,6 +68,9 @@ private:
                      const QString &clientName);
     // diskMac: the box a disk directory came from; its rows carry it.
     void showDecoded(const DecodedTable &table, const QString &diskMac, const QString &diskClient);
+    // A file no decoder reads, shown as text beside the decode list.
+    void showText(const QString &name, const QString &path);
+    void findInText();
     void deleteClick();
     void uploadClick();
     void cleanClick();
@@ -74,5 +82,10 @@ private:
     QTimer *m_timer = nullptr;
     QString m_decodeText;
     QObject *m_decoding = nullptr; // the watcher of the newest decode
+    QObject *m_reading = nullptr;  // the watcher of the newest text read
+    QWidget *m_textPanel = nullptr;
+    QPlainTextEdit *m_text = nullptr;
+    QLineEdit *m_find = nullptr;
+    QLabel *m_textTitle = nullptr; // the file shown, and whether all of it
     int m_sortColumn = 0;
 };

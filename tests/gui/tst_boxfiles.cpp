@@ -18,6 +18,9 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -240,6 +243,40 @@ void TestBoxFiles::playLogRangeAndClean()
     doubleClickRow(files, files->topLevelItem(1));
     QCOMPARE(window->decodeText(), QStringLiteral("Decode b.log:/x"));
     QCOMPARE(child<QStatusBar>(window, "stb_Decodefile")->currentMessage(), window->decodeText());
+
+    // A play log is shown as text beside the decode list, GB18030 read as
+    // such, with a find line; of a large one only its end.
+    const QString log = h.dir.filePath(QStringLiteral("0310.log"));
+    const QString text = QStringLiteral("08:00:00 play 广告.avi\n08:05:00 play intro.mp4\n");
+    TestUtil::writeFile(log, CodePage::toGb2312(text));
+    const QString big = h.dir.filePath(QStringLiteral("big.log"));
+    QByteArray lines;
+    for (int i = 0; lines.size() < 9 * 1024 * 1024; ++i)
+        lines += "line " + QByteArray::number(i) + '\n';
+    TestUtil::writeFile(big, lines);
+    window->AddFileRow(QStringLiteral("0310.log"), {}, BoxSimulator::macFor(0), log);
+    window->AddFileRow(QStringLiteral("big.log"), {}, BoxSimulator::macFor(0), big);
+    auto *shown = child<QPlainTextEdit>(window, "mm_FileText");
+    QSignalSpy texts(window, &TForm10::textShown);
+    doubleClickRow(files, files->topLevelItem(3));
+    QVERIFY(texts.wait(5000));
+    QCOMPARE(shown->toPlainText(), text);
+    QCOMPARE(window->decodeText(), QStringLiteral("Decode 0310.log:") + log);
+    auto *find = child<QLineEdit>(window, "ed_Find");
+    find->setFocus();
+    QTest::keyClicks(find, QStringLiteral("play"));
+    QTest::keyClick(find, Qt::Key_Return);
+    QCOMPARE(shown->textCursor().blockNumber(), 0);
+    QTest::keyClick(find, Qt::Key_Return);
+    QCOMPARE(shown->textCursor().blockNumber(), 1);
+    QCOMPARE(shown->textCursor().selectedText(), QStringLiteral("play"));
+    doubleClickRow(files, files->topLevelItem(4));
+    QVERIFY(texts.wait(5000));
+    const QString tail = shown->toPlainText();
+    QVERIFY(tail.size() <= 8 * 1024 * 1024);
+    QVERIFY(tail.startsWith(QLatin1String("line ")));
+    QVERIFY(QString::fromLatin1(lines).endsWith(tail));
+    QVERIFY(child<QLabel>(window, "lb_FileText")->text().contains(QLatin1String("the last 8 MiB of 9.0 MiB")));
 }
 
 void TestBoxFiles::boxesUploadTheirFiles()
