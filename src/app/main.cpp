@@ -54,13 +54,17 @@ std::optional<int> readOptions(int argc, char *argv[], StartupOptions &options)
     QCommandLineOption readyFd(QStringLiteral("ready-fd"), QStringLiteral("Descriptor to report readiness on."),
                                QStringLiteral("n"));
     readyFd.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({deploy, content, serviceIp, boxPort, echoLog, readyFd});
+    const QCommandLineOption metrics(QStringLiteral("metrics"),
+                                     QStringLiteral("Serve Prometheus metrics at http://ADDRESS:PORT/metrics."),
+                                     QStringLiteral("address:port"));
+    parser.addOptions({deploy, content, serviceIp, boxPort, echoLog, readyFd, metrics});
     parser.process(application);
 
     options.deployFile = parser.value(deploy);
     options.content = parser.value(content);
     options.serviceIp = parser.value(serviceIp);
     options.echoLog = parser.isSet(echoLog);
+    options.metrics = parser.value(metrics);
     if (parser.isSet(readyFd)) {
         bool fdOk = false;
         options.readyFd = parser.value(readyFd).toInt(&fdOk);

@@ -75,6 +75,7 @@ void ContentService::stop()
 {
     if (!m_library.isLoaded())
         return;
+    stopMetrics();
     if (m_running) {
         if (const auto stopService = reinterpret_cast<StopFunction>(m_library.resolve("VodServerStop")))
             stopService();
@@ -82,6 +83,44 @@ void ContentService::stop()
     }
     if (const auto setLogger = reinterpret_cast<LoggerFunction>(m_library.resolve("VodServerSetLogger")))
         setLogger(nullptr, nullptr);
+}
+
+bool ContentService::startMetrics(const QString &address, int port)
+{
+    using StartFunction = int (*)(const char *, int);
+    const auto start = reinterpret_cast<StartFunction>(m_library.resolve("VodServerMetricsStart"));
+    return start && start(address.toLatin1().constData(), port) == 0;
+}
+
+void ContentService::stopMetrics()
+{
+    if (const auto stopMetrics = reinterpret_cast<StopFunction>(m_library.resolve("VodServerMetricsStop")))
+        stopMetrics();
+}
+
+void ContentService::setMetrics(const QByteArray &text)
+{
+    using SetFunction = void (*)(const char *, size_t);
+    if (const auto set = reinterpret_cast<SetFunction>(m_library.resolve("VodServerSetMetrics")))
+        set(text.constData(), size_t(text.size()));
+}
+
+ContentService::Counters ContentService::counters() const
+{
+    Counters result;
+    using CountsFunction = size_t (*)(int *, unsigned long long *, size_t);
+    using BytesFunction = unsigned long long (*)();
+    auto &library = const_cast<QLibrary &>(m_library);
+    if (const auto counts = reinterpret_cast<CountsFunction>(library.resolve("VodServerResponseCounts"))) {
+        int codes[32];
+        unsigned long long values[32];
+        const size_t n = counts(codes, values, 32);
+        for (size_t i = 0; i < n; ++i)
+            result.responses.append({codes[i], quint64(values[i])});
+    }
+    if (const auto bytes = reinterpret_cast<BytesFunction>(library.resolve("VodServerBytesSent")))
+        result.bytesSent = bytes();
+    return result;
 }
 
 void ContentService::publish(const QString &path)

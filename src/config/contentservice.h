@@ -35,6 +35,7 @@ public:
     // Loads the library, gives it the content root and its upload folder, and
     // starts it on the settings' service port.
     Result start(const QString &libraryPath, const ServerSettings &settings, void *window = nullptr);
+    // Stops the service and the monitoring listener.
     void stop();
     bool isRunning() const { return m_running; }
 
@@ -49,6 +50,21 @@ public:
     void setPerAddressLimit(int connections) { m_perAddressLimit = connections; }
     // Uploads that would leave less free space than this are refused.
     void setFreeSpaceReserve(qint64 bytes);
+
+    // The monitoring listener on address:port (an IPv4 address), apart from
+    // the content port; false when it cannot listen there. The text it
+    // serves at /metrics is the last one set.
+    bool startMetrics(const QString &address, int port);
+    void stopMetrics();
+    void setMetrics(const QByteArray &text);
+    // Responses per status code (0: any other code) and bytes of file
+    // bodies sent whole, since the library was loaded.
+    struct Counters
+    {
+        QList<QPair<int, quint64>> responses;
+        quint64 bytesSent = 0;
+    };
+    Counters counters() const;
 
     // The folder under the content root that boxes upload into.
     static QString uploadRoot(const ServerSettings &settings);

@@ -38,6 +38,9 @@ inline constexpr char HistorySetAside[] =
 inline constexpr char HistoryNotOpened[] =
     "The event history database %1 could not be opened (%2). History and fleet status are kept for this run only.";
 inline constexpr char RestoreDraftQuestion[] = "恢复上次编辑的排期?";
+inline constexpr char MetricsNotListening[] =
+    "The metrics listener could not listen on %1 (an IPv4 address and a free port, as 127.0.0.1:9188). Metrics are "
+    "not served.";
 inline constexpr char RestartFailed[] = "The server was not restarted: %1. This copy keeps serving.";
 inline constexpr char RestartFailedPortsLost[] =
     "The server was not restarted: %1. This copy could not take its ports back: %2";

@@ -135,6 +135,18 @@ bool ServerApp::start()
         return false;
     }
     openDatabase(!handingOver);
+    connect(&m_cmd, &Cmd_API::commandSent, this, [this] { ++m_counters.commandsSent; });
+    connect(&m_cmd, &Cmd_API::replyClassified, this,
+            [this](const QString &, int, int klass) { ++m_counters.repliesByClass[klass]; });
+    m_counters.version = QString::fromLatin1(kVersionText);
+    m_metricsTimer.setInterval(1000);
+    connect(&m_metricsTimer, &QTimer::timeout, this, &ServerApp::publishMetrics);
+    if (!m_context.settings.metricsListen.isEmpty() && !startMetrics()) {
+        const QString message = QString::fromLatin1(Msg::MetricsNotListening).arg(m_context.settings.metricsListen);
+        qCritical("ERR %s", qPrintable(message));
+        m_cmd.LogEvent(message, 0, LogLevel::ERR);
+        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), message);
+    }
     connect(m_forms.form1, &TForm1::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     m_permitTimer.setSingleShot(true);
     m_permitTimer.setInterval(0);
@@ -255,6 +267,30 @@ void ServerApp::openDatabase(bool ask)
         m_forms.form1->RefreshSchdList();
 }
 
+bool ServerApp::startMetrics()
+{
+    const QString listen = m_context.settings.metricsListen;
+    const qsizetype colon = listen.lastIndexOf(QLatin1Char(':'));
+    bool ok = false;
+    const int port = colon > 0 ? listen.mid(colon + 1).toInt(&ok) : 0;
+    if (!ok || port <= 0 || port > 65535 || !m_content.startMetrics(listen.left(colon), port))
+        return false;
+    publishMetrics();
+    m_metricsTimer.start();
+    return true;
+}
+
+void ServerApp::publishMetrics()
+{
+    // The listener reads this snapshot on its own thread; the stores are
+    // read here, on the window thread, once a second.
+    m_counters.boxConnections = int(m_boxServer.connections().size());
+    const ContentService::Counters content = m_content.counters();
+    m_counters.contentBytesSent = content.bytesSent;
+    m_counters.contentResponses = content.responses;
+    m_content.setMetrics(MetricsText(m_registry, m_fleet, m_counters));
+}
+
 void ServerApp::saveDraftIfChanged()
 {
     if (!m_database.isOpen())
@@ -307,6 +343,7 @@ void ServerApp::restart()
     m_database.flush();
     m_boxServer.stopListening();
     m_content.stop();
+    m_metricsTimer.stop();
     m_cmd.LogEvent(QStringLiteral("Restarting: a new copy of the server takes over the ports"), 0, LogLevel::DEBUG);
     m_handover.start(m_context.restartProgram, m_context.restartArguments);
 }
@@ -320,6 +357,8 @@ void ServerApp::restartFailed(const QString &reason)
     if (!m_content.isRunning() &&
         m_content.start(m_context.contentLibrary, m_context.settings, m_forms.form1) != ContentService::Started)
         lost.append(QString::fromLatin1(Msg::ServerStartFailed));
+    if (!m_context.settings.metricsListen.isEmpty() && !startMetrics())
+        lost.append(QString::fromLatin1(Msg::MetricsNotListening).arg(m_context.settings.metricsListen));
     publishUploadPermits();
     m_registryTimer.start();
     m_draftTimer.start();

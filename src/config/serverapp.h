@@ -9,6 +9,7 @@
 #include "link/fleetstatus.h"
 #include "link/history.h"
 #include "link/historydb.h"
+#include "link/metrics.h"
 #include "registry/MacGroup.h"
 #include "schedule/playlist.h"
 
@@ -59,6 +60,10 @@ private:
     void openDatabase(bool ask);
     // Keeps the working schedule lists as a draft when they changed.
     void saveDraftIfChanged();
+    // The monitoring listener, when the settings name one; false when it
+    // could not listen.
+    bool startMetrics();
+    void publishMetrics();
     // The new copy could not take over: the ports open again, the operator is told.
     void restartFailed(const QString &reason);
     // In a copy started by a restart: reports to the old copy whether both
@@ -91,10 +96,12 @@ private:
     static constexpr int kRegistryWriteMs = 1000; // at most one write in this time
     QTimer m_registryTimer;                       // looks whether the registry changed
     QElapsedTimer m_registryWritten;
-    QTimer m_draftTimer;          // looks once a second whether the schedule lists changed
-    QString m_savedImage;         // the registry as MacGroup.ini last held it
-    QString m_failedImage;        // a registry that could not be written, told once
-    QByteArray m_savedDraft;      // the schedule lists as the database last held them
+    QTimer m_draftTimer;     // looks once a second whether the schedule lists changed
+    QString m_savedImage;    // the registry as MacGroup.ini last held it
+    QString m_failedImage;   // a registry that could not be written, told once
+    QByteArray m_savedDraft; // the schedule lists as the database last held them
+    FleetCounters m_counters;
+    QTimer m_metricsTimer;        // publishes the metrics snapshot once a second
     qint64 m_oldestHistoryId = 0; // the oldest history row shown
     RestartHandover m_handover;
     bool m_handedOver = false; // a new copy owns the ports and the stored files

@@ -195,6 +195,11 @@ LoadResult LoadServerSettings(ServerSettings &s, const StartupOptions &options, 
         s.historyKeepDays = keepDays;
     if (keepRows > 0)
         s.historyKeepRows = keepRows;
+    QByteArray listen;
+    if (!options.metrics.isEmpty())
+        s.metricsListen = options.metrics;
+    else if (IniReadString("METRICS", "LISTEN", listen, kAddressBufferSize + 8, nullptr, file))
+        s.metricsListen = QString::fromLatin1(listen).trimmed();
 
     for (const QString *dir : {&s.videoDir, &s.audioDir, &s.pictureDir, &s.bmpDir, &s.binDir, &s.xmlDir, &s.textDir}) {
         if (!QFileInfo(*dir).isDir() && !QDir().mkpath(*dir)) {

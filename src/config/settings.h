@@ -22,6 +22,7 @@ struct StartupOptions
     bool echoLog = false; // the event log also goes to standard error
     // Started by a restart: where to report that the ports listen.
     int readyFd = -1;
+    QString metrics; // ADDRESS:PORT of the monitoring listener; empty: the settings' own
 };
 
 // The settings and content paths, filled once at start-up. Every path ends as
@@ -50,6 +51,9 @@ struct ServerSettings
     QString historyFile;
     int historyKeepDays = 90;
     int historyKeepRows = 2000000;
+    // Where the monitoring listener listens (ADDRESS:PORT; [METRICS] LISTEN,
+    // optional); empty: no listener.
+    QString metricsListen;
 };
 
 enum class LoadResult

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -14,7 +15,9 @@
 #include <ctime>
 #include <fcntl.h>
 #include <iconv.h>
+#include <iterator>
 #include <linux/openat2.h>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <netinet/in.h>
@@ -86,6 +89,24 @@ std::mutex g_daemonMutex;
 // cleanly, and a short body with a clean close looks like a whole file).
 std::mutex g_sendingMutex;
 std::set<int> g_sending;
+
+// Responses per status code, and bytes of file bodies sent whole.
+constexpr int kCountedCodes[] = {200, 201, 206, 400, 403, 404, 405, 411, 413, 416, 500, 507};
+constexpr size_t kCodeSlots = std::size(kCountedCodes) + 1; // the last: any other code
+std::atomic<unsigned long long> g_responses[kCodeSlots];
+std::atomic<unsigned long long> g_bytesSent{0};
+// The body length of each connection's file response, until it ends.
+std::map<int, uint64_t> g_sendingLength;
+
+void countResponse(unsigned status)
+{
+    size_t slot = std::size(kCountedCodes);
+    for (size_t i = 0; i < std::size(kCountedCodes); ++i) {
+        if (unsigned(kCountedCodes[i]) == status)
+            slot = i;
+    }
+    ++g_responses[slot];
+}
 
 int connectionFd(MHD_Connection *connection)
 {
@@ -377,6 +398,8 @@ MHD_Result sendStatus(MHD_Connection *connection, unsigned status, const char *e
         MHD_add_response_header(response, MHD_HTTP_HEADER_ALLOW, "GET, HEAD, PUT, POST");
     const MHD_Result result = MHD_queue_response(connection, status, response);
     MHD_destroy_response(response);
+    if (result == MHD_YES)
+        countResponse(status);
     return result;
 }
 
@@ -536,7 +559,7 @@ int openServable(const Config &config, const std::string &path, unsigned &status
     return fd;
 }
 
-MHD_Result serveFile(MHD_Connection *connection, const char *url)
+MHD_Result serveFile(MHD_Connection *connection, const char *url, bool head)
 {
     std::string path;
     if (!localPathOf(url, path))
@@ -595,11 +618,15 @@ MHD_Result serveFile(MHD_Connection *connection, const char *url)
     }
     const MHD_Result result = MHD_queue_response(connection, status, response);
     MHD_destroy_response(response);
-    if (result == MHD_YES && length > 0) {
+    if (result == MHD_YES)
+        countResponse(status);
+    if (result == MHD_YES && length > 0 && !head) {
         const int socket = connectionFd(connection);
         std::lock_guard lock(g_sendingMutex);
-        if (socket >= 0)
+        if (socket >= 0) {
             g_sending.insert(socket);
+            g_sendingLength[socket] = length;
+        }
     }
     return result;
 }
@@ -845,7 +872,7 @@ MHD_Result handleRequest(void *, MHD_Connection *connection, const char *url, co
             *uploadDataSize = 0; // a body on a GET is ignored
             return MHD_YES;
         }
-        return serveFile(connection, url);
+        return serveFile(connection, url, std::strcmp(method, MHD_HTTP_METHOD_HEAD) == 0);
     }
     return continueUpload(connection, *static_cast<Upload *>(*state), uploadData, uploadDataSize);
 }
@@ -863,6 +890,12 @@ void requestCompleted(void *, MHD_Connection *connection, void **state, MHD_Requ
     if (socket >= 0) {
         std::lock_guard lock(g_sendingMutex);
         g_sending.erase(socket);
+        const auto length = g_sendingLength.find(socket);
+        if (length != g_sendingLength.end()) {
+            if (toe == MHD_REQUEST_TERMINATED_COMPLETED_OK)
+                g_bytesSent += length->second;
+            g_sendingLength.erase(length);
+        }
     }
     if (*state == nullptr || *state == &g_getMarker || *state == &g_zeroMarker)
         return;
@@ -874,6 +907,52 @@ void requestCompleted(void *, MHD_Connection *connection, void **state, MHD_Requ
 }
 
 } // namespace
+
+// The monitoring listener: its own daemon, its own text.
+constexpr unsigned kMetricsConnectionLimit = 256;
+std::mutex g_metricsMutex;
+MHD_Daemon *g_metricsDaemon = nullptr;
+std::mutex g_metricsTextMutex;
+std::shared_ptr<const std::string> g_metricsText = std::make_shared<const std::string>();
+
+MHD_Result answerMetrics(MHD_Connection *connection, unsigned status, const std::string &body, const char *type)
+{
+    MHD_Response *response =
+        MHD_create_response_from_buffer(body.size(), const_cast<char *>(body.data()), MHD_RESPMEM_MUST_COPY);
+    if (!response)
+        return MHD_NO;
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, type);
+    if (status == MHD_HTTP_METHOD_NOT_ALLOWED)
+        MHD_add_response_header(response, MHD_HTTP_HEADER_ALLOW, "GET, HEAD");
+    const MHD_Result result = MHD_queue_response(connection, status, response);
+    MHD_destroy_response(response);
+    return result;
+}
+
+MHD_Result handleMetrics(void *, MHD_Connection *connection, const char *url, const char *method, const char *,
+                         const char *, size_t *uploadDataSize, void **state)
+{
+    // Answered on the second call, as the content service does, so that the
+    // connection is kept.
+    if (*state == nullptr) {
+        *state = &g_getMarker;
+        return MHD_YES;
+    }
+    if (*uploadDataSize != 0) {
+        *uploadDataSize = 0;
+        return MHD_YES;
+    }
+    if (std::strcmp(method, MHD_HTTP_METHOD_GET) != 0 && std::strcmp(method, MHD_HTTP_METHOD_HEAD) != 0)
+        return answerMetrics(connection, MHD_HTTP_METHOD_NOT_ALLOWED, "Method Not Allowed\n", "text/plain");
+    if (std::strcmp(url, "/metrics") != 0)
+        return answerMetrics(connection, MHD_HTTP_NOT_FOUND, "Not Found\n", "text/plain");
+    std::shared_ptr<const std::string> text;
+    {
+        std::lock_guard lock(g_metricsTextMutex);
+        text = g_metricsText;
+    }
+    return answerMetrics(connection, MHD_HTTP_OK, *text, "text/plain; version=0.0.4; charset=utf-8");
+}
 
 extern "C" {
 
@@ -915,6 +994,7 @@ void VodServerStop(void)
             connect(socket, &unspecified, sizeof unspecified);
         }
         g_sending.clear();
+        g_sendingLength.clear();
     }
     if (g_daemon)
         MHD_stop_daemon(g_daemon);
@@ -994,6 +1074,62 @@ void VodServerSetLogger(VodLogFunction function, void *context)
     std::lock_guard lock(g_logMutex);
     g_logFunction = function;
     g_logContext = context;
+}
+
+size_t VodServerResponseCounts(int *codes, unsigned long long *counts, size_t capacity)
+{
+    size_t written = 0;
+    for (size_t slot = 0; slot < kCodeSlots && written < capacity; ++slot) {
+        codes[written] = slot < std::size(kCountedCodes) ? kCountedCodes[slot] : 0;
+        counts[written] = g_responses[slot];
+        ++written;
+    }
+    return written;
+}
+
+unsigned long long VodServerBytesSent(void)
+{
+    return g_bytesSent;
+}
+
+int VodServerMetricsStart(const char *address, int port)
+{
+    sockaddr_in where = {};
+    where.sin_family = AF_INET;
+    where.sin_port = htons(static_cast<uint16_t>(port));
+    if (!address || port <= 0 || port > 65535 || inet_pton(AF_INET, address, &where.sin_addr) != 1) {
+        logLine("cannot listen for metrics on %s:%d", address ? address : "", port);
+        return 1;
+    }
+    std::lock_guard lock(g_metricsMutex);
+    if (g_metricsDaemon)
+        return 0;
+    std::signal(SIGPIPE, SIG_IGN);
+    g_metricsDaemon = MHD_start_daemon(
+        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_ERROR_LOG, static_cast<uint16_t>(port), nullptr,
+        nullptr, &handleMetrics, nullptr, MHD_OPTION_SOCK_ADDR, &where, MHD_OPTION_EXTERNAL_LOGGER, &mhdLogger, nullptr,
+        MHD_OPTION_CONNECTION_TIMEOUT, kConnectionTimeoutSeconds, MHD_OPTION_CONNECTION_LIMIT, kMetricsConnectionLimit,
+        MHD_OPTION_PER_IP_CONNECTION_LIMIT, currentConfig()->perAddressLimit, MHD_OPTION_END);
+    if (!g_metricsDaemon) {
+        logLine("cannot listen for metrics on %s:%d", address, port);
+        return 1;
+    }
+    return 0;
+}
+
+void VodServerMetricsStop(void)
+{
+    std::lock_guard lock(g_metricsMutex);
+    if (g_metricsDaemon)
+        MHD_stop_daemon(g_metricsDaemon);
+    g_metricsDaemon = nullptr;
+}
+
+void VodServerSetMetrics(const char *text, size_t length)
+{
+    auto snapshot = std::make_shared<const std::string>(text ? std::string(text, length) : std::string());
+    std::lock_guard lock(g_metricsTextMutex);
+    g_metricsText = std::move(snapshot);
 }
 
 } // extern "C"

@@ -47,8 +47,23 @@ VESTRID_EXPORT void VodServerSetUploadLimit(long long bytes);
 VESTRID_EXPORT void VodServerSetFreeSpaceReserve(long long bytes);
 
 // Connections one peer address may hold open at once (0: no limit); read
-// when the service starts. 32 unless set.
+// when the service starts. 256 unless set.
 VESTRID_EXPORT void VodServerSetPerAddressLimit(unsigned connections);
+
+// What the service has answered since it was loaded: the number of
+// responses per status code (up to capacity codes, written into codes and
+// counts; the number written is returned) and the bytes of file bodies sent
+// whole.
+VESTRID_EXPORT size_t VodServerResponseCounts(int *codes, unsigned long long *counts, size_t capacity);
+VESTRID_EXPORT unsigned long long VodServerBytesSent(void);
+
+// A second, separate listener for monitoring: serves the text given to
+// VodServerSetMetrics at GET or HEAD /metrics on address:port only (404 for
+// any other path, 405 for other methods), with the same per-address and
+// idle limits as the content service. 0 when it listens.
+VESTRID_EXPORT int VodServerMetricsStart(const char *address, int port);
+VESTRID_EXPORT void VodServerMetricsStop(void);
+VESTRID_EXPORT void VodServerSetMetrics(const char *text, size_t length);
 
 // Where the service's own log lines go; called from the service's threads.
 VESTRID_EXPORT void VodServerSetLogger(VodLogFunction function, void *context);
