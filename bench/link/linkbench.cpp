@@ -13,6 +13,7 @@
 #include "link/boxserver.h"
 #include "link/cmd.h"
 #include "link/history.h"
+#include "link/metrics.h"
 #include "registry/MacGroup.h"
 #include "scratchserver.h"
 #include "stallprobe.h"
@@ -27,9 +28,14 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <QScopeGuard>
+
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <thread>
 
 namespace {
 
@@ -62,7 +68,32 @@ int main(int argc, char *argv[])
     const int boxes = 256;
 
     QTemporaryDir dir;
-    const StartupOptions options = ScratchServerOptions(dir.path());
+    StartupOptions options = ScratchServerOptions(dir.path());
+    // With BENCH_METRICS=1 the metrics listener runs and is scraped every
+    // 100 ms from a thread of its own, as a busy Prometheus would.
+    const bool metrics = qEnvironmentVariableIsSet("BENCH_METRICS");
+    const int metricsPort = FreeTcpPort();
+    if (metrics)
+        options.metrics = QStringLiteral("127.0.0.1:%1").arg(metricsPort);
+    std::atomic<bool> scraping{metrics};
+    std::atomic<long long> scrapes{0};
+    std::thread scraper([&] {
+        while (scraping) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            QTcpSocket socket;
+            socket.connectToHost(QHostAddress::LocalHost, quint16(metricsPort));
+            if (!socket.waitForConnected(1000))
+                continue;
+            socket.write("GET /metrics HTTP/1.0\r\n\r\n");
+            while (socket.waitForReadyRead(1000))
+                socket.readAll();
+            ++scrapes;
+        }
+    });
+    const auto stopScraping = qScopeGuard([&] {
+        scraping = false;
+        scraper.join();
+    });
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
         if (type != QtDebugMsg && type != QtInfoMsg && !text.contains(QLatin1String("propagateSizeHints")))
             std::fprintf(stderr, "%s\n", qPrintable(text));
@@ -195,6 +226,21 @@ int main(int argc, char *argv[])
     std::printf("  GUI thread stall (ms)       p50 %.2f  p99 %.2f  max %.2f\n", percentile(stormStalls, 0.5),
                 percentile(stormStalls, 0.99), percentile(stormStalls, 1.0));
 
+    // The metrics snapshot the window thread builds once a second, timed
+    // on the fleet as it stands.
+    {
+        QElapsedTimer build;
+        build.start();
+        qsizetype bytes = 0;
+        for (int i = 0; i < 100; ++i)
+            bytes += MetricsText(*registry, *server.context().fleet, FleetCounters()).size();
+        const double ms = build.nsecsElapsed() / 1e6 / 100;
+        std::printf("metrics snapshot of %d boxes\n", registry->BoxCount());
+        std::printf("  building it                 %.2f ms (%lld bytes), once a second: %.2f%% of the window thread\n",
+                    ms, (long long)(bytes / 100), ms / 10.0);
+    }
+    if (metrics)
+        std::printf("  listener scraped every 100 ms: %lld scrapes during the run\n", (long long)scrapes);
     // What keeping the history costs: on the window thread only a queued
     // row (inside the figures above); the writing happens on its own thread.
     server.database().flush();
