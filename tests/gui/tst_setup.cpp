@@ -241,7 +241,8 @@ private slots:
         // A copy that hangs before its ports listen is ended at the limit.
         RestartHandover handover;
         QSignalSpy failed(&handover, &RestartHandover::failed);
-        QVERIFY(handover.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exec sleep 60")}, 300));
+        QVERIFY(
+            handover.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exec sleep 60")}, 300));
         QVERIFY(failed.wait(5000));
         QCOMPARE(failed.first().first().toString(), QStringLiteral("the new copy did not report within 1 s"));
         QTRY_VERIFY(ended(handover.pid()));
