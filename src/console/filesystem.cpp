@@ -62,7 +62,8 @@ TForm10::TForm10(AppContext &context, Forms &forms, QWidget *parent)
     // Beside the decode list, a read-only view of text files (play logs),
     // with a find line.
     auto *split = new QSplitter(Qt::Horizontal, this);
-    m_ui->rightColumn->replaceWidget(m_ui->lv_DecodeFile, split);
+    // The layout hands back the item that held the list; it is ours to delete.
+    delete m_ui->rightColumn->replaceWidget(m_ui->lv_DecodeFile, split);
     split->addWidget(m_ui->lv_DecodeFile);
     m_textPanel = new QWidget(split);
     m_textPanel->setObjectName(QStringLiteral("pn_FileText"));
