@@ -542,12 +542,3 @@ HistoryDatabase::Stats HistoryDatabase::stats()
         worker, [&, worker] { result = worker->stats; }, Qt::BlockingQueuedConnection);
     return result;
 }
-
-QString HistoryDatabase::lastError()
-{
-    QString result;
-    HistoryDatabaseWorker *worker = m_worker;
-    QMetaObject::invokeMethod(
-        worker, [&, worker] { result = worker->lastError; }, Qt::BlockingQueuedConnection);
-    return result;
-}

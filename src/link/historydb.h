@@ -104,8 +104,6 @@ public:
     // The same on the database thread, without waiting.
     void pruneLater();
     Stats stats();
-    // The last write error, empty when every write went in.
-    QString lastError();
 
 signals:
     void searchFinished(int ticket, const QList<StoredHistoryRow> &rows, bool more);
