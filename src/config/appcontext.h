@@ -8,6 +8,7 @@
 
 class BoxServer;
 class Cmd_API;
+class FleetAlerts;
 class FleetStatus;
 class HistoryDatabase;
 class CommandHistory;
@@ -28,6 +29,7 @@ struct AppContext
     CommandHistory *history = nullptr;
     Cmd_API *cmd = nullptr;
     FleetStatus *fleet = nullptr;        // commands' answers and transfers, per box
+    FleetAlerts *alerts = nullptr;       // what the operator is told without looking
     HistoryDatabase *database = nullptr; // history and fleet status kept between runs
     BoxServer *boxServer = nullptr;      // the socket boxes connect to
     TPlayList *schedules = nullptr;      // the working schedule set

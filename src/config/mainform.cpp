@@ -139,8 +139,29 @@ TForm1::TForm1(AppContext &context, Forms &forms, QWidget *parent)
         m_fleetWindow = std::make_unique<FleetWindow>(m_context);
         connect(m_sbFleetStatus, &QToolButton::clicked, this, [this] { showWindow(m_fleetWindow.get()); });
         connect(m_context.fleet, &FleetStatus::changed, this, &TForm1::scheduleListRefresh);
-        m_fleetSummary->setText(FleetSummary(*m_context.registry, *m_context.fleet));
+        updateFleetSummary();
     }
+}
+
+void TForm1::updateFleetSummary()
+{
+    const MacGruoup &registry = *m_context.registry;
+    const QString summary = FleetSummary(registry, *m_context.fleet);
+    if (summary == m_fleetSummary->text())
+        return;
+    m_fleetSummary->setText(summary);
+    int online = 0;
+    for (int slot = 0; slot < registry.BoxCount(); ++slot)
+        online += registry.Box(slot).Online == 1;
+    emit fleetSummaryChanged(summary, online < registry.BoxCount());
+}
+
+void TForm1::showFleetAlert(const FleetAlert &alert)
+{
+    if (!m_fleetWindow)
+        return;
+    showWindow(m_fleetWindow.get());
+    m_fleetWindow->showAlert(alert);
 }
 
 TForm1::~TForm1() = default;
@@ -232,7 +253,7 @@ void TForm1::refreshChangedBoxes()
             BoxLists::FillGroupCombo(m_forms.form2->groupCombo(), registry);
     }
     if (m_context.fleet) {
-        m_fleetSummary->setText(FleetSummary(registry, *m_context.fleet));
+        updateFleetSummary();
         if (m_fleetWindow && m_fleetWindow->isVisible())
             m_fleetWindow->refresh();
     }

@@ -10,6 +10,7 @@
 #include <memory>
 
 class FleetWindow;
+struct FleetAlert;
 class QComboBox;
 class QLabel;
 class QToolButton;
@@ -50,6 +51,8 @@ public:
     void RefreshSchdList();
     ScheduleEditor *editor() const { return m_editor; }
     FleetWindow *fleetWindow() const { return m_fleetWindow.get(); }
+    // Opens the fleet status window on the boxes an alert is about.
+    void showFleetAlert(const FleetAlert &alert);
     // True while box changes wait for the next refresh of the lists.
     bool listsPending() const { return m_listRefresh && m_listRefresh->isActive(); }
 
@@ -58,6 +61,8 @@ signals:
     void closed();
     // The box lists of every window show the boxes' latest state.
     void listsRefreshed();
+    // The fleet's summary line changed; someOffline: a box is offline.
+    void fleetSummaryChanged(const QString &summary, bool someOffline);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -77,6 +82,7 @@ private:
     void boxesSilent(const QList<int> &silent);
     void scheduleListRefresh();
     void refreshChangedBoxes();
+    void updateFleetSummary();
 
     std::unique_ptr<Ui::TForm1> m_ui;
     AppContext &m_context;

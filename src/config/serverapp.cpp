@@ -1,5 +1,6 @@
 #include "serverapp.h"
 
+#include "inifile.h"
 #include "mainform.h"
 #include "messages.h"
 #include "prompter.h"
@@ -10,6 +11,7 @@
 #include "../console/deploymanage.h"
 #include "../console/downloadlist.h"
 #include "../console/filesystem.h"
+#include "../console/fleettray.h"
 #include "../console/group.h"
 #include "../console/schdlist.h"
 #include "../ftp/ftpFastconnect.h"
@@ -19,6 +21,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QHostAddress>
+#include <QToolButton>
 
 namespace {
 
@@ -53,7 +56,7 @@ public:
 } // namespace
 
 ServerApp::ServerApp(const StartupOptions &options, Prompter &prompter, const QString &contentLibrary, QObject *parent)
-    : QObject(parent), m_cmd(m_registry, &m_history), m_fleet(m_registry, m_cmd)
+    : QObject(parent), m_cmd(m_registry, &m_history), m_fleet(m_registry, m_cmd), m_alerts(m_registry, m_fleet)
 {
     // Without TZ the C library looks at /etc/localtime again for every local
     // time it converts (each box clock, each log line, each history row);
@@ -64,6 +67,7 @@ ServerApp::ServerApp(const StartupOptions &options, Prompter &prompter, const QS
     m_context.history = &m_history;
     m_context.cmd = &m_cmd;
     m_context.fleet = &m_fleet;
+    m_context.alerts = &m_alerts;
     m_context.database = &m_database;
     m_context.boxServer = &m_boxServer;
     m_context.schedules = &m_schedules;
@@ -147,6 +151,7 @@ bool ServerApp::start()
         m_cmd.LogEvent(message, 0, LogLevel::ERR);
         m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), message);
     }
+    startAlerts();
     connect(m_forms.form1, &TForm1::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     m_permitTimer.setSingleShot(true);
     m_permitTimer.setInterval(0);
@@ -451,8 +456,40 @@ bool ServerApp::saveRegistry()
     return false;
 }
 
+void ServerApp::startAlerts()
+{
+    for (int k = 0; k < FleetAlert::KindCount; ++k) {
+        const auto kind = FleetAlert::Kind(k);
+        m_alerts.setEnabled(kind, IniReadInt("ALERTS", FleetAlert::Key(kind), 1, m_context.settings.deployFile) != 0);
+    }
+    TForm1 *main = m_forms.form1;
+    m_tray = std::make_unique<FleetTray>(main);
+    connect(main, &TForm1::fleetSummaryChanged, m_tray.get(), &FleetTray::setSummary);
+    connect(m_tray.get(), &FleetTray::fleetStatusRequested, main,
+            [main] { main->findChild<QToolButton *>(QStringLiteral("sbFleetStatus"))->click(); });
+    if (!m_notifier) {
+        m_desktopNotifier = DesktopNotifier(*m_tray);
+        m_notifier = m_desktopNotifier.get();
+    }
+    if (m_notifier)
+        connect(m_notifier, &AlertNotifier::clicked, main, &TForm1::showFleetAlert);
+    // Every alert is in the event log too; on a desktop with neither a tray
+    // nor a notification service it is only there.
+    connect(&m_alerts, &FleetAlerts::raised, this, [this](const FleetAlert &alert) {
+        m_cmd.LogEvent(QStringLiteral("Alert: ") + alert.text, 0,
+                       alert.kind == FleetAlert::Online || alert.kind == FleetAlert::Ready ? LogLevel::INFORcv
+                                                                                           : LogLevel::ERR);
+        if (m_notifier)
+            m_notifier->notify(alert);
+    });
+}
+
 void ServerApp::destroyWindows()
 {
+    // The tray and the desktop's alerts point at the main window.
+    m_desktopNotifier.reset();
+    m_notifier = nullptr;
+    m_tray.reset();
     // Reverse order of creation; the main window goes last.
     delete m_forms.form11;
     delete m_forms.form10;

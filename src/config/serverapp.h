@@ -4,6 +4,7 @@
 #include "contentservice.h"
 #include "forms.h"
 #include "handover.h"
+#include "link/alerts.h"
 #include "link/boxserver.h"
 #include "link/cmd.h"
 #include "link/fleetstatus.h"
@@ -19,6 +20,7 @@
 
 #include <memory>
 
+class FleetTray;
 class SignalBridge;
 
 // The server process: its process-wide objects, its eleven windows created in
@@ -48,6 +50,11 @@ public:
     void restart();
     const RestartHandover &handover() const { return m_handover; }
     HistoryDatabase &database() { return m_database; }
+    FleetAlerts &alerts() { return m_alerts; }
+    FleetTray *tray() const { return m_tray.get(); }
+    // Where alerts go instead of the desktop's tray or notification service;
+    // set before start().
+    void setAlertNotifier(AlertNotifier *notifier) { m_notifier = notifier; }
 
     int exitCode() const { return m_exitCode; }
     AppContext &context() { return m_context; }
@@ -64,6 +71,8 @@ private:
     // could not listen.
     bool startMetrics();
     void publishMetrics();
+    // The tray icon, and where alerts go: the switches Deploy.ini holds.
+    void startAlerts();
     // The new copy could not take over: the ports open again, the operator is told.
     void restartFailed(const QString &reason);
     // In a copy started by a restart: reports to the old copy whether both
@@ -85,12 +94,16 @@ private:
     HistoryDatabase m_database; // written until the stores above are gone
     Cmd_API m_cmd;
     FleetStatus m_fleet;
+    FleetAlerts m_alerts;
     BoxServer m_boxServer;
     TPlayList m_schedules;
     AppContext m_context;
     ContentService m_content;
     Forms m_forms;
     std::unique_ptr<SignalBridge> m_signals;
+    std::unique_ptr<FleetTray> m_tray;
+    std::unique_ptr<AlertNotifier> m_desktopNotifier;
+    AlertNotifier *m_notifier = nullptr;
     QTimer m_permitTimer;                         // gathers the changes of one event into one publication
     static constexpr int kRegistryLookMs = 100;   // how often the registry is compared
     static constexpr int kRegistryWriteMs = 1000; // at most one write in this time

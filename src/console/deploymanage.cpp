@@ -10,7 +10,12 @@
 #include "config/messages.h"
 #include "config/prompter.h"
 
+#include "link/alerts.h"
+
+#include <QCheckBox>
 #include <QDir>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QScreen>
 
 TForm5::TForm5(AppContext &context, Forms &forms, QWidget *parent)
@@ -25,6 +30,44 @@ TForm5::TForm5(AppContext &context, Forms &forms, QWidget *parent)
     connect(m_ui->SpeedButton3, &QToolButton::clicked, this, &TForm5::SpeedButton3Click);
     connect(m_ui->sb_Reboot, &QToolButton::clicked, this, &TForm5::sb_RebootClick);
     connect(m_ui->sb_Close, &QToolButton::clicked, this, &QWidget::hide);
+    addAlertSwitches();
+}
+
+void TForm5::addAlertSwitches()
+{
+    // Which alerts the desktop shows; each switch is kept at once, for this
+    // run and the next.
+    static const struct
+    {
+        FleetAlert::Kind kind;
+        const char *name;
+        const char *caption;
+    } switches[] = {
+        {FleetAlert::Offline, "cb_AlertOffline", "设备离线"},
+        {FleetAlert::Online, "cb_AlertOnline", "设备恢复在线"},
+        {FleetAlert::NoAnswer, "cb_AlertNoAnswer", "命令无应答"},
+        {FleetAlert::Failed, "cb_AlertFailed", "命令或传输失败"},
+        {FleetAlert::Ready, "cb_AlertReady", "传输全部完成"},
+    };
+    auto *box = new QGroupBox(QStringLiteral("提醒"), this);
+    box->setObjectName(QStringLiteral("gb_Alerts"));
+    auto *grid = new QGridLayout(box);
+    int i = 0;
+    for (const auto &s : switches) {
+        auto *check = new QCheckBox(QString::fromUtf8(s.caption), box);
+        check->setObjectName(QString::fromLatin1(s.name));
+        grid->addWidget(check, i / 3, i % 3);
+        ++i;
+        m_alertSwitches.append(check);
+        const FleetAlert::Kind kind = s.kind;
+        connect(check, &QCheckBox::toggled, this, [this, kind](bool on) {
+            if (m_context.alerts)
+                m_context.alerts->setEnabled(kind, on);
+            if (!IniWriteString("ALERTS", FleetAlert::Key(kind), on ? "1" : "0", m_context.settings.deployFile))
+                qWarning("Could not write the alert switch to %s", qPrintable(m_context.settings.deployFile));
+        });
+    }
+    m_ui->setupLayout->insertWidget(m_ui->setupLayout->count() - 1, box);
 }
 
 TForm5::~TForm5() = default;
@@ -78,6 +121,10 @@ void TForm5::FillSetup(const QString &contentPath, const QString &serviceIp, int
 
 void TForm5::showEvent(QShowEvent *event)
 {
+    for (int k = 0; k < m_alertSwitches.size(); ++k) {
+        const QSignalBlocker quiet(m_alertSwitches[k]);
+        m_alertSwitches[k]->setChecked(!m_context.alerts || m_context.alerts->isEnabled(FleetAlert::Kind(k)));
+    }
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
     QWidget::showEvent(event);

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class QCheckBox;
 struct AppContext;
 struct Forms;
 
@@ -42,6 +43,7 @@ private:
     void SpeedButton3Click();
     void sb_RebootClick();
     void fillAddresses();
+    void addAlertSwitches();
     void error(const char *text);
 
     std::unique_ptr<Ui::TForm5> m_ui;
@@ -51,4 +53,5 @@ private:
     QString m_serviceIp;
     int m_servicePort = 0;
     QString m_deployFile;
+    QList<QCheckBox *> m_alertSwitches; // in the order of the alert kinds
 };

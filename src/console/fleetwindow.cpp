@@ -4,6 +4,7 @@
 #include "config/messages.h"
 #include "config/prompter.h"
 #include "config/safefile.h"
+#include "link/alerts.h"
 #include "link/fleetmodel.h"
 
 #include <QComboBox>
@@ -67,9 +68,25 @@ FleetWindow::FleetWindow(AppContext &context, QWidget *parent) : QWidget(parent)
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->setVisible(false);
 
+    // After a click on an alert: which boxes are shown, and the way back to all.
+    m_alertLine = new QLabel(this);
+    m_alertLine->setObjectName(QStringLiteral("lb_Alert"));
+    m_allBoxes = new QToolButton(this);
+    m_allBoxes->setObjectName(QStringLiteral("sb_AllBoxes"));
+    m_allBoxes->setText(QStringLiteral("全部设备"));
+    m_alertLine->hide();
+    m_allBoxes->hide();
+    connect(m_allBoxes, &QToolButton::clicked, this, [this] {
+        m_filter->setOnly({});
+        m_alertLine->hide();
+        m_allBoxes->hide();
+    });
+
     auto *bar = new QHBoxLayout;
     bar->addWidget(new QLabel(QStringLiteral("Show"), this));
     bar->addWidget(m_filterBox);
+    bar->addWidget(m_alertLine, 1);
+    bar->addWidget(m_allBoxes);
     bar->addStretch();
     bar->addWidget(exportButton);
     auto *layout = new QVBoxLayout(this);
@@ -98,6 +115,16 @@ void FleetWindow::refresh()
     m_table->resizeColumnsToContents();
     fitColumns();
     emit refreshed();
+}
+
+void FleetWindow::showAlert(const FleetAlert &alert)
+{
+    m_filterBox->setCurrentIndex(FleetFilter::All);
+    m_filter->setOnly(QSet<QString>(alert.macs.cbegin(), alert.macs.cend()));
+    m_alertLine->setText(QStringLiteral("Boxes of the alert \"%1\"").arg(alert.text));
+    m_alertLine->show();
+    m_allBoxes->show();
+    refresh();
 }
 
 void FleetWindow::fitColumns()

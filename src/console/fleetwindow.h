@@ -3,9 +3,12 @@
 #include <QWidget>
 
 struct AppContext;
+struct FleetAlert;
 class FleetFilter;
 class FleetModel;
 class QComboBox;
+class QLabel;
+class QToolButton;
 class QTableView;
 class QTimer;
 
@@ -24,6 +27,8 @@ public:
     FleetModel *model() const { return m_model; }
     // Rebuilds the rows now.
     void refresh();
+    // Shows only the boxes of the alert, under a line that says which.
+    void showAlert(const FleetAlert &alert);
 
 signals:
     void refreshed();
@@ -40,6 +45,8 @@ private:
     FleetModel *m_model = nullptr;
     FleetFilter *m_filter = nullptr;
     QComboBox *m_filterBox = nullptr;
+    QLabel *m_alertLine = nullptr;
+    QToolButton *m_allBoxes = nullptr;
     QTableView *m_table = nullptr;
     QTimer *m_refresh = nullptr;
 };

@@ -124,9 +124,18 @@ void FleetFilter::setFilter(Filter filter)
     invalidateFilter();
 }
 
+void FleetFilter::setOnly(const QSet<QString> &macs)
+{
+    m_only = macs;
+    invalidateFilter();
+}
+
 bool FleetFilter::filterAcceptsRow(int sourceRow, const QModelIndex &) const
 {
     const auto *model = static_cast<const FleetModel *>(sourceModel());
+    if (!m_only.isEmpty() &&
+        !m_only.contains(model->index(sourceRow, FleetModel::MacColumn).data(Qt::DisplayRole).toString()))
+        return false;
     switch (m_filter) {
     case All:
         return true;

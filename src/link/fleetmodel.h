@@ -3,6 +3,7 @@
 #include "fleetstatus.h"
 
 #include <QAbstractTableModel>
+#include <QSet>
 #include <QSortFilterProxyModel>
 
 #include <functional>
@@ -88,6 +89,9 @@ public:
     };
     explicit FleetFilter(QObject *parent = nullptr);
     void setFilter(Filter filter);
+    // Only these boxes (the ones an alert is about); empty: every box.
+    void setOnly(const QSet<QString> &macs);
+    bool restricted() const { return !m_only.isEmpty(); }
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
@@ -95,6 +99,7 @@ protected:
 
 private:
     Filter m_filter = All;
+    QSet<QString> m_only;
 };
 
 // "N boxes: a online, b offline · transfer: r ready, p in progress, f failed"

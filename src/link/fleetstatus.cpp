@@ -148,6 +148,7 @@ void FleetStatus::onHeard(const QString &mac, int)
     int slot = -1;
     const QString name = m_registry.FindBox(mac, &slot) == RES_FOUND ? m_registry.Box(slot).ClientName : QString();
     m_cmd.LogEvent(QStringLiteral("Box back online: Mac=%1 Name=%2").arg(mac, name), 0, LogLevel::INFORcv);
+    emit cameBack(mac);
     emit changed(mac);
 }
 
@@ -163,6 +164,7 @@ void FleetStatus::boxesWentOffline(const QList<int> &offline)
             it->filesFailed += qMax(0, it->filesTotal - it->filesDone - it->filesFailed);
             it->transfer = Transfer::Failed;
         }
+        emit wentOffline(b.MacAdd);
         emit changed(b.MacAdd);
     }
 }

@@ -76,6 +76,9 @@ public:
 
 signals:
     void changed(const QString &mac);
+    // The offline check took the box offline; it was heard again.
+    void wentOffline(const QString &mac);
+    void cameBack(const QString &mac);
 
 private:
     void onCommand(const QString &mac, int type, const QString &name, const BoxCommandArgs &args);

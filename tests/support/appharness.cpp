@@ -28,6 +28,8 @@ bool AppHarness::start()
                                 {QStringLiteral("192.0.2.10"), QStringLiteral("127.0.0.1")}};
     };
     app->context().content->setPerAddressLimit(contentPeerLimit);
+    if (notifier)
+        app->setAlertNotifier(notifier);
     return app->start();
 }
 

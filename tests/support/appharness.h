@@ -36,6 +36,8 @@ public:
     // Connections one address may hold at the content service; simulated
     // boxes all come from 127.0.0.1. -1 keeps the service's own limit.
     int contentPeerLimit = -1;
+    // Where alerts go instead of the desktop, when set.
+    AlertNotifier *notifier = nullptr;
 
     Forms &forms() { return app->forms(); }
     AppContext &context() { return app->context(); }
