@@ -59,7 +59,7 @@ fuzz: deps
 	@tools/install-deps.sh clang libclang-rt-dev
 	cmake -S tests/fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++
 	cmake --build build-fuzz
-	for t in playlist:16777216 planstatus:16777216 diskdir:16777216 listline:8192 reply:1024; do \
+	for t in playlist:16777216 textlist:16777216 piclist:16777216 planstatus:16777216 diskdir:16777216 listline:8192 reply:1024; do \
 	    name=$${t%%:*}; len=$${t##*:}; dict=; \
 	    [ -f tests/fuzz/$$name.dict ] && dict=-dict=tests/fuzz/$$name.dict; \
 	    mkdir -p build-fuzz/corpus-$$name; \

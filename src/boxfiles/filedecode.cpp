@@ -15,7 +15,7 @@ bool isReadAttribute(QStringView name)
     static const QStringList wanted = {
         QStringLiteral("starthour"), QStringLiteral("startmin"), QStringLiteral("endhour"),  QStringLiteral("endmin"),
         QStringLiteral("schdtype"),  QStringLiteral("groupID"),  QStringLiteral("filename"), QStringLiteral("Path"),
-        QStringLiteral("Filename"),  QStringLiteral("Size"),     QStringLiteral("Time")};
+        QStringLiteral("Filename"),  QStringLiteral("Size"),     QStringLiteral("Time"),     QStringLiteral("context")};
     for (const QString &w : wanted) {
         if (name == w)
             return true;
@@ -282,6 +282,105 @@ DecodedTable CFileDecode::DecodePlayList(const QByteArray &document)
     return table;
 }
 
+DecodedSchedules CFileDecode::ReadSchedules(int kind, const QByteArray &document)
+{
+    // Root, schedule and item element names, and the item's attribute.
+    static const char *const names[3][4] = {{"PLAYLIST", "schedule", "file", "filename"},
+                                            {"STEXTLIST", "stextschedule", "stext", "context"},
+                                            {"PICLIST", "picschedule", "picture", "filename"}};
+    DecodedSchedules result;
+    if (kind < DECODE_PLAYLIST || kind > DECODE_PICLIST) {
+        result.result = DECODE_NOVIEW;
+        return result;
+    }
+    const char *const *n = names[kind];
+    Node root;
+    if (!parse(document, &root, &result.error)) {
+        result.result = DECODE_UNREADABLE;
+        return result;
+    }
+    if (root.name != QLatin1String(n[0])) {
+        result.result = DECODE_BADNAME;
+        result.error = QStringLiteral("its root is <%1>, not <%2>").arg(root.name, QLatin1String(n[0]));
+        return result;
+    }
+    CBasicScheduleList list;
+    qint64 text = 0;
+    for (const Node &schedule : std::as_const(root.children)) {
+        if (schedule.name != QLatin1String(n[1])) {
+            result.result = DECODE_BADNAME;
+            result.error = QStringLiteral("<%1> where <%2> belongs").arg(schedule.name, QLatin1String(n[1]));
+            break;
+        }
+        QList<sBasicInfo> &items = list.AddSchedule(schedule.attribute("starthour"), schedule.attribute("startmin"),
+                                                    schedule.attribute("endhour"), schedule.attribute("endmin"),
+                                                    schedule.attribute("schdtype"));
+        for (const Node &item : schedule.children) {
+            if (item.name != QLatin1String(n[2])) {
+                result.result = DECODE_BADNAME;
+                result.error = QStringLiteral("<%1> where <%2> belongs").arg(item.name, QLatin1String(n[2]));
+                break;
+            }
+            const QString value = item.attribute(n[3]);
+            text += value.size();
+            if (text > kMaxRowChars) {
+                result.result = DECODE_UNREADABLE;
+                result.error = tooMuchText().error;
+                result.schedules.clear();
+                return result;
+            }
+            items.append({item.attribute("groupID"), value});
+        }
+    }
+    for (const auto &[start, s] : list.schedules()) {
+        PlaySchedule schedule{s.StartSec, s.EndSec, s.Type, {}};
+        for (const sBasicInfo &item : s.Files)
+            schedule.items.append(item.FileName);
+        result.schedules.append(schedule);
+    }
+    return result;
+}
+
+namespace {
+
+// Rows of a text or picture list: one per text or picture.
+DecodedTable scheduleRows(int kind, const QByteArray &document, const QString &itemColumn)
+{
+    const DecodedSchedules read = CFileDecode::ReadSchedules(kind, document);
+    if (read.result == DECODE_UNREADABLE)
+        return unreadable(read.error);
+    DecodedTable table;
+    table.columns = {QStringLiteral("Start Time"), QStringLiteral("End Time"), QStringLiteral("Type"), itemColumn};
+    table.widths = {-1, -1, -1, -1};
+    table.result = read.result;
+    if (read.result == DECODE_BADNAME && read.schedules.isEmpty())
+        return table;
+    table.replacesRows = true;
+    if (read.schedules.isEmpty())
+        table.result = DECODE_NOCHILDREN;
+    RowBudget budget;
+    for (const PlaySchedule &s : read.schedules) {
+        for (const QString &item : s.items) {
+            table.rows.append({clockText(s.startSec), clockText(s.endSec), s.type, item});
+            if (!budget.take(table.rows.last()))
+                return tooMuchText();
+        }
+    }
+    return table;
+}
+
+} // namespace
+
+DecodedTable CFileDecode::DecodeTextList(const QByteArray &document)
+{
+    return scheduleRows(DECODE_TEXTLIST, document, QStringLiteral("Text"));
+}
+
+DecodedTable CFileDecode::DecodePicList(const QByteArray &document)
+{
+    return scheduleRows(DECODE_PICLIST, document, QStringLiteral("Filename"));
+}
+
 DecodedTable CFileDecode::DecodePlanStatus(const QByteArray &document, const QString &progress)
 {
     Node root;
@@ -363,7 +462,7 @@ DecodedTable CFileDecode::DecodeDiskDir(const QByteArray &document)
 
 DecodedTable CFileDecode::Decode(int kind, const QString &path, const QString &progress)
 {
-    if (kind != DECODE_PLAYLIST && kind != DECODE_PLANSTATUS && kind != DECODE_DISKDIR) {
+    if (kind < DECODE_PLAYLIST || kind > DECODE_DISKDIR) {
         DecodedTable nothing;
         nothing.result = DECODE_NOVIEW;
         return nothing;
@@ -377,6 +476,10 @@ DecodedTable CFileDecode::Decode(int kind, const QString &path, const QString &p
     DecodedTable table;
     if (kind == DECODE_PLAYLIST)
         table = DecodePlayList(document);
+    else if (kind == DECODE_TEXTLIST)
+        table = DecodeTextList(document);
+    else if (kind == DECODE_PICLIST)
+        table = DecodePicList(document);
     else if (kind == DECODE_PLANSTATUS)
         table = DecodePlanStatus(document, progress);
     else

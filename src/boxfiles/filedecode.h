@@ -16,6 +16,8 @@
 enum DecodeKind
 {
     DECODE_PLAYLIST = 0,
+    DECODE_TEXTLIST = 1,
+    DECODE_PICLIST = 2,
     DECODE_PLANSTATUS = 3,
     DECODE_DISKDIR = 4
 };
@@ -66,6 +68,7 @@ public:
                                    const QString &endMin, const QString &type);
     // The next row, or false once every row was given (the next call starts again).
     bool NextRow(sBasicScheduleInfo &row);
+    const std::map<quint32, sBasicSchedule> &schedules() const { return m_schedules; }
 
 private:
     // Keyed by start, so adding a schedule is a lookup, not a walk.
@@ -73,6 +76,24 @@ private:
     bool m_iterating = false;
     std::map<quint32, sBasicSchedule>::const_iterator m_schedule;
     qsizetype m_file = 0;
+};
+
+// One schedule of a media, text or picture play list as the box holds it:
+// its files, texts or pictures in document order.
+struct PlaySchedule
+{
+    quint32 startSec = 0;
+    quint32 endSec = 0;
+    QString type;
+    QStringList items;
+    bool operator==(const PlaySchedule &) const = default;
+};
+
+struct DecodedSchedules
+{
+    int result = DECODE_OK; // DECODE_UNREADABLE or DECODE_BADNAME: see error
+    QString error;
+    QList<PlaySchedule> schedules; // in rising order of start, one per start
 };
 
 // What a decode puts in the decode list.
@@ -99,11 +120,17 @@ public:
     static constexpr int kMaxAttributeChars = 4096;
     static constexpr qint64 kMaxRowChars = 8 * 1024 * 1024;
 
-    // Kind 0 play list, 3 plan with progress text, 4 disk directory; any
-    // other kind gives nothing (result DECODE_NOVIEW).
+    // Kind 0 play list, 1 text list, 2 picture list, 3 plan with progress
+    // text, 4 disk directory; any other kind gives nothing (result DECODE_NOVIEW).
     static DecodedTable Decode(int kind, const QString &path, const QString &progress = {});
 
     static DecodedTable DecodePlayList(const QByteArray &document);
+    static DecodedTable DecodeTextList(const QByteArray &document);
+    static DecodedTable DecodePicList(const QByteArray &document);
+    // The schedules of a play list of kind 0, 1 or 2 (the same merge rule as
+    // the decode list: a later schedule with an earlier one's start adds its
+    // items to it).
+    static DecodedSchedules ReadSchedules(int kind, const QByteArray &document);
     static DecodedTable DecodePlanStatus(const QByteArray &document, const QString &progress);
     static DecodedTable DecodeDiskDir(const QByteArray &document);
 

@@ -272,11 +272,15 @@ void TForm10::fileDoubleClicked()
     const QTreeWidgetItem *row = selected.first();
     const QString name = row->text(0);
     const QString path = row->text(3);
-    static const QRegularExpression dayList(QStringLiteral("^[0-6]\\.xml$"));
-    const bool isDayList = dayList.match(name).hasMatch();
+    // The day's media, text and picture lists.
+    static const QRegularExpression dayList(QStringLiteral("^(text-|pic-)?[0-6]\\.xml$"));
+    const QRegularExpressionMatch day = dayList.match(name);
+    const bool isDayList = day.hasMatch();
     int kind = -1;
     if (isDayList)
-        kind = DECODE_PLAYLIST;
+        kind = day.captured(1).isEmpty()          ? DECODE_PLAYLIST
+               : day.captured(1).startsWith(u't') ? DECODE_TEXTLIST
+                                                  : DECODE_PICLIST;
     else if (name == QLatin1String("FtpStatus.xml"))
         kind = DECODE_PLANSTATUS;
     else if (name == QLatin1String("DiskDir.xml"))

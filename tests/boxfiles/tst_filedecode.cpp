@@ -1,5 +1,8 @@
 #include "boxfiles/filedecode.h"
 #include "config/codepage.h"
+#include "registry/MacGroup.h"
+#include "schedule/playlist.h"
+#include "schedule/playlistxml.h"
 #include "testutil.h"
 
 #include <QTemporaryDir>
@@ -49,6 +52,7 @@ class tst_FileDecode : public QObject
 
 private slots:
     void playListInTimeOrder();
+    void textAndPictureListsReadBack();
     void sameStartSchedulesMerge();
     void strayElementsStopWhatTheyAreIn();
     void wrongRootChangesOnlyColumns();
@@ -268,7 +272,7 @@ void tst_FileDecode::readsFilesAndRefusesOthers()
     t = CFileDecode::Decode(DECODE_DISKDIR, path);
     QCOMPARE(t.result, int(DECODE_UNREADABLE));
     QVERIFY(t.error.contains(QLatin1String("is not a readable XML document")));
-    QCOMPARE(CFileDecode::Decode(1, path).result, int(DECODE_NOVIEW));
+    QCOMPARE(CFileDecode::Decode(5, path).result, int(DECODE_NOVIEW));
 }
 
 void tst_FileDecode::hostileNumbersAndSizes()
@@ -283,6 +287,43 @@ void tst_FileDecode::hostileNumbersAndSizes()
         many += "<DIR/>";
     many += "</DirList>";
     QCOMPARE(CFileDecode::DecodeDiskDir(many).result, int(DECODE_UNREADABLE));
+}
+
+void tst_FileDecode::textAndPictureListsReadBack()
+{
+    // The lists this program writes for a day, read back as a box holds them:
+    // the text list in GB2312, Chinese and a line break kept.
+    TPlayList store;
+    TScheduleNodeOther text;
+    text.StartHour = 18;
+    text.EndHour = 20;
+    text.EndMin = 30;
+    text.WeekDays = 1 << 3;
+    text.SchdType = SCHD_ONCE;
+    text.vec_item = {QStringLiteral("欢迎光临"), QStringLiteral("two\nlines")};
+    QCOMPARE(store.AddOtherSchd(OTHER_TEXT, text), RES_OK);
+    TScheduleNodeOther pictures;
+    pictures.StartHour = 8;
+    pictures.WeekDays = 1 << 3;
+    pictures.EndHour = 9;
+    pictures.vec_item = {QStringLiteral("门店.bmp")};
+    QCOMPARE(store.AddOtherSchd(OTHER_PIC, pictures), RES_OK);
+
+    const DecodedSchedules texts = CFileDecode::ReadSchedules(DECODE_TEXTLIST, TextListDocument(store, 3));
+    QCOMPARE(texts.result, int(DECODE_OK));
+    QCOMPARE(texts.schedules.size(), 1);
+    QCOMPARE(texts.schedules[0], (PlaySchedule{18 * 3600, 20 * 3600 + 30 * 60, QStringLiteral("ONCE"), text.vec_item}));
+    const DecodedTable rows = CFileDecode::DecodeTextList(TextListDocument(store, 3));
+    QCOMPARE(rows.rows.size(), 2);
+    QCOMPARE(rows.rows[0], (QStringList{QStringLiteral("18:00:00"), QStringLiteral("20:30:00"), QStringLiteral("ONCE"),
+                                        QStringLiteral("欢迎光临")}));
+
+    const DecodedSchedules pics = CFileDecode::ReadSchedules(DECODE_PICLIST, PictureListDocument(store, 3));
+    QCOMPARE(pics.schedules, (QList<PlaySchedule>{{8 * 3600, 9 * 3600, QStringLiteral("LOOP"), pictures.vec_item}}));
+    // A media list read as a text list is named for what it is.
+    const DecodedSchedules wrong = CFileDecode::ReadSchedules(DECODE_TEXTLIST, PictureListDocument(store, 3));
+    QCOMPARE(wrong.result, int(DECODE_BADNAME));
+    QVERIFY(wrong.error.contains(QLatin1String("PICLIST")));
 }
 
 QTEST_GUILESS_MAIN(tst_FileDecode)
