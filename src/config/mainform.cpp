@@ -18,6 +18,7 @@
 
 #include "../console/boxMag.h"
 #include "../console/boxlists.h"
+#include "../console/calendarwindow.h"
 #include "../console/cmdhistory.h"
 #include "../console/deploymanage.h"
 #include "../console/filesystem.h"
@@ -64,9 +65,14 @@ TForm1::TForm1(AppContext &context, Forms &forms, QWidget *parent)
     m_sbFleetStatus->setObjectName(QStringLiteral("sbFleetStatus"));
     m_sbFleetStatus->setText(QStringLiteral("状态"));
     m_ui->panelLayout->insertWidget(m_ui->panelLayout->indexOf(m_ui->sbDeploy) + 1, m_sbFleetStatus);
+    // The calendar follows it.
+    m_sbCalendar = new QToolButton(m_ui->Panel1);
+    m_sbCalendar->setObjectName(QStringLiteral("sbCalendar"));
+    m_sbCalendar->setText(QStringLiteral("日历"));
+    m_ui->panelLayout->insertWidget(m_ui->panelLayout->indexOf(m_sbFleetStatus) + 1, m_sbCalendar);
     m_fleetSummary = new QLabel(m_ui->Panel1);
     m_fleetSummary->setObjectName(QStringLiteral("lb_FleetSummary"));
-    m_ui->panelLayout->insertWidget(m_ui->panelLayout->indexOf(m_sbFleetStatus) + 1, m_fleetSummary);
+    m_ui->panelLayout->insertWidget(m_ui->panelLayout->indexOf(m_sbCalendar) + 1, m_fleetSummary);
     m_ui->ver->setText(QString::fromLatin1(kVersionText));
 
     QString error;
@@ -138,6 +144,8 @@ TForm1::TForm1(AppContext &context, Forms &forms, QWidget *parent)
     if (m_context.fleet && m_context.registry) {
         m_fleetWindow = std::make_unique<FleetWindow>(m_context);
         connect(m_sbFleetStatus, &QToolButton::clicked, this, [this] { showWindow(m_fleetWindow.get()); });
+        m_calendarWindow = std::make_unique<CalendarWindow>(m_context);
+        connect(m_sbCalendar, &QToolButton::clicked, this, [this] { showWindow(m_calendarWindow.get()); });
         connect(m_context.fleet, &FleetStatus::changed, this, &TForm1::scheduleListRefresh);
         updateFleetSummary();
     }

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class CalendarWindow;
 class FleetWindow;
 struct FleetAlert;
 class QComboBox;
@@ -51,6 +52,7 @@ public:
     void RefreshSchdList();
     ScheduleEditor *editor() const { return m_editor; }
     FleetWindow *fleetWindow() const { return m_fleetWindow.get(); }
+    CalendarWindow *calendarWindow() const { return m_calendarWindow.get(); }
     // Opens the fleet status window on the boxes an alert is about.
     void showFleetAlert(const FleetAlert &alert);
     // True while box changes wait for the next refresh of the lists.
@@ -92,6 +94,8 @@ private:
     QToolButton *m_sbFleetStatus = nullptr;
     QLabel *m_fleetSummary = nullptr;
     std::unique_ptr<FleetWindow> m_fleetWindow;
+    QToolButton *m_sbCalendar = nullptr;
+    std::unique_ptr<CalendarWindow> m_calendarWindow;
     // What happened to the boxes since the lists were last refreshed, in
     // order: a box heard (true) or gone silent (false).
     QList<QPair<QString, bool>> m_boxEvents;

@@ -208,6 +208,10 @@ LoadResult LoadServerSettings(ServerSettings &s, const StartupOptions &options, 
             return LoadResult::FolderFailed;
         }
     }
+    // Boxes upload the files they are asked for by name ("get file") straight
+    // into filesys/: without it the service refuses them.
+    if (!QDir().mkpath(s.contentRoot + QStringLiteral("filesys")))
+        qWarning("Cannot create %sfilesys: boxes cannot send files", qPrintable(s.contentRoot));
     // A run killed in the middle of a write leaves its temporary file behind.
     SafeFile::removeStaleTemporaries(QFileInfo(file).absolutePath(), {QFileInfo(file).fileName()});
     SafeFile::removeStaleTemporaries(s.contentRoot, {QStringLiteral("MacGroup.ini"), QStringLiteral("Ftp.ini")});

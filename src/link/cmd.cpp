@@ -319,20 +319,25 @@ int Cmd_API::FindConnection(const QString &ip, int port, int *position) const
 
 int Cmd_API::ClassifyReply(const QByteArray &message, Msg_Info *info) const
 {
-    int matches = 0;
+    // Keys that begin other keys ("upload report start" and "upload report
+    // start failed (UNKNOWN)"): the longest key that matches is the message's
+    // own, so a failure is not taken for an unrecognised line.
+    bool nested = true;
     const cmd_Info *match = nullptr;
     for (const cmd_Info &row : m_table) {
-        if (message.startsWith(row.key)) {
-            ++matches;
+        if (!message.startsWith(row.key))
+            continue;
+        if (match && !row.key.startsWith(match->key) && !match->key.startsWith(row.key))
+            nested = false;
+        if (!match || row.key.size() > match->key.size())
             match = &row;
-        }
     }
     if (match && info) {
         info->code = qint8(match->code);
         info->display = match->display;
         info->klass = match->klass;
     }
-    if (matches != 1)
+    if (!match || !nested)
         return 1;
     if (match->klass == 5) {
         if (message.size() < 8)
@@ -413,7 +418,8 @@ ParsedReply Cmd_API::ParseReply(const QString &ip, int port, const QByteArray &m
     case CMD_FILEUPLOAD:
         if (info.klass == 2 && tokens.size() == 4 && !info.mac.isEmpty())
             emit uploadReply(info.mac, CodePage::fromGb2312(tokens[3]));
-        result.status = 0;
+        // A refused upload is an error in the log.
+        result.status = classified == 0 && info.klass == 3 ? 1 : 0;
         break;
     case CMD_SETTIME:
     case CMD_BOXNETWORK:

@@ -26,19 +26,27 @@ bool answerable(int type)
 
 } // namespace
 
-int FilesNamedBy(const QString &commandLine)
+QString LocalFileNamedBy(const QString &commandLine)
 {
     const qsizetype at = commandLine.indexOf(QLatin1String("http://"));
     if (at < 0)
-        return -1;
+        return {};
     const QString address = commandLine.mid(at + 7).section(QLatin1Char(' '), 0, 0);
     const qsizetype slash = address.indexOf(QLatin1Char('/'));
     if (slash < 0)
-        return -1;
+        return {};
     // The address carries the file's absolute path after its first '/'.
     QString path = QString::fromUtf8(QByteArray::fromPercentEncoding(address.mid(slash + 1).toLatin1()));
     if (!path.startsWith(QLatin1Char('/')))
         path.prepend(QLatin1Char('/'));
+    return path;
+}
+
+int FilesNamedBy(const QString &commandLine)
+{
+    const QString path = LocalFileNamedBy(commandLine);
+    if (path.isEmpty())
+        return -1;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return -1;
@@ -100,6 +108,7 @@ void FleetStatus::onCommand(const QString &mac, int type, const QString &name, c
             m_listFiles = qMax(0, FilesNamedBy(line));
         }
         box.filesTotal = m_listFiles;
+        box.transferList = LocalFileNamedBy(line);
         box.filesDone = 0;
         box.filesFailed = 0;
         box.finishedAt = 0;

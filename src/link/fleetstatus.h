@@ -52,6 +52,7 @@ public:
         int filesDone = 0;
         int filesFailed = 0;
         qint64 finishedAt = 0;
+        QString transferList; // the download list of the last transfer, this run only
     };
 
     using Clock = std::function<qint64()>; // seconds since 1970
@@ -99,3 +100,6 @@ private:
 // names by its address ("fileupdate http http://ip:port//path"), or -1 when
 // the file cannot be read.
 int FilesNamedBy(const QString &commandLine);
+// The file on this computer an address in the line names ("http://ip:port//path"),
+// or empty when the line has no address.
+QString LocalFileNamedBy(const QString &commandLine);

@@ -5,6 +5,7 @@
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QXmlStreamWriter>
@@ -41,6 +42,27 @@ void SimulatedBox::seedDisk()
                   "<schedule starthour=\"8\" startmin=\"0\" endhour=\"12\" endmin=\"30\" schdtype=\"ONCE\">"
                   "<file groupID=\"1\" filename=\"opening.mp4\"/><file groupID=\"1\" filename=\"" +
                       QStringLiteral("广告.mpg").toUtf8() + "\"/></schedule></PLAYLIST>\n");
+}
+
+bool SimulatedBox::isPlayList(const QString &name)
+{
+    static const QRegularExpression dayList(QStringLiteral("^(text-|pic-)?[0-6]\\.xml$"));
+    return dayList.match(name).hasMatch();
+}
+
+void SimulatedBox::dropPlayLists()
+{
+    for (auto it = m_disk.begin(); it != m_disk.end();) {
+        if (it.key().startsWith(kDisc + QStringLiteral("XML/")) && isPlayList(it.key().section(QLatin1Char('/'), -1)))
+            it = m_disk.erase(it);
+        else
+            ++it;
+    }
+}
+
+void SimulatedBox::keepPlayList(const QString &name, const QByteArray &bytes)
+{
+    m_disk.insert(kDisc + QStringLiteral("XML/") + name, bytes);
 }
 
 QByteArray SimulatedBox::diskDirectory() const

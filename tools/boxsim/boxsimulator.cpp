@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QXmlStreamReader>
 
+#include <algorithm>
+
 namespace {
 
 // Boxes speak GB2312 on the wire.
@@ -332,6 +334,12 @@ void SimulatedBox::startTransfer(const QByteArray &url)
             file.announced = a.value(QLatin1String("filesize")).toLongLong();
             m_pendingFiles.append({file, QUrl(a.value(QLatin1String("fileurl")).toString())});
         }
+        // A list that brings play lists brings the whole week: the box
+        // drops the lists of the week before.
+        const bool newWeek = std::any_of(m_pendingFiles.cbegin(), m_pendingFiles.cend(),
+                                         [](const auto &pending) { return isPlayList(pending.first.name); });
+        if (newWeek && !xml.hasError())
+            dropPlayLists();
         if (xml.hasError()) {
             sendLine("dlreport start failed (parsed)");
             emit transferFinished();
@@ -352,8 +360,13 @@ void SimulatedBox::fetchNext()
     QNetworkReply *reply = m_http->get(QNetworkRequest(url));
     connect(reply, &QNetworkReply::finished, this, [this, reply, file]() mutable {
         reply->deleteLater();
-        if (reply->error() == QNetworkReply::NoError)
-            file.received = reply->readAll().size();
+        if (reply->error() == QNetworkReply::NoError) {
+            const QByteArray bytes = reply->readAll();
+            file.received = bytes.size();
+            // Play lists go where the player reads them.
+            if (file.ok() && isPlayList(file.name))
+                keepPlayList(file.name, bytes);
+        }
         m_downloads.append(file);
         sendLine("dlreport progress " + gb2312(file.name) + (file.ok() ? " Done" : " Failed"));
         fetchNext();

@@ -150,6 +150,10 @@ private:
     void answerFileUpload(const QByteArray &argument);
     void learnContentAddress(const QUrl &url);
     void seedDisk();
+    // "0.xml" … "6.xml", "text-0.xml" …, "pic-0.xml" …: a day's play list.
+    static bool isPlayList(const QString &name);
+    void dropPlayLists();
+    void keepPlayList(const QString &name, const QByteArray &bytes);
     void nextUpload();
     // PUTs the bytes to the content folder's filesys/ under the name, then
     // calls done with the address (empty on failure).
