@@ -19,6 +19,7 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolButton>
@@ -30,6 +31,7 @@ namespace {
 
 constexpr int kHourWidth = 44;    // the hours down the side
 constexpr int kHeaderHeight = 22; // the day names
+constexpr int kFooterHeight = 8;  // room for the last hour's label
 // A4 in landscape at 150 dots an inch: what the picture export draws.
 const QSize kA4(1754, 1240);
 
@@ -66,12 +68,12 @@ QColor WeekView::KindColour(int kind)
 QRect WeekView::dayRect(int day) const
 {
     const int w = (width() - kHourWidth) / 7;
-    return {kHourWidth + day * w, kHeaderHeight, w, height() - kHeaderHeight};
+    return {kHourWidth + day * w, kHeaderHeight, w, height() - kHeaderHeight - kFooterHeight};
 }
 
 int WeekView::yOf(int second) const
 {
-    const int h = height() - kHeaderHeight;
+    const int h = height() - kHeaderHeight - kFooterHeight;
     return kHeaderHeight + int(qint64(h) * qBound(0, second, 86400) / 86400);
 }
 
@@ -242,7 +244,13 @@ CalendarWindow::CalendarWindow(AppContext &context, QWidget *parent) : QWidget(p
     weekLayout->addLayout(top);
     weekLayout->addWidget(m_nowLine);
     weekLayout->addWidget(m_view, 1);
-    weekLayout->addWidget(m_notes);
+    // A box with many unreadable lists does not push the week out of sight.
+    auto *notesArea = new QScrollArea(this);
+    notesArea->setWidget(m_notes);
+    notesArea->setWidgetResizable(true);
+    notesArea->setFrameShape(QFrame::NoFrame);
+    notesArea->setMaximumHeight(96);
+    weekLayout->addWidget(notesArea);
 
     auto *left = new QSplitter(Qt::Vertical, this);
     left->addWidget(pick);

@@ -8,6 +8,7 @@
 #include "config/serverapp.h"
 #include "console/boxMag.h"
 #include "console/boxlists.h"
+#include "console/calendarwindow.h"
 #include "console/deploymanage.h"
 #include "console/downloadlist.h"
 #include "console/filesystem.h"
@@ -162,6 +163,24 @@ bool ftpPictures(Forms &forms, const QString &out)
 
 // The file-system window with a decoded play list and a decoded disk
 // directory, and the download list with uploads running and waiting.
+// Every box's week read back, the first box's shown with the odd ones out.
+bool calendarPicture(Forms &forms, const MacGruoup &registry, const QString &out)
+{
+    ::click(forms.form1, "sbCalendar");
+    CalendarWindow *calendar = forms.form1->calendarWindow();
+    calendar->setClock([] { return QDateTime(QDate(2026, 12, 9), QTime(12, 30)); });
+    auto *groups = calendar->findChild<QComboBox *>(QStringLiteral("cb_Group"));
+    groups->setCurrentIndex(0);
+    BoxLists::ShowChosenGroup(groups, calendar->findChild<QTreeWidget *>(QStringLiteral("lv_OnlineBox")), registry);
+    bool finished = false;
+    QObject::connect(calendar, &CalendarWindow::readFinished, calendar, [&finished] { finished = true; });
+    calendar->findChild<QToolButton *>(QStringLiteral("sb_Read"))->click();
+    for (int i = 0; i < 200 && !finished; ++i)
+        wait(50);
+    calendar->showBox(registry.Box(0).MacAdd);
+    return save(calendar, out + QStringLiteral("/Calendar.png"));
+}
+
 bool boxFilePictures(Forms &forms, const ServerSettings &settings, BoxSimulator &boxes, MacGruoup &registry,
                      const QString &out)
 {
@@ -315,10 +334,24 @@ int main(int argc, char *argv[])
     // falls silent and goes offline.
     ServerSettings local = server.context().settings;
     local.serviceIp = QStringLiteral("127.0.0.1");
+    // For the calendar: the box in the middle keeps last week's lists.
+    TPlayList lastWeek;
+    TScheduleNode old = media;
+    old.StartHour = 9;
+    old.EndHour = 12;
+    old.WeekDays = 0b0111110;
+    lastWeek.AddSchd(old);
+    const GenerationResult previous = GenerateDownloadList(lastWeek, local);
+    if (previous.status == GenerationResult::Ok)
+        server.context().cmd->SendBoxCommand(CMD_FILEUPDATE, registry.Box(2).MacAdd,
+                                             {{}, {TransferCommand(local, previous.downloadList)}});
+    wait(1100); // the next lists are named by another second
     const GenerationResult transfer = GenerateDownloadList(store, local);
-    if (transfer.status == GenerationResult::Ok)
-        server.context().cmd->SendBoxCommand(CMD_FILEUPDATE, registry.Box(0).MacAdd,
-                                             {{}, {TransferCommand(local, transfer.downloadList)}});
+    if (transfer.status == GenerationResult::Ok) {
+        for (int slot : {0, 1})
+            server.context().cmd->SendBoxCommand(CMD_FILEUPDATE, registry.Box(slot).MacAdd,
+                                                 {{}, {TransferCommand(local, transfer.downloadList)}});
+    }
     boxes.box(3)->stop();
     const qint64 later = QDateTime::currentSecsSinceEpoch() + OfflineAfterSeconds + 1;
     registry.setClock([later] { return later; });
@@ -348,6 +381,9 @@ int main(int argc, char *argv[])
     forms.form4->hide();
     BoxLists::PickList(forms.form7->pickGroups(), forms.form7->pickBoxes(), registry, BoxLists::PickRefresh);
     ok = ftpPictures(forms, out) && ok;
+    // Before the file-system pictures, whose uploads teach the boxes the
+    // address the pictures show, which they cannot reach.
+    ok = calendarPicture(forms, registry, out) && ok;
     ok = boxFilePictures(forms, server.context().settings, boxes, registry, out) && ok;
     boxes.stop();
     return ok ? 0 : 1;
