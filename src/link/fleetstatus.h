@@ -52,7 +52,7 @@ public:
         int filesDone = 0;
         int filesFailed = 0;
         qint64 finishedAt = 0;
-        QString transferList; // the download list of the last transfer, this run only
+        QString transferList; // the download list of the last transfer
     };
 
     using Clock = std::function<qint64()>; // seconds since 1970

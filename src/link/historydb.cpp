@@ -23,7 +23,7 @@ const char *const kSchema[] = {
     "CREATE INDEX IF NOT EXISTS history_at ON history(at)",
     "CREATE TABLE IF NOT EXISTS fleet(mac TEXT PRIMARY KEY, command TEXT, command_time INTEGER, "
     "command_type INTEGER, result INTEGER, result_text TEXT, last_reply TEXT, transfer INTEGER, "
-    "files_total INTEGER, files_done INTEGER, files_failed INTEGER, finished_at INTEGER)",
+    "files_total INTEGER, files_done INTEGER, files_failed INTEGER, finished_at INTEGER, transfer_list TEXT)",
     "CREATE TABLE IF NOT EXISTS draft(id INTEGER PRIMARY KEY CHECK (id = 1), saved_at INTEGER, body BLOB)",
     "CREATE TABLE IF NOT EXISTS meta(key TEXT PRIMARY KEY, value INTEGER)",
 };
@@ -104,6 +104,13 @@ public:
             if (!exec(statement, error))
                 return false;
         }
+        // Files of an earlier version lack the transfer's list: add it.
+        {
+            QSqlQuery column(db());
+            if (!column.exec(QStringLiteral("SELECT transfer_list FROM fleet LIMIT 0")) &&
+                !exec("ALTER TABLE fleet ADD COLUMN transfer_list TEXT", error))
+                return false;
+        }
         QSqlQuery version(db());
         if (!version.exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion))) {
             *error = version.lastError().text();
@@ -159,12 +166,12 @@ public:
         QSqlQuery upsert(database);
         upsert.prepare(QStringLiteral("INSERT OR REPLACE INTO fleet(mac, command, command_time, command_type, result, "
                                       "result_text, last_reply, transfer, files_total, files_done, files_failed, "
-                                      "finished_at) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+                                      "finished_at, transfer_list) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
         for (auto it = fleet.begin(); it != fleet.end(); ++it) {
             const FleetStatus::BoxStatus &s = it.value();
-            const QVariantList values = {it.key(),      s.command,    s.commandTime, s.commandType,
-                                         int(s.result), s.resultText, s.lastReply,   int(s.transfer),
-                                         s.filesTotal,  s.filesDone,  s.filesFailed, s.finishedAt};
+            const QVariantList values = {it.key(),      s.command,    s.commandTime,   s.commandType, int(s.result),
+                                         s.resultText,  s.lastReply,  int(s.transfer), s.filesTotal,  s.filesDone,
+                                         s.filesFailed, s.finishedAt, s.transferList};
             for (int i = 0; i < values.size(); ++i)
                 upsert.bindValue(i, values[i]);
             if (!upsert.exec())
@@ -448,7 +455,7 @@ QHash<QString, FleetStatus::BoxStatus> HistoryDatabase::fleet()
             query.setForwardOnly(true);
             if (!query.exec(QStringLiteral("SELECT mac, command, command_time, command_type, result, result_text, "
                                            "last_reply, transfer, files_total, files_done, files_failed, "
-                                           "finished_at FROM fleet")))
+                                           "finished_at, transfer_list FROM fleet")))
                 return;
             while (query.next()) {
                 FleetStatus::BoxStatus s;
@@ -463,6 +470,7 @@ QHash<QString, FleetStatus::BoxStatus> HistoryDatabase::fleet()
                 s.filesDone = qMax(0, query.value(9).toInt());
                 s.filesFailed = qMax(0, query.value(10).toInt());
                 s.finishedAt = query.value(11).toLongLong();
+                s.transferList = query.value(12).toString();
                 result.insert(query.value(0).toString(), s);
             }
         },

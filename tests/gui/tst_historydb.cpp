@@ -15,6 +15,8 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -175,6 +177,41 @@ private slots:
         const HistoryDatabase::Stats stats = db.stats();
         QCOMPARE(stats.rows, 7);
         QCOMPARE(stats.transactions, 1);
+    }
+
+    void aFileOfTheFirstVersionGainsTheTransferList()
+    {
+        // A file written before fleet rows kept their transfer's list.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("old.sqlite"));
+        {
+            QSqlDatabase old = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("old"));
+            old.setDatabaseName(path);
+            QVERIFY(old.open());
+            QSqlQuery query(old);
+            QVERIFY(query.exec(QStringLiteral(
+                "CREATE TABLE fleet(mac TEXT PRIMARY KEY, command TEXT, command_time INTEGER, command_type INTEGER, "
+                "result INTEGER, result_text TEXT, last_reply TEXT, transfer INTEGER, files_total INTEGER, "
+                "files_done INTEGER, files_failed INTEGER, finished_at INTEGER)")));
+            QVERIFY(
+                query.exec(QStringLiteral("INSERT INTO fleet(mac, command, transfer) VALUES('m1', 'Get File', 2)")));
+            old.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("old"));
+        {
+            HistoryDatabase db;
+            QVERIFY(db.open(path, 90, 1000).ok);
+            QCOMPARE(db.fleet().value(QStringLiteral("m1")).command, QStringLiteral("Get File"));
+            FleetStatus::BoxStatus status;
+            status.transfer = FleetStatus::Transfer::Ready;
+            status.transferList = QStringLiteral("/content/XML/download_1.xml");
+            db.putFleet(QStringLiteral("m2"), status);
+            db.flush();
+        }
+        HistoryDatabase again;
+        QVERIFY(again.open(path, 90, 1000).ok);
+        QCOMPARE(again.fleet().value(QStringLiteral("m2")).transferList, QStringLiteral("/content/XML/download_1.xml"));
+        QCOMPARE(again.fleet().value(QStringLiteral("m1")).command, QStringLiteral("Get File"));
     }
 };
 
