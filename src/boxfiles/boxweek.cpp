@@ -135,7 +135,6 @@ void AddListToWeek(BoxWeek &week, const QString &name, const QByteArray &documen
         week.notes.append({day, QStringLiteral("%1 cannot be decoded: %2").arg(name, read.error)});
         return;
     }
-    week.lists.insert(name, read.schedules);
     for (const PlaySchedule &s : read.schedules)
         week.blocks.append({day, kind, s});
 }

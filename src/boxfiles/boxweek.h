@@ -4,7 +4,6 @@
 
 #include <QAbstractTableModel>
 #include <QHash>
-#include <QMap>
 #include <QObject>
 #include <QStringList>
 
@@ -45,7 +44,6 @@ struct BoxWeek
     QString mac;
     State state = NotRead;
     QList<WeekBlock> blocks;                  // by day, kind, then start
-    QMap<QString, QList<PlaySchedule>> lists; // the lists read, by name ("3.xml")
     QList<QPair<int, QString>> notes;         // a day and why a list of it is missing or unreadable
 
     // A text that is the same for two weeks exactly when they play the same.
