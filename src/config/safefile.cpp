@@ -1,5 +1,8 @@
 #include "safefile.h"
 
+#include "messages.h"
+#include "prompter.h"
+
 #include <QDir>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -65,6 +68,17 @@ int removeStaleTemporaries(const QString &folder, const QStringList &namePattern
         }
     }
     return removed;
+}
+
+void exportTo(Prompter &prompter, const QString &title, const QString &proposal, const QString &filter,
+              const std::function<QByteArray()> &bytes)
+{
+    const auto file = prompter.saveFile(title, proposal, filter);
+    if (!file)
+        return;
+    QString error;
+    if (!write(*file, bytes(), &error))
+        prompter.error(QString::fromLatin1(Msg::ErrorTitle), error);
 }
 
 } // namespace SafeFile

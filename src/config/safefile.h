@@ -13,6 +13,8 @@ class QFileDevice;
 // file beside it, and only when every one of them was written and synced is
 // the temporary renamed over the old file. A full disk or a crash leaves the
 // old file as it was.
+class Prompter;
+
 namespace SafeFile {
 
 enum class Access
@@ -35,5 +37,10 @@ void setWriter(Writer writer);
 // write left in the folder beside files matching one of the name patterns
 // ("MacGroup.ini", "*.xml"). Returns how many were removed.
 int removeStaleTemporaries(const QString &folder, const QStringList &namePatterns);
+
+// Asks the operator where to save an export (title, a proposed path, a
+// file-dialog filter) and writes what bytes() gives there; a failure is told.
+void exportTo(Prompter &prompter, const QString &title, const QString &proposal, const QString &filter,
+              const std::function<QByteArray()> &bytes);
 
 } // namespace SafeFile

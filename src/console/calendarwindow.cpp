@@ -440,33 +440,23 @@ void CalendarWindow::exportPng()
     const QString proposal = QDir::homePath() + QStringLiteral("/week-") +
                              QString(m_model->week().mac).replace(QLatin1Char(':'), QLatin1Char('-')) +
                              QStringLiteral(".png");
-    const auto file =
-        m_context.prompter->saveFile(QStringLiteral("导出 PNG"), proposal, QStringLiteral("PNG pictures (*.png)"));
-    if (!file)
-        return;
-    // Drawn again at a size that fills a landscape A4 page.
-    WeekView page(*m_model);
-    page.resize(kA4);
-    page.setNow(-1, 0);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    page.grab().save(&buffer, "PNG");
-    QString error;
-    if (!SafeFile::write(*file, bytes, &error))
-        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), error);
+    SafeFile::exportTo(*m_context.prompter, QStringLiteral("导出 PNG"), proposal,
+                       QStringLiteral("PNG pictures (*.png)"), [this] {
+                           // Drawn again at a size that fills a landscape A4 page.
+                           WeekView page(*m_model);
+                           page.resize(kA4);
+                           QByteArray bytes;
+                           QBuffer buffer(&bytes);
+                           buffer.open(QIODevice::WriteOnly);
+                           page.grab().save(&buffer, "PNG");
+                           return bytes;
+                       });
 }
 
 void CalendarWindow::exportCsv()
 {
     if (m_model->week().mac.isEmpty())
         return;
-    const QString proposal = QDir::homePath() + QStringLiteral("/week.csv");
-    const auto file =
-        m_context.prompter->saveFile(QStringLiteral("导出 CSV"), proposal, QStringLiteral("CSV files (*.csv)"));
-    if (!file)
-        return;
-    QString error;
-    if (!SafeFile::write(*file, FleetCsv(*m_model), &error))
-        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), error);
+    SafeFile::exportTo(*m_context.prompter, QStringLiteral("导出 CSV"), QDir::homePath() + QStringLiteral("/week.csv"),
+                       QStringLiteral("CSV files (*.csv)"), [this] { return FleetCsv(*m_model); });
 }

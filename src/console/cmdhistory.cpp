@@ -156,12 +156,7 @@ void TForm6::showLive()
 
 void TForm6::exportCsv()
 {
-    const QString proposal = QDir::homePath() + QStringLiteral("/event-history.csv");
-    const auto file =
-        m_context.prompter->saveFile(QStringLiteral("导出 CSV"), proposal, QStringLiteral("CSV files (*.csv)"));
-    if (!file)
-        return;
-    QString error;
-    if (!SafeFile::write(*file, FleetCsv(*shownModel()), &error))
-        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), error);
+    SafeFile::exportTo(*m_context.prompter, QStringLiteral("导出 CSV"),
+                       QDir::homePath() + QStringLiteral("/event-history.csv"), QStringLiteral("CSV files (*.csv)"),
+                       [this] { return FleetCsv(*shownModel()); });
 }

@@ -173,12 +173,7 @@ void FleetWindow::showEvent(QShowEvent *event)
 
 void FleetWindow::exportCsv()
 {
-    const QString proposal = QDir::homePath() + QStringLiteral("/fleet-status.csv");
-    const auto file =
-        m_context.prompter->saveFile(QStringLiteral("导出 CSV"), proposal, QStringLiteral("CSV files (*.csv)"));
-    if (!file)
-        return;
-    QString error;
-    if (!SafeFile::write(*file, FleetCsv(*m_filter), &error))
-        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), error);
+    SafeFile::exportTo(*m_context.prompter, QStringLiteral("导出 CSV"),
+                       QDir::homePath() + QStringLiteral("/fleet-status.csv"), QStringLiteral("CSV files (*.csv)"),
+                       [this] { return FleetCsv(*m_filter); });
 }
