@@ -43,8 +43,8 @@ struct BoxWeek
     };
     QString mac;
     State state = NotRead;
-    QList<WeekBlock> blocks;                  // by day, kind, then start
-    QList<QPair<int, QString>> notes;         // a day and why a list of it is missing or unreadable
+    QList<WeekBlock> blocks;          // by day, kind, then start
+    QList<QPair<int, QString>> notes; // a day and why a list of it is missing or unreadable
 
     // A text that is the same for two weeks exactly when they play the same.
     QByteArray signature() const;
