@@ -7,7 +7,7 @@ SANITIZE ?= OFF
 ARGS ?=
 
 PACKAGES := cmake ninja-build g++ pkg-config make qt6-base-dev qt6-base-dev-tools libgl-dev \
-            libmicrohttpd-dev libpoco-dev fonts-wqy-microhei libqt6sql6-sqlite
+            libmicrohttpd-dev libpoco-dev fonts-wqy-microhei libqt6sql6-sqlite qt6-tools-dev qt6-l10n-tools
 TEST_PACKAGES := curl libxml2-utils python3-pyftpdlib prometheus dbus-daemon
 BENCH_PACKAGES := nginx-light wrk curl
 

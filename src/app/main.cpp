@@ -57,7 +57,10 @@ std::optional<int> readOptions(int argc, char *argv[], StartupOptions &options)
     const QCommandLineOption metrics(QStringLiteral("metrics"),
                                      QStringLiteral("Serve Prometheus metrics at http://ADDRESS:PORT/metrics."),
                                      QStringLiteral("address:port"));
-    parser.addOptions({deploy, content, serviceIp, boxPort, echoLog, readyFd, metrics});
+    const QCommandLineOption language(QStringLiteral("lang"),
+                                      QStringLiteral("The language of the windows: zh (Chinese) or en (English)."),
+                                      QStringLiteral("zh|en"));
+    parser.addOptions({deploy, content, serviceIp, boxPort, echoLog, readyFd, metrics, language});
     parser.process(application);
 
     options.deployFile = parser.value(deploy);
@@ -65,6 +68,11 @@ std::optional<int> readOptions(int argc, char *argv[], StartupOptions &options)
     options.serviceIp = parser.value(serviceIp);
     options.echoLog = parser.isSet(echoLog);
     options.metrics = parser.value(metrics);
+    options.language = parser.value(language);
+    if (parser.isSet(language) && options.language != QLatin1String("zh") && options.language != QLatin1String("en")) {
+        std::fprintf(stderr, "boxfleet: --lang takes zh or en\n");
+        return 2;
+    }
     if (parser.isSet(readyFd)) {
         bool fdOk = false;
         options.readyFd = parser.value(readyFd).toInt(&fdOk);

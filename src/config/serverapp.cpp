@@ -1,6 +1,7 @@
 #include "serverapp.h"
 
 #include "inifile.h"
+#include "language.h"
 #include "mainform.h"
 #include "messages.h"
 #include "prompter.h"
@@ -102,6 +103,11 @@ bool ServerApp::start()
     const bool handingOver = m_context.options.readyFd >= 0;
     if (handingOver)
         m_context.prompter = &reporting;
+    const QString deployFile =
+        m_context.options.deployFile.isEmpty() ? DefaultDeployFile() : m_context.options.deployFile;
+    m_language = ChosenLanguage(m_context.options.language, deployFile);
+    if (!UseLanguage(m_language))
+        qWarning("The English texts cannot be loaded; the windows show the Chinese ones");
     try {
         m_forms.form1 = new TForm1(m_context, m_forms);
         m_forms.form2 = new TForm2(m_context, m_forms);

@@ -57,6 +57,8 @@ public:
     void setAlertNotifier(AlertNotifier *notifier) { m_notifier = notifier; }
 
     int exitCode() const { return m_exitCode; }
+    // "zh" or "en": the language this run shows.
+    const QString &language() const { return m_language; }
     AppContext &context() { return m_context; }
     Forms &forms() { return m_forms; }
 
@@ -119,5 +121,6 @@ private:
     RestartHandover m_handover;
     bool m_handedOver = false; // a new copy owns the ports and the stored files
     int m_exitCode = 0;
+    QString m_language;
     bool m_closedBySignal = false; // no person is there to read a message
 };

@@ -23,6 +23,7 @@ struct StartupOptions
     // Started by a restart: where to report that the ports listen.
     int readyFd = -1;
     QString metrics; // ADDRESS:PORT of the monitoring listener; empty: the settings' own
+    QString language; // "zh" or "en"; empty: the settings' own, else the system's
 };
 
 // The settings and content paths, filled once at start-up. Every path ends as

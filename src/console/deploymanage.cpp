@@ -6,6 +6,7 @@
 #include "config/codepage.h"
 #include "config/forms.h"
 #include "config/inifile.h"
+#include "config/language.h"
 #include "config/mainform.h"
 #include "config/messages.h"
 #include "config/prompter.h"
@@ -13,9 +14,12 @@
 #include "link/alerts.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QScreen>
 
 TForm5::TForm5(AppContext &context, Forms &forms, QWidget *parent)
@@ -31,6 +35,7 @@ TForm5::TForm5(AppContext &context, Forms &forms, QWidget *parent)
     connect(m_ui->sb_Reboot, &QToolButton::clicked, this, &TForm5::sb_RebootClick);
     connect(m_ui->sb_Close, &QToolButton::clicked, this, &QWidget::hide);
     addAlertSwitches();
+    addLanguageChoice();
 }
 
 void TForm5::addAlertSwitches()
@@ -67,6 +72,26 @@ void TForm5::addAlertSwitches()
                 qWarning("Could not write the alert switch to %s", qPrintable(m_context.settings.deployFile));
         });
     }
+    m_ui->setupLayout->insertWidget(m_ui->setupLayout->count() - 1, box);
+}
+
+void TForm5::addLanguageChoice()
+{
+    // The language of the windows, kept for the next start.
+    auto *box = new QGroupBox(tr("界面语言"), this);
+    box->setObjectName(QStringLiteral("gb_Language"));
+    auto *row = new QHBoxLayout(box);
+    m_language = new QComboBox(box);
+    m_language->setObjectName(QStringLiteral("cb_Language"));
+    m_language->addItem(QStringLiteral("中文"), kChinese);
+    m_language->addItem(QStringLiteral("English"), kEnglish);
+    auto *note = new QLabel(tr("下次启动时生效"), box);
+    row->addWidget(m_language);
+    row->addWidget(note, 1);
+    connect(m_language, &QComboBox::activated, this, [this](int index) {
+        if (!StoreLanguage(m_language->itemData(index).toString(), m_context.settings.deployFile))
+            qWarning("Could not write the language to %s", qPrintable(m_context.settings.deployFile));
+    });
     m_ui->setupLayout->insertWidget(m_ui->setupLayout->count() - 1, box);
 }
 
@@ -121,6 +146,8 @@ void TForm5::FillSetup(const QString &contentPath, const QString &serviceIp, int
 
 void TForm5::showEvent(QShowEvent *event)
 {
+    m_language->setCurrentIndex(
+        m_language->findData(ChosenLanguage(m_context.options.language, m_context.settings.deployFile)));
     for (int k = 0; k < m_alertSwitches.size(); ++k) {
         const QSignalBlocker quiet(m_alertSwitches[k]);
         m_alertSwitches[k]->setChecked(!m_context.alerts || m_context.alerts->isEnabled(FleetAlert::Kind(k)));

@@ -5,6 +5,7 @@
 #include <memory>
 
 class QCheckBox;
+class QComboBox;
 struct AppContext;
 struct Forms;
 
@@ -44,6 +45,7 @@ private:
     void sb_RebootClick();
     void fillAddresses();
     void addAlertSwitches();
+    void addLanguageChoice();
     void error(const char *text);
 
     std::unique_ptr<Ui::TForm5> m_ui;
@@ -54,4 +56,5 @@ private:
     int m_servicePort = 0;
     QString m_deployFile;
     QList<QCheckBox *> m_alertSwitches; // in the order of the alert kinds
+    QComboBox *m_language = nullptr;
 };
