@@ -22,7 +22,7 @@ struct StartupOptions
     bool echoLog = false; // the event log also goes to standard error
     // Started by a restart: where to report that the ports listen.
     int readyFd = -1;
-    QString metrics; // ADDRESS:PORT of the monitoring listener; empty: the settings' own
+    QString metrics;  // ADDRESS:PORT of the monitoring listener; empty: the settings' own
     QString language; // "zh" or "en"; empty: the settings' own, else the system's
 };
 
