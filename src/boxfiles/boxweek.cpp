@@ -285,7 +285,7 @@ void WeekReader::next(const QString &mac)
         return;
     }
     job.current = job.names.takeFirst();
-    job.timer->start(m_answerMs);
+    job.timer->start(kAnswerMs);
     m_cmd.SendBoxCommand(CMD_GETFILE, mac, {{}, {job.current}});
 }
 

@@ -138,11 +138,9 @@ public:
 
     // Starts reading these boxes; a box being read is not asked again.
     void read(const QStringList &macs);
-    void setAnswerMs(int ms) { m_answerMs = ms; }
 
     BoxWeek week(const QString &mac) const { return m_weeks.value(mac); }
     bool contains(const QString &mac) const { return m_weeks.contains(mac); }
-    int reading() const { return int(m_jobs.size()); }
 
 signals:
     // A box's week is complete (or it could not be read).
@@ -163,7 +161,6 @@ private:
     const MacGruoup &m_registry;
     Cmd_API &m_cmd;
     const ServerSettings &m_settings;
-    int m_answerMs = kAnswerMs;
     QHash<QString, BoxWeek> m_weeks;
     QHash<QString, Job> m_jobs;
 };

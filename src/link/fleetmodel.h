@@ -91,7 +91,6 @@ public:
     void setFilter(Filter filter);
     // Only these boxes (the ones an alert is about); empty: every box.
     void setOnly(const QSet<QString> &macs);
-    bool restricted() const { return !m_only.isEmpty(); }
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
