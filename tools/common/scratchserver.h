@@ -7,5 +7,6 @@
 // that a first start asks nothing.
 StartupOptions ScratchServerOptions(const QString &folder, const QString &serviceIp = QStringLiteral("127.0.0.1"));
 
-// A TCP port nobody listens on right now.
+// A TCP port nobody listens on right now, outside the range the kernel gives
+// outgoing connections where it can.
 int FreeTcpPort();
