@@ -2,6 +2,474 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>BoxLists</name>
+    <message>
+        <source>全部</source>
+        <translation>All</translation>
+    </message>
+</context>
+<context>
+    <name>CalendarWindow</name>
+    <message>
+        <source>日历</source>
+        <translation>Calendar</translation>
+    </message>
+    <message>
+        <source>设备列表</source>
+        <translation>Boxes</translation>
+    </message>
+    <message>
+        <source>设备名</source>
+        <translation>Box name</translation>
+    </message>
+    <message>
+        <source>Mac地址</source>
+        <translation>MAC address</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>读取</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>Read the play lists of the checked boxes, or of every box listed</source>
+        <translation>Read the play lists of the checked boxes, or of every box listed</translation>
+    </message>
+    <message>
+        <source>Differs</source>
+        <translation>Differs</translation>
+    </message>
+    <message>
+        <source>Boxes whose week differs from the group&apos;s most common week; double-click to see one</source>
+        <translation>Boxes whose week differs from the group&apos;s most common week; double-click to see one</translation>
+    </message>
+    <message>
+        <source>与群组不同</source>
+        <translation>Unlike their group</translation>
+    </message>
+    <message>
+        <source>导出 PNG</source>
+        <translation>Export PNG</translation>
+    </message>
+    <message>
+        <source>导出 CSV</source>
+        <translation>Export CSV</translation>
+    </message>
+    <message>
+        <source>Reading %1 boxes…</source>
+        <translation>Reading %1 boxes…</translation>
+    </message>
+    <message>
+        <source>%1 of %2 boxes read</source>
+        <translation>%1 of %2 boxes read</translation>
+    </message>
+    <message>
+        <source>not read: offline</source>
+        <translation>not read: offline</translation>
+    </message>
+    <message>
+        <source>not read: no answer within %1 s</source>
+        <translation>not read: no answer within %1 s</translation>
+    </message>
+    <message>
+        <source>now: </source>
+        <translation>now: </translation>
+    </message>
+    <message>
+        <source>nothing plays</source>
+        <translation>nothing plays</translation>
+    </message>
+    <message>
+        <source>PNG pictures (*.png)</source>
+        <translation>PNG pictures (*.png)</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+</context>
+<context>
+    <name>CommandHistory</name>
+    <message>
+        <source>Mac地址</source>
+        <translation>MAC address</translation>
+    </message>
+    <message>
+        <source>客户端名</source>
+        <translation>Client name</translation>
+    </message>
+    <message>
+        <source>IP地址</source>
+        <translation>IP address</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>信息</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+</context>
+<context>
+    <name>DesktopBusNotifier</name>
+    <message>
+        <source>状态</source>
+        <translation>Status</translation>
+    </message>
+</context>
+<context>
+    <name>FleetModel</name>
+    <message>
+        <source>MAC</source>
+        <translation>MAC</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Group</source>
+        <translation>Group</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>State</translation>
+    </message>
+    <message>
+        <source>Heard (s ago)</source>
+        <translation>Heard (s ago)</translation>
+    </message>
+    <message>
+        <source>Clock diff (s)</source>
+        <translation>Clock diff (s)</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>Last command</source>
+        <translation>Last command</translation>
+    </message>
+    <message>
+        <source>Sent</source>
+        <translation>Sent</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>Reply</source>
+        <translation>Reply</translation>
+    </message>
+    <message>
+        <source>Transfer</source>
+        <translation>Transfer</translation>
+    </message>
+    <message>
+        <source>Files</source>
+        <translation>Files</translation>
+    </message>
+    <message>
+        <source>Failed files</source>
+        <translation>Failed files</translation>
+    </message>
+    <message>
+        <source>Finished</source>
+        <translation>Finished</translation>
+    </message>
+</context>
+<context>
+    <name>FleetTray</name>
+    <message>
+        <source>显示/隐藏主窗口</source>
+        <translation>Show/hide main window</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>Status</translation>
+    </message>
+</context>
+<context>
+    <name>FleetWindow</name>
+    <message>
+        <source>状态</source>
+        <translation>Fleet status</translation>
+    </message>
+    <message>
+        <source>all</source>
+        <translation>all</translation>
+    </message>
+    <message>
+        <source>offline</source>
+        <translation>offline</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>failed</translation>
+    </message>
+    <message>
+        <source>in progress</source>
+        <translation>in progress</translation>
+    </message>
+    <message>
+        <source>ready</source>
+        <translation>ready</translation>
+    </message>
+    <message>
+        <source>导出 CSV</source>
+        <translation>Export CSV</translation>
+    </message>
+    <message>
+        <source>全部设备</source>
+        <translation>All boxes</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>Show</translation>
+    </message>
+    <message>
+        <source>Boxes of the alert &quot;%1&quot;</source>
+        <translation>Boxes of the alert &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+</context>
+<context>
+    <name>Msg</name>
+    <message>
+        <source>Can&apos;t getting local host name.</source>
+        <translation>Can&apos;t getting local host name.</translation>
+    </message>
+    <message>
+        <source>Warning: Empty schedule List.</source>
+        <translation>Warning: Empty schedule List.</translation>
+    </message>
+    <message>
+        <source>Warning: Empty FTP List.</source>
+        <translation>Warning: Empty FTP List.</translation>
+    </message>
+    <message>
+        <source>Server Start Failed</source>
+        <translation>Server Start Failed</translation>
+    </message>
+    <message>
+        <source>No enough Resource</source>
+        <translation>No enough Resource</translation>
+    </message>
+    <message>
+        <source>Error File Name</source>
+        <translation>Error File Name</translation>
+    </message>
+    <message>
+        <source>Pls. Drag Items from content library</source>
+        <translation>Pls. Drag Items from content library</translation>
+    </message>
+    <message>
+        <source>Pls. Fill in Correct StartTime and EndTime</source>
+        <translation>Pls. Fill in Correct StartTime and EndTime</translation>
+    </message>
+    <message>
+        <source>Pls. Fill in Correct PlanTime</source>
+        <translation>Pls. Fill in Correct PlanTime</translation>
+    </message>
+    <message>
+        <source>Pls. Fill in Correct SpeedMS</source>
+        <translation>Pls. Fill in Correct SpeedMS</translation>
+    </message>
+    <message>
+        <source>Pls. Fill in Correct YOff</source>
+        <translation>Pls. Fill in Correct YOff</translation>
+    </message>
+    <message>
+        <source>Pls. Choose a right date to perform it!</source>
+        <translation>Pls. Choose a right date to perform it!</translation>
+    </message>
+    <message>
+        <source>The same schedule Item alreay Exist</source>
+        <translation>The same schedule Item alreay Exist</translation>
+    </message>
+    <message>
+        <source>Warning: Not selected an effective box</source>
+        <translation>Warning: Not selected an effective box</translation>
+    </message>
+    <message>
+        <source>Send &quot;%1&quot; to %2 boxes?</source>
+        <translation>Send &quot;%1&quot; to %2 boxes?</translation>
+    </message>
+    <message>
+        <source>Invalid IP</source>
+        <translation>Invalid IP</translation>
+    </message>
+    <message>
+        <source>Invalid Mask</source>
+        <translation>Invalid Mask</translation>
+    </message>
+    <message>
+        <source>Invalid GW</source>
+        <translation>Invalid GW</translation>
+    </message>
+    <message>
+        <source>Invalid Dns1</source>
+        <translation>Invalid Dns1</translation>
+    </message>
+    <message>
+        <source>Invalid DNS2</source>
+        <translation>Invalid DNS2</translation>
+    </message>
+    <message>
+        <source>Invalid Port</source>
+        <translation>Invalid Port</translation>
+    </message>
+    <message>
+        <source>Repeat Name</source>
+        <translation>Repeat Name</translation>
+    </message>
+    <message>
+        <source>Invalid upgrade image</source>
+        <translation>Invalid upgrade image</translation>
+    </message>
+    <message>
+        <source>Cannot create %1</source>
+        <translation>Cannot create %1</translation>
+    </message>
+    <message>
+        <source>Input Box</source>
+        <translation>Input Box</translation>
+    </message>
+    <message>
+        <source>Driver</source>
+        <translation>Driver</translation>
+    </message>
+    <message>
+        <source>Server IP</source>
+        <translation>Server IP</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>The event history database %1 could not be used (%2). It was set aside as %3 and a new one was started.</source>
+        <translation>The event history database %1 could not be used (%2). It was set aside as %3 and a new one was started.</translation>
+    </message>
+    <message>
+        <source>The event history database %1 could not be opened (%2). History and fleet status are kept for this run only.</source>
+        <translation>The event history database %1 could not be opened (%2). History and fleet status are kept for this run only.</translation>
+    </message>
+    <message>
+        <source>恢复上次编辑的排期?</source>
+        <translation>Restore the schedule you were last editing?</translation>
+    </message>
+    <message>
+        <source>The metrics listener could not listen on %1 (an IPv4 address and a free port, as 127.0.0.1:9188). Metrics are not served.</source>
+        <translation>The metrics listener could not listen on %1 (an IPv4 address and a free port, as 127.0.0.1:9188). Metrics are not served.</translation>
+    </message>
+    <message>
+        <source>The server was not restarted: %1. This copy keeps serving.</source>
+        <translation>The server was not restarted: %1. This copy keeps serving.</translation>
+    </message>
+    <message>
+        <source>The server was not restarted: %1. This copy could not take its ports back: %2</source>
+        <translation>The server was not restarted: %1. This copy could not take its ports back: %2</translation>
+    </message>
+    <message>
+        <source>Cannot listen for boxes on port %1: %2</source>
+        <translation>Cannot listen for boxes on port %1: %2</translation>
+    </message>
+    <message>
+        <source>Yow!  Bad host lookup.</source>
+        <translation>Yow!  Bad host lookup.</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>The folder name &quot;%1&quot; holds characters the settings file cannot store.</source>
+        <translation>The folder name &quot;%1&quot; holds characters the settings file cannot store.</translation>
+    </message>
+    <message>
+        <source>The play lists could not be written: %1</source>
+        <translation>The play lists could not be written: %1</translation>
+    </message>
+    <message>
+        <source>The address of %1 is too long for a box command (255 bytes). Choose a content folder with a shorter path.</source>
+        <translation>The address of %1 is too long for a box command (255 bytes). Choose a content folder with a shorter path.</translation>
+    </message>
+    <message>
+        <source>The text is too long: %1 bytes, at most %2 (a Chinese character takes two).</source>
+        <translation>The text is too long: %1 bytes, at most %2 (a Chinese character takes two).</translation>
+    </message>
+    <message>
+        <source>The text holds control characters a play list cannot carry; only line breaks and tabs may stand in it.</source>
+        <translation>The text holds control characters a play list cannot carry; only line breaks and tabs may stand in it.</translation>
+    </message>
+    <message>
+        <source>The text holds characters the boxes cannot show (GB2312 only).</source>
+        <translation>The text holds characters the boxes cannot show (GB2312 only).</translation>
+    </message>
+    <message>
+        <source>The name &quot;%1&quot; is too long: at most 63 bytes (a Chinese character takes two).</source>
+        <translation>The name &quot;%1&quot; is too long: at most 63 bytes (a Chinese character takes two).</translation>
+    </message>
+    <message>
+        <source>The name &quot;%1&quot; may not hold &apos;,&apos;, &apos;}&apos;, &apos;[&apos; or a line break.</source>
+        <translation>The name &quot;%1&quot; may not hold &apos;,&apos;, &apos;}&apos;, &apos;[&apos; or a line break.</translation>
+    </message>
+    <message>
+        <source>The name &quot;%1&quot; holds characters the box registry cannot store.</source>
+        <translation>The name &quot;%1&quot; holds characters the box registry cannot store.</translation>
+    </message>
+    <message>
+        <source>The box registry could not be saved to %1 (%2). Changes to boxes, names and groups made in this run are lost.</source>
+        <translation>The box registry could not be saved to %1 (%2). Changes to boxes, names and groups made in this run are lost.</translation>
+    </message>
+    <message>
+        <source>Remove box %1 from the registry? It registers again when it next connects.</source>
+        <translation>Remove box %1 from the registry? It registers again when it next connects.</translation>
+    </message>
+    <message>
+        <source>Box %1 is online; only an offline box can be removed.</source>
+        <translation>Box %1 is online; only an offline box can be removed.</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a valid integer value</source>
+        <translation>&apos;%1&apos; is not a valid integer value</translation>
+    </message>
+    <message>
+        <source>ChangeDirUp failure</source>
+        <translation>ChangeDirUp failure</translation>
+    </message>
+    <message>
+        <source>This account cannot be remembered: %1.</source>
+        <translation>This account cannot be remembered: %1.</translation>
+    </message>
+    <message>
+        <source>These files were not added: their names hold characters the boxes cannot store (GB2312 only): %1</source>
+        <translation>These files were not added: their names hold characters the boxes cannot store (GB2312 only): %1</translation>
+    </message>
+    <message>
+        <source>These files were not added: their names hold control characters a plan cannot carry: %1</source>
+        <translation>These files were not added: their names hold control characters a plan cannot carry: %1</translation>
+    </message>
+    <message>
+        <source>The download plan could not be written: %1</source>
+        <translation>The download plan could not be written: %1</translation>
+    </message>
+</context>
+<context>
     <name>RestartHandover</name>
     <message>
         <source>the new copy did not report within %1 s</source>
@@ -394,6 +862,26 @@
         <source>上传</source>
         <translation>Upload</translation>
     </message>
+    <message>
+        <source>Delete</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>CheckOneSchedule</source>
+        <translation>CheckOneSchedule</translation>
+    </message>
+    <message>
+        <source>CheckAllSchedule</source>
+        <translation>CheckAllSchedule</translation>
+    </message>
+    <message>
+        <source>Insert Index</source>
+        <translation>Insert Index</translation>
+    </message>
+    <message>
+        <source>Color</source>
+        <translation>Color</translation>
+    </message>
 </context>
 <context>
     <name>TForm1</name>
@@ -440,6 +928,10 @@
     <message>
         <source>状态</source>
         <translation>Status</translation>
+    </message>
+    <message>
+        <source>日历</source>
+        <translation>Calendar</translation>
     </message>
 </context>
 <context>
@@ -535,6 +1027,18 @@
     <message>
         <source>关闭</source>
         <translation>Close</translation>
+    </message>
+    <message>
+        <source>查找</source>
+        <translation>Find</translation>
+    </message>
+    <message>
+        <source>%1: not a text file</source>
+        <translation>%1: not a text file</translation>
+    </message>
+    <message>
+        <source>%1: the last 8 MiB of %2 MiB</source>
+        <translation>%1: the last 8 MiB of %2 MiB</translation>
     </message>
 </context>
 <context>
@@ -641,6 +1145,10 @@
     <message>
         <source>重命名</source>
         <translation>Rename</translation>
+    </message>
+    <message>
+        <source>删除设备</source>
+        <translation>Remove box</translation>
     </message>
 </context>
 <context>
@@ -917,6 +1425,30 @@
         <source>文本</source>
         <translation>Text</translation>
     </message>
+    <message>
+        <source>Checked All</source>
+        <translation>Checked All</translation>
+    </message>
+    <message>
+        <source>Clear All Checked</source>
+        <translation>Clear All Checked</translation>
+    </message>
+    <message>
+        <source>Group Mode Checked</source>
+        <translation>Group Mode Checked</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>Color</source>
+        <translation>Color</translation>
+    </message>
 </context>
 <context>
     <name>TForm4</name>
@@ -1055,6 +1587,30 @@
         <source>下次启动时生效</source>
         <translation>Takes effect at the next start</translation>
     </message>
+    <message>
+        <source>设备离线</source>
+        <translation>Box offline</translation>
+    </message>
+    <message>
+        <source>设备恢复在线</source>
+        <translation>Box back online</translation>
+    </message>
+    <message>
+        <source>命令无应答</source>
+        <translation>Command not answered</translation>
+    </message>
+    <message>
+        <source>命令或传输失败</source>
+        <translation>Command or transfer failed</translation>
+    </message>
+    <message>
+        <source>传输全部完成</source>
+        <translation>Transfer ready on every box</translation>
+    </message>
+    <message>
+        <source>提醒</source>
+        <translation>Alerts</translation>
+    </message>
 </context>
 <context>
     <name>TForm6</name>
@@ -1105,6 +1661,18 @@
     <message>
         <source>导出 CSV</source>
         <translation>Export CSV</translation>
+    </message>
+    <message>
+        <source>查询中…</source>
+        <translation>Searching…</translation>
+    </message>
+    <message>
+        <source>%1+ 条</source>
+        <translation>%1+ rows</translation>
+    </message>
+    <message>
+        <source>%1 条</source>
+        <translation>%1 rows</translation>
     </message>
 </context>
 <context>
@@ -1305,6 +1873,14 @@
         <source>上传</source>
         <translation>Upload</translation>
     </message>
+    <message>
+        <source>快速连接</source>
+        <translation>Quick connect</translation>
+    </message>
+    <message>
+        <source>重新连接</source>
+        <translation>Reconnect </translation>
+    </message>
 </context>
 <context>
     <name>TForm8</name>
@@ -1470,6 +2046,37 @@
     <message>
         <source>播放列表</source>
         <translation>Play list</translation>
+    </message>
+</context>
+<context>
+    <name>WeekDays</name>
+    <message>
+        <source>星期日</source>
+        <translation>Sunday</translation>
+    </message>
+    <message>
+        <source>星期一</source>
+        <translation>Monday</translation>
+    </message>
+    <message>
+        <source>星期二</source>
+        <translation>Tuesday</translation>
+    </message>
+    <message>
+        <source>星期三</source>
+        <translation>Wednesday</translation>
+    </message>
+    <message>
+        <source>星期四</source>
+        <translation>Thursday</translation>
+    </message>
+    <message>
+        <source>星期五</source>
+        <translation>Friday</translation>
+    </message>
+    <message>
+        <source>星期六</source>
+        <translation>Saturday</translation>
     </message>
 </context>
 </TS>

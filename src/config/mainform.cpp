@@ -63,12 +63,12 @@ TForm1::TForm1(AppContext &context, Forms &forms, QWidget *parent)
     // stands beside them.
     m_sbFleetStatus = new QToolButton(m_ui->Panel1);
     m_sbFleetStatus->setObjectName(QStringLiteral("sbFleetStatus"));
-    m_sbFleetStatus->setText(QStringLiteral("状态"));
+    m_sbFleetStatus->setText(tr("状态"));
     m_ui->panelLayout->insertWidget(m_ui->panelLayout->indexOf(m_ui->sbDeploy) + 1, m_sbFleetStatus);
     // The calendar follows it.
     m_sbCalendar = new QToolButton(m_ui->Panel1);
     m_sbCalendar->setObjectName(QStringLiteral("sbCalendar"));
-    m_sbCalendar->setText(QStringLiteral("日历"));
+    m_sbCalendar->setText(tr("日历"));
     m_ui->panelLayout->insertWidget(m_ui->panelLayout->indexOf(m_sbFleetStatus) + 1, m_sbCalendar);
     m_fleetSummary = new QLabel(m_ui->Panel1);
     m_fleetSummary->setObjectName(QStringLiteral("lb_FleetSummary"));
@@ -91,7 +91,7 @@ TForm1::TForm1(AppContext &context, Forms &forms, QWidget *parent)
             qInfo("Content service listening on port %d", m_context.settings.servicePort);
         } else {
             qWarning("Content service did not start (%d)", int(result));
-            m_context.prompter->error(windowTitle(), QString::fromLatin1(Msg::ServerStartFailed));
+            m_context.prompter->error(windowTitle(), Msg::tr(Msg::ServerStartFailed));
         }
     }
 
@@ -111,8 +111,7 @@ TForm1::TForm1(AppContext &context, Forms &forms, QWidget *parent)
         const QString reason = m_context.boxServer->errorString();
         qWarning("Cannot listen for boxes on port %d: %s", m_context.settings.boxPort, qPrintable(reason));
         m_context.prompter->error(
-            windowTitle(),
-            QString::fromLatin1(Msg::CannotListenForBoxes).arg(QString::number(m_context.settings.boxPort), reason));
+            windowTitle(), Msg::tr(Msg::CannotListenForBoxes).arg(QString::number(m_context.settings.boxPort), reason));
     }
     if (m_context.cmd) {
         connect(m_context.cmd, &Cmd_API::boxMerged, this, &TForm1::boxHeard);

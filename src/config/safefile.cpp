@@ -78,7 +78,7 @@ void exportTo(Prompter &prompter, const QString &title, const QString &proposal,
         return;
     QString error;
     if (!write(*file, bytes(), &error))
-        prompter.error(QString::fromLatin1(Msg::ErrorTitle), error);
+        prompter.error(Msg::tr(Msg::ErrorTitle), error);
 }
 
 } // namespace SafeFile

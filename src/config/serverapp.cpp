@@ -152,10 +152,10 @@ bool ServerApp::start()
     m_metricsTimer.setInterval(1000);
     connect(&m_metricsTimer, &QTimer::timeout, this, &ServerApp::publishMetrics);
     if (!m_context.settings.metricsListen.isEmpty() && !startMetrics()) {
-        const QString message = QString::fromLatin1(Msg::MetricsNotListening).arg(m_context.settings.metricsListen);
+        const QString message = Msg::tr(Msg::MetricsNotListening).arg(m_context.settings.metricsListen);
         qCritical("ERR %s", qPrintable(message));
         m_cmd.LogEvent(message, 0, LogLevel::ERR);
-        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), message);
+        m_context.prompter->error(Msg::tr(Msg::ErrorTitle), message);
     }
     startAlerts();
     connect(m_forms.form1, &TForm1::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
@@ -217,11 +217,11 @@ void ServerApp::openDatabase(bool ask)
     if (!opened.ok || !opened.setAside.isEmpty()) {
         const QString message =
             opened.ok
-                ? QString::fromLatin1(Msg::HistorySetAside).arg(settings.historyFile, opened.error, opened.setAside)
-                : QString::fromLatin1(Msg::HistoryNotOpened).arg(settings.historyFile, opened.error);
+                ? Msg::tr(Msg::HistorySetAside).arg(settings.historyFile, opened.error, opened.setAside)
+                : Msg::tr(Msg::HistoryNotOpened).arg(settings.historyFile, opened.error);
         qCritical("ERR %s", qPrintable(message));
         m_cmd.LogEvent(message, 0, LogLevel::ERR);
-        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), message);
+        m_context.prompter->error(Msg::tr(Msg::ErrorTitle), message);
     }
     if (!m_database.isOpen())
         return;
@@ -265,7 +265,7 @@ void ServerApp::openDatabase(bool ask)
         return;
     }
     if (ask &&
-        m_context.prompter->message(QString::fromLatin1(kMainWindowTitle), QString::fromUtf8(Msg::RestoreDraftQuestion),
+        m_context.prompter->message(QString::fromLatin1(kMainWindowTitle), Msg::tr(Msg::RestoreDraftQuestion),
                                     Prompter::Buttons::YesNo, Prompter::Icon::Question) != Prompter::Button::Yes) {
         // The empty start; the draft is gone with the operator's answer.
         m_database.putDraft({});
@@ -363,23 +363,23 @@ void ServerApp::restartFailed(const QString &reason)
 {
     QStringList lost;
     if (!m_boxServer.isListening() && !m_boxServer.listen(quint16(m_context.settings.boxPort)))
-        lost.append(QString::fromLatin1(Msg::CannotListenForBoxes)
+        lost.append(Msg::tr(Msg::CannotListenForBoxes)
                         .arg(QString::number(m_context.settings.boxPort), m_boxServer.errorString()));
     if (!m_content.isRunning() &&
         m_content.start(m_context.contentLibrary, m_context.settings, m_forms.form1) != ContentService::Started)
-        lost.append(QString::fromLatin1(Msg::ServerStartFailed));
+        lost.append(Msg::tr(Msg::ServerStartFailed));
     if (!m_context.settings.metricsListen.isEmpty() && !startMetrics())
-        lost.append(QString::fromLatin1(Msg::MetricsNotListening).arg(m_context.settings.metricsListen));
+        lost.append(Msg::tr(Msg::MetricsNotListening).arg(m_context.settings.metricsListen));
     publishUploadPermits();
     m_registryTimer.start();
     m_draftTimer.start();
     const QString message =
-        lost.isEmpty() ? QString::fromLatin1(Msg::RestartFailed).arg(reason)
-                       : QString::fromLatin1(Msg::RestartFailedPortsLost).arg(reason, lost.join(QStringLiteral("; ")));
+        lost.isEmpty() ? Msg::tr(Msg::RestartFailed).arg(reason)
+                       : Msg::tr(Msg::RestartFailedPortsLost).arg(reason, lost.join(QStringLiteral("; ")));
     qCritical("ERR %s", qPrintable(message));
     m_cmd.LogEvent(message, 0, LogLevel::ERR);
     if (m_forms.form1)
-        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), message);
+        m_context.prompter->error(Msg::tr(Msg::ErrorTitle), message);
 }
 
 void ServerApp::publishUploadPermits()
@@ -438,7 +438,7 @@ void ServerApp::saveRegistryIfChanged()
     }
     // Said once for this registry; the next change, or the exit, tries again.
     m_failedImage = image;
-    const QString message = QString::fromLatin1(Msg::RegistryNotSaved).arg(m_context.settings.registryFile, why);
+    const QString message = Msg::tr(Msg::RegistryNotSaved).arg(m_context.settings.registryFile, why);
     qCritical("ERR %s", qPrintable(message));
     m_cmd.LogEvent(message, 0, LogLevel::ERR);
 }
@@ -453,12 +453,12 @@ bool ServerApp::saveRegistry()
     QString why;
     if (SaveRegistryFile(m_registry, m_context.settings.registryFile, &why))
         return true;
-    const QString message = QString::fromLatin1(Msg::RegistryNotSaved).arg(m_context.settings.registryFile, why);
+    const QString message = Msg::tr(Msg::RegistryNotSaved).arg(m_context.settings.registryFile, why);
     qCritical("ERR %s", qPrintable(message));
     // A person who closed the window is told; a stopped service says it in
     // its log and its exit status.
     if (!m_closedBySignal)
-        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), message);
+        m_context.prompter->error(Msg::tr(Msg::ErrorTitle), message);
     return false;
 }
 

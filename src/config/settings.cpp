@@ -59,7 +59,7 @@ std::optional<QString> askContentRoot(Prompter &prompter)
     QString proposal = QDir::homePath();
     for (;;) {
         const auto answer =
-            prompter.input(QString::fromLatin1(Msg::InputBoxTitle), QString::fromLatin1(Msg::DriverPrompt), proposal);
+            prompter.input(Msg::tr(Msg::InputBoxTitle), Msg::tr(Msg::DriverPrompt), proposal);
         if (!answer)
             return std::nullopt;
         const auto base = checkedBaseFolder(*answer);
@@ -69,7 +69,7 @@ std::optional<QString> askContentRoot(Prompter &prompter)
         }
         const QString root = withTrailingSeparator(*base) + QStringLiteral("content/");
         if (!CodePage::canEncode(root)) {
-            prompter.error(QString::fromLatin1(Msg::ErrorTitle), QString::fromLatin1(Msg::FolderNotStorable).arg(root));
+            prompter.error(Msg::tr(Msg::ErrorTitle), Msg::tr(Msg::FolderNotStorable).arg(root));
             continue;
         }
         return root;
@@ -172,8 +172,8 @@ LoadResult LoadServerSettings(ServerSettings &s, const StartupOptions &options, 
         QString answer = fallbackIp;
         if (!options.serviceIp.isEmpty()) {
             answer = options.serviceIp;
-        } else if (const auto typed = prompter.input(QString::fromLatin1(Msg::InputBoxTitle),
-                                                     QString::fromLatin1(Msg::ServerIpPrompt), fallbackIp)) {
+        } else if (const auto typed = prompter.input(Msg::tr(Msg::InputBoxTitle),
+                                                     Msg::tr(Msg::ServerIpPrompt), fallbackIp)) {
             answer = *typed;
         }
         // The address field holds 15 bytes; a text the settings file cannot
@@ -204,7 +204,7 @@ LoadResult LoadServerSettings(ServerSettings &s, const StartupOptions &options, 
     for (const QString *dir : {&s.videoDir, &s.audioDir, &s.pictureDir, &s.bmpDir, &s.binDir, &s.xmlDir, &s.textDir}) {
         if (!QFileInfo(*dir).isDir() && !QDir().mkpath(*dir)) {
             if (error)
-                *error = QString::fromLatin1(Msg::CannotCreate).arg(s.contentRoot);
+                *error = Msg::tr(Msg::CannotCreate).arg(s.contentRoot);
             return LoadResult::FolderFailed;
         }
     }

@@ -91,11 +91,11 @@ TForm3::TForm3(AppContext &context, Forms &forms, QWidget *parent)
 
     auto *menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("PopupMenu1"));
-    QAction *all = menu->addAction(QStringLiteral("Checked All"));
+    QAction *all = menu->addAction(tr("Checked All"));
     all->setObjectName(QStringLiteral("CheckedAll1"));
-    QAction *none = menu->addAction(QStringLiteral("Clear All Checked"));
+    QAction *none = menu->addAction(tr("Clear All Checked"));
     none->setObjectName(QStringLiteral("ClearAllChecked1"));
-    QAction *groupMode = menu->addAction(QStringLiteral("Group Mode Checked"));
+    QAction *groupMode = menu->addAction(tr("Group Mode Checked"));
     groupMode->setObjectName(QStringLiteral("GroupModeChecked1"));
     connect(all, &QAction::triggered, this, [this] { checkAll(true); });
     connect(none, &QAction::triggered, this, [this] { checkAll(false); });
@@ -118,7 +118,7 @@ QTreeWidget *TForm3::boxList() const
 
 void TForm3::error(const char *text)
 {
-    m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), QString::fromLatin1(text));
+    m_context.prompter->error(Msg::tr(Msg::ErrorTitle), Msg::tr(text));
 }
 
 QStringList TForm3::takeSelection(const QString &askFor)
@@ -130,8 +130,8 @@ QStringList TForm3::takeSelection(const QString &askFor)
     }
     // The question names what is about to go to how many boxes.
     if (!askFor.isEmpty() && macs.size() > 1 &&
-        m_context.prompter->message(QString::fromLatin1(Msg::WarningTitle),
-                                    QString::fromLatin1(Msg::SendToBoxesQuestion).arg(askFor).arg(macs.size()),
+        m_context.prompter->message(Msg::tr(Msg::WarningTitle),
+                                    Msg::tr(Msg::SendToBoxesQuestion).arg(askFor).arg(macs.size()),
                                     Prompter::Buttons::YesNoCancel, Prompter::Icon::Warning) != Prompter::Button::Yes)
         return {};
     return macs;
@@ -239,8 +239,7 @@ void TForm3::sb_rebootClick()
 void TForm3::spb_GetFileNameClick()
 {
     m_ui->ed_Updatafile->clear();
-    const auto file =
-        m_context.prompter->openFile(QStringLiteral("Open"), m_imageFolder, QStringLiteral("All files (*)"));
+    const auto file = m_context.prompter->openFile(tr("Open"), m_imageFolder, tr("All files (*)"));
     // A box cannot fetch a path with a space in it.
     if (file && !file->contains(QLatin1Char(' ')))
         m_ui->ed_Updatafile->setText(*file);
@@ -347,7 +346,7 @@ void TForm3::spb_DelClick()
 void TForm3::chooseColour(QWidget *swatch)
 {
     quint32 &colour = swatch == m_ui->shp_BGCol ? m_bgColour : m_textColour;
-    if (const auto chosen = m_context.prompter->colour(QStringLiteral("Color"), colour)) {
+    if (const auto chosen = m_context.prompter->colour(tr("Color"), colour)) {
         colour = *chosen;
         SetSwatchColour(swatch, colour);
     }
@@ -359,13 +358,13 @@ void TForm3::sb_PlayTextClick()
     // The limit counts the bytes the box gets: a Chinese character takes two.
     const qsizetype bytes = CodePage::byteLength(text);
     if (!text.isEmpty() && bytes < 0) {
-        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), QString::fromLatin1(Msg::TextNotEncodable));
+        m_context.prompter->error(Msg::tr(Msg::ErrorTitle), Msg::tr(Msg::TextNotEncodable));
         return;
     }
     if (bytes > kMaxTextBytes) {
         m_context.prompter->error(
-            QString::fromLatin1(Msg::ErrorTitle),
-            QString::fromLatin1(Msg::TextTooLong).arg(QString::number(bytes), QString::number(kMaxTextBytes)));
+            Msg::tr(Msg::ErrorTitle),
+            Msg::tr(Msg::TextTooLong).arg(QString::number(bytes), QString::number(kMaxTextBytes)));
         return;
     }
     const QStringList macs = takeSelection();

@@ -3,6 +3,7 @@
 #include "config/codepage.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QListWidget>
 #include <QSet>
@@ -261,7 +262,7 @@ int groupIndex(const QComboBox *groups, const QString &name)
 void fillGroups(QComboBox *groups, const MacGruoup &registry)
 {
     groups->clear();
-    groups->addItem(QString::fromUtf8(kAllGroups));
+    groups->addItem(QCoreApplication::translate("BoxLists", kAllGroups));
     groups->setItemData(0, true, kAllRole);
     groups->addItems(registry.GroupNames());
 }

@@ -40,7 +40,7 @@ void FillGroupCombo(QComboBox *box, const MacGruoup &registry);
 // A pick list's group chooser starts with kAllGroups, which lists every box
 // of every group; the groups follow in registry order. A box checked under
 // one group stays checked when another group is shown.
-inline constexpr char kAllGroups[] = "全部";
+inline constexpr char kAllGroups[] = QT_TRANSLATE_NOOP("BoxLists", "全部");
 void PickList(QComboBox *groups, QTreeWidget *boxes, const MacGruoup &registry, int code,
               const QString &argument = QString());
 // Shows what the chooser's current entry names (a group, or every box).

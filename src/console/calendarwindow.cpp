@@ -176,12 +176,12 @@ bool WeekView::event(QEvent *event)
 
 CalendarWindow::CalendarWindow(AppContext &context, QWidget *parent) : QWidget(parent), m_context(context)
 {
-    setWindowTitle(QStringLiteral("日历"));
+    setWindowTitle(tr("日历"));
     resize(1260, 720);
     m_model = new WeekModel(this);
     m_reader = new WeekReader(*context.registry, *context.cmd, context.settings, this);
 
-    auto *pick = new QGroupBox(QStringLiteral("设备列表"), this);
+    auto *pick = new QGroupBox(tr("设备列表"), this);
     pick->setObjectName(QStringLiteral("gb_Box"));
     m_groups = new QComboBox(pick);
     m_groups->setObjectName(QStringLiteral("cb_Group"));
@@ -189,11 +189,11 @@ CalendarWindow::CalendarWindow(AppContext &context, QWidget *parent) : QWidget(p
     m_boxes->setObjectName(QStringLiteral("lv_OnlineBox"));
     m_boxes->setRootIsDecorated(false);
     m_boxes->setUniformRowHeights(true);
-    m_boxes->setHeaderLabels({QStringLiteral("设备名"), QStringLiteral("Mac地址"), QStringLiteral("状态")});
+    m_boxes->setHeaderLabels({tr("设备名"), tr("Mac地址"), tr("状态")});
     auto *read = new QToolButton(pick);
     read->setObjectName(QStringLiteral("sb_Read"));
-    read->setText(QStringLiteral("读取"));
-    read->setToolTip(QStringLiteral("Read the play lists of the checked boxes, or of every box listed"));
+    read->setText(tr("读取"));
+    read->setToolTip(tr("Read the play lists of the checked boxes, or of every box listed"));
     m_readState = new QLabel(pick);
     m_readState->setObjectName(QStringLiteral("lb_ReadState"));
     m_readState->setWordWrap(true);
@@ -208,10 +208,10 @@ CalendarWindow::CalendarWindow(AppContext &context, QWidget *parent) : QWidget(p
     m_oddOnes = new QTreeWidget(pick);
     m_oddOnes->setObjectName(QStringLiteral("lv_OddOnes"));
     m_oddOnes->setRootIsDecorated(false);
-    m_oddOnes->setHeaderLabels({QStringLiteral("设备名"), QStringLiteral("Mac地址"), QStringLiteral("Differs")});
-    m_oddOnes->setToolTip(QStringLiteral("Boxes whose week differs from the group's most common week; double-click "
-                                         "to see one"));
-    auto *oddBox = new QGroupBox(QStringLiteral("与群组不同"), this);
+    m_oddOnes->setHeaderLabels({tr("设备名"), tr("Mac地址"), tr("Differs")});
+    m_oddOnes->setToolTip(tr("Boxes whose week differs from the group's most common week; double-click "
+                             "to see one"));
+    auto *oddBox = new QGroupBox(tr("与群组不同"), this);
     oddBox->setObjectName(QStringLiteral("gb_OddOnes"));
     auto *oddLayout = new QVBoxLayout(oddBox);
     oddLayout->addWidget(m_oddOnes);
@@ -223,10 +223,10 @@ CalendarWindow::CalendarWindow(AppContext &context, QWidget *parent) : QWidget(p
     m_nowLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto *png = new QToolButton(this);
     png->setObjectName(QStringLiteral("sb_ExportPng"));
-    png->setText(QStringLiteral("导出 PNG"));
+    png->setText(tr("导出 PNG"));
     auto *csv = new QToolButton(this);
     csv->setObjectName(QStringLiteral("sb_ExportCsv"));
-    csv->setText(QStringLiteral("导出 CSV"));
+    csv->setText(tr("导出 CSV"));
     m_view = new WeekView(*m_model, this);
     m_notes = new QLabel(this);
     m_notes->setObjectName(QStringLiteral("lb_Notes"));
@@ -320,7 +320,7 @@ void CalendarWindow::readChosen()
         return;
     m_reading = macs;
     m_oddOnes->clear();
-    m_readState->setText(QStringLiteral("Reading %1 boxes…").arg(macs.size()));
+    m_readState->setText(tr("Reading %1 boxes…").arg(macs.size()));
     m_reader->read(macs);
 }
 
@@ -331,7 +331,7 @@ void CalendarWindow::boxRead(const QString &mac)
     int done = 0;
     for (const QString &m : std::as_const(m_reading))
         done += m_reader->week(m).state != BoxWeek::Reading;
-    m_readState->setText(QStringLiteral("%1 of %2 boxes read").arg(done).arg(m_reading.size()));
+    m_readState->setText(tr("%1 of %2 boxes read").arg(done).arg(m_reading.size()));
     // The first box read is shown, and the shown box as it changes.
     if (m_model->week().mac.isEmpty() || m_model->week().mac == mac)
         showBox(mac);
@@ -351,9 +351,9 @@ void CalendarWindow::listOddOnes()
     for (const BoxWeek &week : std::as_const(weeks)) {
         QString differs;
         if (week.state == BoxWeek::Offline) {
-            differs = QStringLiteral("not read: offline");
+            differs = tr("not read: offline");
         } else if (week.state == BoxWeek::NoAnswer) {
-            differs = QStringLiteral("not read: no answer within %1 s").arg(WeekReader::kAnswerMs / 1000);
+            differs = tr("not read: no answer within %1 s").arg(WeekReader::kAnswerMs / 1000);
         } else if (common >= 0 && weeks.size() > 1 && week.signature() != weeks[common].signature()) {
             QStringList days;
             for (const DayDifference &d : CompareWeeks(week, weeks[common]))
@@ -429,8 +429,7 @@ void CalendarWindow::updateNow()
     QStringList playing;
     for (const WeekBlock &b : m_model->week().playingAt(day, second))
         playing.append(b.text());
-    m_nowLine->setText(QStringLiteral("now: ") +
-                       (playing.isEmpty() ? QStringLiteral("nothing plays") : playing.join(QStringLiteral(" · "))));
+    m_nowLine->setText(tr("now: ") + (playing.isEmpty() ? tr("nothing plays") : playing.join(QStringLiteral(" · "))));
 }
 
 void CalendarWindow::exportPng()
@@ -440,23 +439,22 @@ void CalendarWindow::exportPng()
     const QString proposal = QDir::homePath() + QStringLiteral("/week-") +
                              QString(m_model->week().mac).replace(QLatin1Char(':'), QLatin1Char('-')) +
                              QStringLiteral(".png");
-    SafeFile::exportTo(*m_context.prompter, QStringLiteral("导出 PNG"), proposal,
-                       QStringLiteral("PNG pictures (*.png)"), [this] {
-                           // Drawn again at a size that fills a landscape A4 page.
-                           WeekView page(*m_model);
-                           page.resize(kA4);
-                           QByteArray bytes;
-                           QBuffer buffer(&bytes);
-                           buffer.open(QIODevice::WriteOnly);
-                           page.grab().save(&buffer, "PNG");
-                           return bytes;
-                       });
+    SafeFile::exportTo(*m_context.prompter, tr("导出 PNG"), proposal, tr("PNG pictures (*.png)"), [this] {
+        // Drawn again at a size that fills a landscape A4 page.
+        WeekView page(*m_model);
+        page.resize(kA4);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        page.grab().save(&buffer, "PNG");
+        return bytes;
+    });
 }
 
 void CalendarWindow::exportCsv()
 {
     if (m_model->week().mac.isEmpty())
         return;
-    SafeFile::exportTo(*m_context.prompter, QStringLiteral("导出 CSV"), QDir::homePath() + QStringLiteral("/week.csv"),
-                       QStringLiteral("CSV files (*.csv)"), [this] { return FleetCsv(*m_model); });
+    SafeFile::exportTo(*m_context.prompter, tr("导出 CSV"), QDir::homePath() + QStringLiteral("/week.csv"),
+                       tr("CSV files (*.csv)"), [this] { return FleetCsv(*m_model); });
 }

@@ -118,7 +118,7 @@ void TForm6::search()
     });
     m_results->setHasOlder(false);
     m_ticket = m_context.database->search(m_filter);
-    m_ui->lb_SearchState->setText(QStringLiteral("查询中…"));
+    m_ui->lb_SearchState->setText(tr("查询中…"));
     if (m_ui->lv_CmdHistory->model() != m_results) {
         m_ui->lv_CmdHistory->setModel(m_results);
         applyColumns();
@@ -138,8 +138,7 @@ void TForm6::searchFinished(int ticket, const QList<StoredHistoryRow> &rows, boo
         m_oldestResult = rows.last().id;
     m_resultCount += rows.size();
     m_results->setHasOlder(more);
-    m_ui->lb_SearchState->setText(more ? QStringLiteral("%1+ 条").arg(m_resultCount)
-                                       : QStringLiteral("%1 条").arg(m_resultCount));
+    m_ui->lb_SearchState->setText(more ? tr("%1+ 条").arg(m_resultCount) : tr("%1 条").arg(m_resultCount));
     emit searched();
 }
 
@@ -156,7 +155,6 @@ void TForm6::showLive()
 
 void TForm6::exportCsv()
 {
-    SafeFile::exportTo(*m_context.prompter, QStringLiteral("导出 CSV"),
-                       QDir::homePath() + QStringLiteral("/event-history.csv"), QStringLiteral("CSV files (*.csv)"),
-                       [this] { return FleetCsv(*shownModel()); });
+    SafeFile::exportTo(*m_context.prompter, tr("导出 CSV"), QDir::homePath() + QStringLiteral("/event-history.csv"),
+                       QStringLiteral("CSV files (*.csv)"), [this] { return FleetCsv(*shownModel()); });
 }

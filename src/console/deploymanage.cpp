@@ -48,18 +48,18 @@ void TForm5::addAlertSwitches()
         const char *name;
         const char *caption;
     } switches[] = {
-        {FleetAlert::Offline, "cb_AlertOffline", "设备离线"},
-        {FleetAlert::Online, "cb_AlertOnline", "设备恢复在线"},
-        {FleetAlert::NoAnswer, "cb_AlertNoAnswer", "命令无应答"},
-        {FleetAlert::Failed, "cb_AlertFailed", "命令或传输失败"},
-        {FleetAlert::Ready, "cb_AlertReady", "传输全部完成"},
+        {FleetAlert::Offline, "cb_AlertOffline", QT_TR_NOOP("设备离线")},
+        {FleetAlert::Online, "cb_AlertOnline", QT_TR_NOOP("设备恢复在线")},
+        {FleetAlert::NoAnswer, "cb_AlertNoAnswer", QT_TR_NOOP("命令无应答")},
+        {FleetAlert::Failed, "cb_AlertFailed", QT_TR_NOOP("命令或传输失败")},
+        {FleetAlert::Ready, "cb_AlertReady", QT_TR_NOOP("传输全部完成")},
     };
-    auto *box = new QGroupBox(QStringLiteral("提醒"), this);
+    auto *box = new QGroupBox(tr("提醒"), this);
     box->setObjectName(QStringLiteral("gb_Alerts"));
     auto *grid = new QGridLayout(box);
     int i = 0;
     for (const auto &s : switches) {
-        auto *check = new QCheckBox(QString::fromUtf8(s.caption), box);
+        auto *check = new QCheckBox(tr(s.caption), box);
         check->setObjectName(QString::fromLatin1(s.name));
         grid->addWidget(check, i / 3, i % 3);
         ++i;
@@ -99,7 +99,7 @@ TForm5::~TForm5() = default;
 
 void TForm5::error(const char *text)
 {
-    m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), QString::fromLatin1(text));
+    m_context.prompter->error(Msg::tr(Msg::ErrorTitle), Msg::tr(text));
 }
 
 void TForm5::fillAddresses()
@@ -194,8 +194,7 @@ void TForm5::SpeedButton3Click()
     bool ok = false;
     const QByteArray bytes = CodePage::toGb2312(root, &ok);
     if (!ok) {
-        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle),
-                                  QString::fromLatin1(Msg::FolderNotStorable).arg(root));
+        m_context.prompter->error(Msg::tr(Msg::ErrorTitle), Msg::tr(Msg::FolderNotStorable).arg(root));
         return;
     }
     if (!IniWriteString("PATH", "CONTENT", bytes, m_deployFile))

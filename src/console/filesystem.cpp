@@ -75,13 +75,13 @@ TForm10::TForm10(AppContext &context, Forms &forms, QWidget *parent)
     findRow->addWidget(m_textTitle, 1);
     m_find = new QLineEdit(m_textPanel);
     m_find->setObjectName(QStringLiteral("ed_Find"));
-    m_find->setPlaceholderText(QStringLiteral("查找"));
+    m_find->setPlaceholderText(tr("查找"));
     auto *findNext = new QToolButton(m_textPanel);
     findNext->setObjectName(QStringLiteral("sb_FindNext"));
-    findNext->setText(QStringLiteral("查找"));
+    findNext->setText(tr("查找"));
     auto *closeText = new QToolButton(m_textPanel);
     closeText->setObjectName(QStringLiteral("sb_CloseText"));
-    closeText->setText(QStringLiteral("关闭"));
+    closeText->setText(tr("关闭"));
     findRow->addWidget(m_find);
     findRow->addWidget(findNext);
     findRow->addWidget(closeText);
@@ -229,8 +229,7 @@ QString TForm10::boxFolder(const QString &clientName, const QString &mac)
     QString failed;
     const QString folder = MakeBoxFolder(m_context.settings, clientName, mac, &failed);
     if (folder.isEmpty())
-        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle),
-                                  QString::fromLatin1(Msg::CannotCreate).arg(failed));
+        m_context.prompter->error(Msg::tr(Msg::ErrorTitle), Msg::tr(Msg::CannotCreate).arg(failed));
     return folder;
 }
 
@@ -314,10 +313,10 @@ void TForm10::showText(const QString &name, const QString &path)
         if (!read.error.isEmpty())
             m_textTitle->setText(QStringLiteral("%1: %2").arg(name, read.error));
         else if (read.binary)
-            m_textTitle->setText(QStringLiteral("%1: not a text file").arg(name));
+            m_textTitle->setText(tr("%1: not a text file").arg(name));
         else if (read.cut)
-            m_textTitle->setText(QStringLiteral("%1: the last 8 MiB of %2 MiB")
-                                     .arg(name, QString::number(double(read.size) / 1048576.0, 'f', 1)));
+            m_textTitle->setText(
+                tr("%1: the last 8 MiB of %2 MiB").arg(name, QString::number(double(read.size) / 1048576.0, 'f', 1)));
         else
             m_textTitle->setText(name);
         m_textPanel->show();

@@ -39,7 +39,7 @@ FleetTray::FleetTray(QWidget *mainWindow, QObject *parent)
     : QObject(parent), m_mainWindow(mainWindow), m_menu(std::make_unique<QMenu>())
 {
     m_menu->setObjectName(QStringLiteral("pm_Tray"));
-    m_showHide = m_menu->addAction(QStringLiteral("显示/隐藏主窗口"));
+    m_showHide = m_menu->addAction(tr("显示/隐藏主窗口"));
     connect(m_showHide, &QAction::triggered, this, [this] {
         if (m_mainWindow->isVisible() && !m_mainWindow->isMinimized()) {
             m_mainWindow->hide();
@@ -49,7 +49,7 @@ FleetTray::FleetTray(QWidget *mainWindow, QObject *parent)
             m_mainWindow->activateWindow();
         }
     });
-    connect(m_menu->addAction(QStringLiteral("状态")), &QAction::triggered, this, &FleetTray::fleetStatusRequested);
+    connect(m_menu->addAction(tr("状态")), &QAction::triggered, this, &FleetTray::fleetStatusRequested);
     m_icon = std::make_unique<QSystemTrayIcon>(fleetIcon(false));
     m_icon->setContextMenu(m_menu.get());
     connect(m_icon.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
@@ -111,7 +111,7 @@ void DesktopBusNotifier::notify(const FleetAlert &alert)
     QVariantMap hints;
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(bad ? 2 : 1)));
     call << QString::fromLatin1(kMainWindowTitle) << uint(0) << QString() << QString::fromLatin1(kMainWindowTitle)
-         << alert.text << QStringList{QStringLiteral("default"), QStringLiteral("状态")} << hints << int(-1);
+         << alert.text << QStringList{QStringLiteral("default"), tr("状态")} << hints << int(-1);
     // The window thread does not wait for the desktop: the answer (the
     // notification's number) comes back as an event.
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);

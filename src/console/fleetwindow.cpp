@@ -45,7 +45,7 @@ protected:
 
 FleetWindow::FleetWindow(AppContext &context, QWidget *parent) : QWidget(parent), m_context(context)
 {
-    setWindowTitle(QStringLiteral("状态"));
+    setWindowTitle(tr("状态"));
     resize(1260, 600);
     m_model = new FleetModel(*context.registry, *context.fleet, this);
     m_filter = new FleetFilter(this);
@@ -53,11 +53,10 @@ FleetWindow::FleetWindow(AppContext &context, QWidget *parent) : QWidget(parent)
 
     m_filterBox = new QComboBox(this);
     m_filterBox->setObjectName(QStringLiteral("cb_Filter"));
-    m_filterBox->addItems({QStringLiteral("all"), QStringLiteral("offline"), QStringLiteral("failed"),
-                           QStringLiteral("in progress"), QStringLiteral("ready")});
+    m_filterBox->addItems({tr("all"), tr("offline"), tr("failed"), tr("in progress"), tr("ready")});
     auto *exportButton = new QToolButton(this);
     exportButton->setObjectName(QStringLiteral("sb_ExportCsv"));
-    exportButton->setText(QStringLiteral("导出 CSV"));
+    exportButton->setText(tr("导出 CSV"));
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("tv_Fleet"));
     m_table->setModel(m_filter);
@@ -73,7 +72,7 @@ FleetWindow::FleetWindow(AppContext &context, QWidget *parent) : QWidget(parent)
     m_alertLine->setObjectName(QStringLiteral("lb_Alert"));
     m_allBoxes = new QToolButton(this);
     m_allBoxes->setObjectName(QStringLiteral("sb_AllBoxes"));
-    m_allBoxes->setText(QStringLiteral("全部设备"));
+    m_allBoxes->setText(tr("全部设备"));
     m_alertLine->hide();
     m_allBoxes->hide();
     connect(m_allBoxes, &QToolButton::clicked, this, [this] {
@@ -83,7 +82,7 @@ FleetWindow::FleetWindow(AppContext &context, QWidget *parent) : QWidget(parent)
     });
 
     auto *bar = new QHBoxLayout;
-    bar->addWidget(new QLabel(QStringLiteral("Show"), this));
+    bar->addWidget(new QLabel(tr("Show"), this));
     bar->addWidget(m_filterBox);
     bar->addWidget(m_alertLine, 1);
     bar->addWidget(m_allBoxes);
@@ -121,7 +120,7 @@ void FleetWindow::showAlert(const FleetAlert &alert)
 {
     m_filterBox->setCurrentIndex(FleetFilter::All);
     m_filter->setOnly(QSet<QString>(alert.macs.cbegin(), alert.macs.cend()));
-    m_alertLine->setText(QStringLiteral("Boxes of the alert \"%1\"").arg(alert.text));
+    m_alertLine->setText(tr("Boxes of the alert \"%1\"").arg(alert.text));
     m_alertLine->show();
     m_allBoxes->show();
     refresh();
@@ -173,7 +172,6 @@ void FleetWindow::showEvent(QShowEvent *event)
 
 void FleetWindow::exportCsv()
 {
-    SafeFile::exportTo(*m_context.prompter, QStringLiteral("导出 CSV"),
-                       QDir::homePath() + QStringLiteral("/fleet-status.csv"), QStringLiteral("CSV files (*.csv)"),
-                       [this] { return FleetCsv(*m_filter); });
+    SafeFile::exportTo(*m_context.prompter, tr("导出 CSV"), QDir::homePath() + QStringLiteral("/fleet-status.csv"),
+                       tr("CSV files (*.csv)"), [this] { return FleetCsv(*m_filter); });
 }

@@ -46,7 +46,7 @@ TForm2::TForm2(AppContext &context, Forms &forms, QWidget *parent)
 
     // An offline box can be forgotten, so that boxes that no longer exist
     // (or MACs a stray peer invented) do not hold registry places for good.
-    auto *removeBox = new QAction(QStringLiteral("删除设备"), m_ui->lv_GroupList);
+    auto *removeBox = new QAction(tr("删除设备"), m_ui->lv_GroupList);
     removeBox->setObjectName(QStringLiteral("actRemoveBox"));
     m_ui->lv_GroupList->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_ui->lv_GroupList->addAction(removeBox);
@@ -72,7 +72,7 @@ QComboBox *TForm2::groupCombo() const
 
 void TForm2::message(const QString &title, const char *text)
 {
-    m_context.prompter->message(title, QString::fromLatin1(text), Prompter::Buttons::Ok, Prompter::Icon::None);
+    m_context.prompter->message(title, Msg::tr(text), Prompter::Buttons::Ok, Prompter::Icon::None);
 }
 
 void TForm2::lv_GroupListSelect()
@@ -108,7 +108,7 @@ bool TForm2::acceptableName(const QString &name)
         problem = Msg::NameBadCharacters;
     if (!problem)
         return true;
-    m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), QString::fromLatin1(problem).arg(name));
+    m_context.prompter->error(Msg::tr(Msg::ErrorTitle), Msg::tr(problem).arg(name));
     return false;
 }
 
@@ -184,13 +184,13 @@ void TForm2::removeBoxClick()
     int slot = -1;
     if (registry.FindBox(mac, &slot) != RES_FOUND)
         return;
-    const QString title = QString::fromLatin1(Msg::WarningTitle);
+    const QString title = Msg::tr(Msg::WarningTitle);
     if (registry.Box(slot).Online == 1) {
-        m_context.prompter->error(title, QString::fromLatin1(Msg::RemoveBoxOnline).arg(mac));
+        m_context.prompter->error(title, Msg::tr(Msg::RemoveBoxOnline).arg(mac));
         return;
     }
-    if (m_context.prompter->message(title, QString::fromLatin1(Msg::RemoveBoxQuestion).arg(mac),
-                                    Prompter::Buttons::YesNo, Prompter::Icon::Question) != Prompter::Button::Yes)
+    if (m_context.prompter->message(title, Msg::tr(Msg::RemoveBoxQuestion).arg(mac), Prompter::Buttons::YesNo,
+                                    Prompter::Icon::Question) != Prompter::Button::Yes)
         return;
     if (registry.RemoveBox(slot) != RES_OK)
         return;
@@ -206,7 +206,7 @@ void TForm2::sbMACNodeModifyClick()
     const QString client = m_ui->edClientName->text();
     const QString groupName = m_ui->cbGroupName->currentText();
     if (mac.isEmpty()) {
-        message(QString::fromLatin1(Msg::ErrorTitle), Msg::NoEffectiveBox);
+        message(Msg::tr(Msg::ErrorTitle), Msg::NoEffectiveBox);
         return;
     }
     MacGruoup &registry = *m_context.registry;

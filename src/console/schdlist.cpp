@@ -212,7 +212,7 @@ void TForm4::spb_SendClick()
             macs.append(m_ui->clb_MacAdd->item(i)->text());
     }
     if (macs.isEmpty()) {
-        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), QString::fromLatin1(Msg::NoEffectiveBox));
+        m_context.prompter->error(Msg::tr(Msg::ErrorTitle), Msg::tr(Msg::NoEffectiveBox));
         return;
     }
     for (const QString &mac : macs)

@@ -149,11 +149,11 @@ void TForm8::connectClick()
 
 void TForm8::saveClick()
 {
-    const QString title = QString::fromLatin1(Msg::ErrorTitle);
+    const QString title = Msg::tr(Msg::ErrorTitle);
     bool ok = false;
     const int port = m_ui->ld_Port->text().trimmed().toInt(&ok);
     if (!ok) {
-        m_context.prompter->error(title, QString::fromLatin1(Msg::NotAnInteger).arg(m_ui->ld_Port->text()));
+        m_context.prompter->error(title, Msg::tr(Msg::NotAnInteger).arg(m_ui->ld_Port->text()));
         return;
     }
     host_info account;
@@ -167,7 +167,7 @@ void TForm8::saveClick()
     // Ftp.ini could not give it back: say so now, not at the end of the run.
     const QString problem = FtpAccountProblem(account);
     if (!problem.isEmpty()) {
-        m_context.prompter->error(title, QString::fromLatin1(Msg::AccountNotStorable).arg(problem));
+        m_context.prompter->error(title, Msg::tr(Msg::AccountNotStorable).arg(problem));
         return;
     }
     if (m_forms.form7)

@@ -162,7 +162,7 @@ bool TForm9::readNumber(const QString &text, int *value)
     bool ok = false;
     *value = text.trimmed().toInt(&ok);
     if (!ok)
-        m_context.prompter->error(windowTitle(), QString::fromLatin1(Msg::NotAnInteger).arg(text));
+        m_context.prompter->error(windowTitle(), Msg::tr(Msg::NotAnInteger).arg(text));
     return ok;
 }
 
@@ -181,12 +181,12 @@ void TForm9::sendClick()
         !readNumber(m_ui->cb_LoopDay->currentText(), &times.loopDays))
         return;
     if (const QString problem = PlanTimesProblem(times); !problem.isEmpty()) {
-        m_context.prompter->error(windowTitle(), QString::fromLatin1(Msg::FillPlanTime) + QLatin1Char('\n') + problem);
+        m_context.prompter->error(windowTitle(), Msg::tr(Msg::FillPlanTime) + QLatin1Char('\n') + problem);
         return;
     }
     const PlanWriteResult plan = WritePlan(m_context.settings, times, m_rows, MakeTimestamp());
     if (!plan.ok) {
-        m_context.prompter->error(windowTitle(), QString::fromLatin1(Msg::CannotWritePlan).arg(plan.error));
+        m_context.prompter->error(windowTitle(), Msg::tr(Msg::CannotWritePlan).arg(plan.error));
         return;
     }
     m_lastPlan = plan;

@@ -23,7 +23,10 @@
 
 namespace {
 
-const char *const kWeekDays[] = {"星期日", "星期一", "星期二", "星期三", "星期四", "星期五", "星期六"};
+const char *const kWeekDays[] = {QT_TRANSLATE_NOOP("WeekDays", "星期日"), QT_TRANSLATE_NOOP("WeekDays", "星期一"),
+                                 QT_TRANSLATE_NOOP("WeekDays", "星期二"), QT_TRANSLATE_NOOP("WeekDays", "星期三"),
+                                 QT_TRANSLATE_NOOP("WeekDays", "星期四"), QT_TRANSLATE_NOOP("WeekDays", "星期五"),
+                                 QT_TRANSLATE_NOOP("WeekDays", "星期六")};
 constexpr int kRowTexts = Qt::UserRole + 1; // a schedule row's sub-items, file pairs included
 
 QString twoDigits(int n)
@@ -54,14 +57,14 @@ TForm7::TForm7(AppContext &context, Forms &forms, QWidget *parent)
         if (ok)
             m_ftp.Execute(qo_indyftp::FTP_LIST);
         else
-            showStatus(QString::fromLatin1(Msg::ChangeDirUpFailure));
+            showStatus(Msg::tr(Msg::ChangeDirUpFailure));
     });
 
     // The connect menu: fast-connect, then the reconnect item once made,
     // then one item per remembered account.
     m_connectMenu = new QMenu(this);
     m_connectMenu->setObjectName(QStringLiteral("pm_Connect"));
-    m_fastConnect = m_connectMenu->addAction(QStringLiteral("快速连接"));
+    m_fastConnect = m_connectMenu->addAction(tr("快速连接"));
     m_fastConnect->setObjectName(QStringLiteral("N1"));
     m_fastConnect->setShortcut(Qt::Key_F8);
     m_fastConnect->setShortcutContext(Qt::WindowShortcut);
@@ -108,7 +111,7 @@ TForm7::TForm7(AppContext &context, Forms &forms, QWidget *parent)
     connect(m_ui->sb_Validation, &QToolButton::clicked, this, &TForm7::validationClick);
 
     for (const char *day : kWeekDays) {
-        auto *item = new QListWidgetItem(QString::fromUtf8(day), m_ui->clb_WeekIndex);
+        auto *item = new QListWidgetItem(QCoreApplication::translate("WeekDays", day), m_ui->clb_WeekIndex);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }
@@ -190,7 +193,7 @@ void TForm7::ConnectAccount(const host_info &account)
 {
     m_current = account;
     m_ftp.Execute(qo_indyftp::FTP_CONNECT, m_current);
-    const QString caption = QStringLiteral("重新连接") + m_current.name;
+    const QString caption = tr("重新连接") + m_current.name;
     if (!m_reconnect) {
         m_reconnect = new QAction(caption, m_connectMenu);
         m_reconnect->setObjectName(QStringLiteral("N_Reconnect"));
@@ -224,7 +227,7 @@ void TForm7::historyItemClicked(QAction *item)
             return;
         }
     }
-    m_context.prompter->error(windowTitle(), QString::fromLatin1(Msg::ErrorTitle));
+    m_context.prompter->error(windowTitle(), Msg::tr(Msg::ErrorTitle));
 }
 
 void TForm7::setBusy(bool busy)
@@ -352,12 +355,11 @@ void TForm7::leadIn(bool all)
         m_ui->lv_PlanFileList->addTopLevelItem(plan);
     }
     if (!withControls.isEmpty())
-        m_context.prompter->error(
-            windowTitle(),
-            QString::fromLatin1(Msg::FileNamesWithControls).arg(withControls.join(QStringLiteral(", "))));
+        m_context.prompter->error(windowTitle(),
+                                  Msg::tr(Msg::FileNamesWithControls).arg(withControls.join(QStringLiteral(", "))));
     if (!refused.isEmpty())
-        m_context.prompter->error(
-            windowTitle(), QString::fromLatin1(Msg::FileNamesNotEncodable).arg(refused.join(QStringLiteral(", "))));
+        m_context.prompter->error(windowTitle(),
+                                  Msg::tr(Msg::FileNamesNotEncodable).arg(refused.join(QStringLiteral(", "))));
 }
 
 void TForm7::delChecked()
@@ -405,7 +407,7 @@ bool TForm7::readNumber(const QString &text, int *value)
     bool ok = false;
     *value = text.trimmed().toInt(&ok);
     if (!ok)
-        m_context.prompter->error(windowTitle(), QString::fromLatin1(Msg::NotAnInteger).arg(text));
+        m_context.prompter->error(windowTitle(), Msg::tr(Msg::NotAnInteger).arg(text));
     return ok;
 }
 
@@ -429,7 +431,7 @@ void TForm7::addScheduleClick()
         any = any || days[d];
     }
     if (!any) {
-        m_context.prompter->error(title, QString::fromLatin1(Msg::ChooseRightDate));
+        m_context.prompter->error(title, Msg::tr(Msg::ChooseRightDate));
         return;
     }
     int startHour = 0, startMin = 0, endHour = 0, endMin = 0;
@@ -443,7 +445,7 @@ void TForm7::addScheduleClick()
     const bool inDay = startHour >= 0 && startHour < 24 && endHour >= 0 && endHour < 24 && startMin >= 0 &&
                        startMin < 60 && endMin >= 0 && endMin < 60;
     if (!inDay || start >= end || ScheduleClashes(scheduleRows(), days, start, end)) {
-        m_context.prompter->error(title, QString::fromLatin1(Msg::FillStartEndTime));
+        m_context.prompter->error(title, Msg::tr(Msg::FillStartEndTime));
         return;
     }
     FtpScheduleRow row;
@@ -477,14 +479,14 @@ void TForm7::validationClick()
         for (const auto &[mac, name] : BoxLists::checkedPicks(m_ui->lv_OnlineBox, *m_context.registry))
             boxes.append({mac, name});
     }
-    const QString title = QString::fromLatin1(Msg::ErrorTitle);
+    const QString title = Msg::tr(Msg::ErrorTitle);
     if (boxes.isEmpty()) {
-        m_context.prompter->error(title, QString::fromLatin1(Msg::NoEffectiveBox));
+        m_context.prompter->error(title, Msg::tr(Msg::NoEffectiveBox));
         return;
     }
     removeRepeatedPlanRows();
     if (m_ui->lv_Schedule->topLevelItemCount() == 0) {
-        m_context.prompter->error(title, QString::fromLatin1(Msg::EmptyFtpList));
+        m_context.prompter->error(title, Msg::tr(Msg::EmptyFtpList));
         return;
     }
     if (!m_forms.form9)

@@ -106,11 +106,13 @@ QVariant FleetModel::data(const QModelIndex &index, int role) const
 QVariant FleetModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     static const char *const titles[] = {
-        "MAC",  "Name",   "Group", "State",    "Heard (s ago)", "Clock diff (s)", "Version", "Last command",
-        "Sent", "Result", "Reply", "Transfer", "Files",         "Failed files",   "Finished"};
+        QT_TR_NOOP("MAC"),           QT_TR_NOOP("Name"),           QT_TR_NOOP("Group"),   QT_TR_NOOP("State"),
+        QT_TR_NOOP("Heard (s ago)"), QT_TR_NOOP("Clock diff (s)"), QT_TR_NOOP("Version"), QT_TR_NOOP("Last command"),
+        QT_TR_NOOP("Sent"),          QT_TR_NOOP("Result"),         QT_TR_NOOP("Reply"),   QT_TR_NOOP("Transfer"),
+        QT_TR_NOOP("Files"),         QT_TR_NOOP("Failed files"),   QT_TR_NOOP("Finished")};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
         return {};
-    return QString::fromLatin1(titles[section]);
+    return tr(titles[section]);
 }
 
 FleetFilter::FleetFilter(QObject *parent) : QSortFilterProxyModel(parent)

@@ -126,8 +126,9 @@ QVariant CommandHistory::data(const QModelIndex &index, int role) const
 
 QVariant CommandHistory::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static const char16_t *const captions[] = {u"Mac地址", u"客户端名", u"IP地址", u"状态", u"信息", u"时间"};
+    static const char *const captions[] = {QT_TR_NOOP("Mac地址"), QT_TR_NOOP("客户端名"), QT_TR_NOOP("IP地址"),
+                                           QT_TR_NOOP("状态"),    QT_TR_NOOP("信息"),     QT_TR_NOOP("时间")};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
         return {};
-    return QString::fromUtf16(captions[section]);
+    return tr(captions[section]);
 }

@@ -93,8 +93,12 @@ ScheduleEditor::ScheduleEditor(AppContext &context, Forms &forms, QWidget *paren
     m_ui->cbStartHour->setCurrentIndex(8);
     m_ui->cbEndHour->setCurrentIndex(22);
     m_ui->rb_Loop->setChecked(true);
-    for (const char16_t *day : {u"星期日", u"星期一", u"星期二", u"星期三", u"星期四", u"星期五", u"星期六"}) {
-        auto *item = new QListWidgetItem(QString::fromUtf16(day), m_ui->clb_WeekIndex);
+    static const char *const days[] = {QT_TRANSLATE_NOOP("WeekDays", "星期日"), QT_TRANSLATE_NOOP("WeekDays", "星期一"),
+                                       QT_TRANSLATE_NOOP("WeekDays", "星期二"), QT_TRANSLATE_NOOP("WeekDays", "星期三"),
+                                       QT_TRANSLATE_NOOP("WeekDays", "星期四"), QT_TRANSLATE_NOOP("WeekDays", "星期五"),
+                                       QT_TRANSLATE_NOOP("WeekDays", "星期六")};
+    for (const char *day : days) {
+        auto *item = new QListWidgetItem(QCoreApplication::translate("WeekDays", day), m_ui->clb_WeekIndex);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }
@@ -136,11 +140,9 @@ ScheduleEditor::ScheduleEditor(AppContext &context, Forms &forms, QWidget *paren
     m_ui->ListBoxSchdList->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_ui->ListBoxSchdList, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
         QMenu menu;
-        connect(menu.addAction(QStringLiteral("Delete")), &QAction::triggered, this, &ScheduleEditor::bnSchdDelClick);
-        connect(menu.addAction(QStringLiteral("CheckOneSchedule")), &QAction::triggered, this,
-                &ScheduleEditor::loadBack);
-        connect(menu.addAction(QStringLiteral("CheckAllSchedule")), &QAction::triggered, this,
-                &ScheduleEditor::checkAllSchedule);
+        connect(menu.addAction(tr("Delete")), &QAction::triggered, this, &ScheduleEditor::bnSchdDelClick);
+        connect(menu.addAction(tr("CheckOneSchedule")), &QAction::triggered, this, &ScheduleEditor::loadBack);
+        connect(menu.addAction(tr("CheckAllSchedule")), &QAction::triggered, this, &ScheduleEditor::checkAllSchedule);
         menu.exec(m_ui->ListBoxSchdList->viewport()->mapToGlobal(at));
     });
     connect(m_ui->ListBoxSchdList, &QListWidget::itemClicked, this, &ScheduleEditor::loadBack);
@@ -165,7 +167,7 @@ ScheduleEditor::~ScheduleEditor() = default;
 
 void ScheduleEditor::message(const char *text)
 {
-    m_context.prompter->message(QString::fromLatin1(kMainWindowTitle), QString::fromLatin1(text));
+    m_context.prompter->message(QString::fromLatin1(kMainWindowTitle), Msg::tr(text));
 }
 
 void ScheduleEditor::fillLibrary()
@@ -313,14 +315,13 @@ void ScheduleEditor::listCommand(QListWidget *list, ListCommand command)
     case Insert: {
         if (selected < 0)
             return;
-        const auto answer =
-            m_context.prompter->input(QStringLiteral("Input Box"), QStringLiteral("Insert Index"), QString());
+        const auto answer = m_context.prompter->input(Msg::tr(Msg::InputBoxTitle), tr("Insert Index"), QString());
         if (!answer)
             return;
         bool ok = false;
         const int position = answer->trimmed().toInt(&ok);
         if (!ok) {
-            m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle),
+            m_context.prompter->error(Msg::tr(Msg::ErrorTitle),
                                       QStringLiteral("'%1' is not a valid integer value").arg(*answer));
             return;
         }
@@ -340,21 +341,20 @@ void ScheduleEditor::sb_TextAddClick()
     if (text.isEmpty())
         return;
     if (bytes < 0) {
-        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), QString::fromLatin1(Msg::TextNotEncodable));
+        m_context.prompter->error(Msg::tr(Msg::ErrorTitle), Msg::tr(Msg::TextNotEncodable));
         return;
     }
     if (bytes > kMaxTextBytes) {
         m_context.prompter->error(
-            QString::fromLatin1(Msg::ErrorTitle),
-            QString::fromLatin1(Msg::TextTooLong).arg(QString::number(bytes), QString::number(kMaxTextBytes)));
+            Msg::tr(Msg::ErrorTitle),
+            Msg::tr(Msg::TextTooLong).arg(QString::number(bytes), QString::number(kMaxTextBytes)));
         return;
     }
     // XML has no place for other control characters: the play list would
     // drop them without a word.
     for (const QChar c : text) {
         if (c.unicode() < 0x20 && c != QLatin1Char('\n') && c != QLatin1Char('\t') && c != QLatin1Char('\r')) {
-            m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle),
-                                      QString::fromLatin1(Msg::TextControlCharacters));
+            m_context.prompter->error(Msg::tr(Msg::ErrorTitle), Msg::tr(Msg::TextControlCharacters));
             return;
         }
     }
@@ -371,7 +371,7 @@ void ScheduleEditor::btn_PicAddClick()
 void ScheduleEditor::chooseColour(QWidget *swatch)
 {
     quint32 &colour = swatch == m_ui->shp_TextCol ? m_textColour : m_backgroundColour;
-    if (const auto chosen = m_context.prompter->colour(QStringLiteral("Color"), colour)) {
+    if (const auto chosen = m_context.prompter->colour(tr("Color"), colour)) {
         colour = *chosen;
         SetSwatchColour(swatch, colour);
     }
@@ -592,16 +592,15 @@ void ScheduleEditor::bnTransferClick()
     case GenerationResult::EmptySchedule:
         return message(Msg::EmptyScheduleList);
     case GenerationResult::BadFileName:
-        return m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle), QString::fromLatin1(Msg::ErrorFileName));
+        return m_context.prompter->error(Msg::tr(Msg::ErrorTitle), Msg::tr(Msg::ErrorFileName));
     case GenerationResult::WriteFailed:
-        return m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle),
-                                         QString::fromLatin1(Msg::CannotWritePlayLists).arg(result.error));
+        return m_context.prompter->error(Msg::tr(Msg::ErrorTitle),
+                                         Msg::tr(Msg::CannotWritePlayLists).arg(result.error));
     }
     const QString command = TransferCommand(m_context.settings, result.downloadList);
     // A command line holds 255 bytes; a cut address would send boxes nowhere.
     if (CodePage::byteLength(command) > 255 || CodePage::byteLength(command) < 0) {
-        m_context.prompter->error(QString::fromLatin1(Msg::ErrorTitle),
-                                  QString::fromLatin1(Msg::CommandTooLong).arg(result.downloadList));
+        m_context.prompter->error(Msg::tr(Msg::ErrorTitle), Msg::tr(Msg::CommandTooLong).arg(result.downloadList));
         return;
     }
     QList<sBoxInfo> boxes;

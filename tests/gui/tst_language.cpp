@@ -7,12 +7,24 @@
 #include "console/deploymanage.h"
 #include "testutil.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeWidget>
 
 class TestLanguage : public QObject
 {
@@ -38,6 +50,88 @@ private:
     {
         h.app.reset();
         QVERIFY(h.start());
+    }
+
+    // Every text an operator reads in the window: its title, captions,
+    // headings, tool tips, combo and list entries, menu entries, with every
+    // tab page made current in turn; each as "widget: text".
+    static QStringList shownTexts(QWidget *window)
+    {
+        QStringList texts;
+        const auto add = [&texts](const QObject *at, const QString &text) {
+            if (!text.isEmpty())
+                texts.append(at->objectName() + QStringLiteral(": ") + text);
+        };
+        const auto addActions = [&](const QWidget *w) {
+            for (const QAction *action : w->actions()) {
+                add(w, action->text());
+                if (action->menu())
+                    for (const QAction *entry : action->menu()->actions())
+                        add(w, entry->text());
+            }
+        };
+        const auto walk = [&] {
+            add(window, window->windowTitle());
+            addActions(window);
+            for (QWidget *w : window->findChildren<QWidget *>()) {
+                if (auto *menu = qobject_cast<QMenu *>(w)) {
+                    addActions(menu);
+                    continue;
+                }
+                if (!w->isVisibleTo(window))
+                    continue;
+                add(w, w->toolTip());
+                addActions(w);
+                if (auto *b = qobject_cast<QAbstractButton *>(w))
+                    add(b, b->text());
+                if (auto *b = qobject_cast<QToolButton *>(w); b && b->menu())
+                    addActions(b->menu());
+                if (auto *l = qobject_cast<QLabel *>(w))
+                    add(l, l->text());
+                if (auto *g = qobject_cast<QGroupBox *>(w))
+                    add(g, g->title());
+                if (auto *e = qobject_cast<QLineEdit *>(w))
+                    add(e, e->placeholderText());
+                if (auto *c = qobject_cast<QComboBox *>(w)) {
+                    for (int i = 0; i < c->count(); ++i)
+                        add(c, c->itemText(i));
+                }
+                if (auto *t = qobject_cast<QTabWidget *>(w)) {
+                    for (int i = 0; i < t->count(); ++i)
+                        add(t, t->tabText(i));
+                }
+                if (auto *l = qobject_cast<QListWidget *>(w)) {
+                    for (int i = 0; i < l->count(); ++i)
+                        add(l, l->item(i)->text());
+                }
+                if (auto *v = qobject_cast<QAbstractItemView *>(w); v && v->model()) {
+                    for (int c = 0; c < v->model()->columnCount(); ++c)
+                        add(v, v->model()->headerData(c, Qt::Horizontal).toString());
+                }
+            }
+        };
+        walk();
+        for (QTabWidget *tabs : window->findChildren<QTabWidget *>()) {
+            for (int i = 0; i < tabs->count(); ++i) {
+                tabs->setCurrentIndex(i);
+                walk();
+            }
+        }
+        texts.removeDuplicates();
+        return texts;
+    }
+
+    static QList<QWidget *> everyWindow(AppHarness &h)
+    {
+        h.clickMain("sbFleetStatus");
+        h.clickMain("sbCalendar");
+        QList<QWidget *> windows;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            const QByteArray name = w->metaObject()->className();
+            if (name.startsWith("TForm") || name == "FleetWindow" || name == "CalendarWindow")
+                windows.append(w);
+        }
+        return windows;
     }
 
 private slots:
@@ -75,6 +169,54 @@ private slots:
         h.options.language = kChinese;
         restart(h);
         QCOMPARE(groupsCaption(h), QStringLiteral("群组管理"));
+    }
+
+    void everyWindowSpeaksTheChosenLanguage()
+    {
+        // The language's own name is the one Chinese text an English
+        // interface shows.
+        static const QRegularExpression chinese(QStringLiteral("[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+        AppHarness h;
+        h.options.language = kEnglish;
+        QVERIFY(h.start());
+        const QList<QWidget *> windows = everyWindow(h);
+        QCOMPARE(windows.size(), 13);
+        QStringList left;
+        for (QWidget *window : windows) {
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            for (const QString &text : shownTexts(window)) {
+                if (chinese.match(text).hasMatch() && text != QStringLiteral("cb_Language: 中文"))
+                    left.append(QString::fromLatin1(window->metaObject()->className()) + QLatin1Char(' ') + text);
+            }
+            window->hide();
+        }
+        QVERIFY2(left.isEmpty(), qPrintable(left.join(QLatin1Char('\n'))));
+
+        // In Chinese no window shows an English translation where its
+        // source stands.
+        QSet<QString> sources, translations;
+        const QString catalogue =
+            QString::fromUtf8(TestUtil::readFile(QStringLiteral(SOURCE_DIR "/translations/boxfleet_en.ts")));
+        static const QRegularExpression pair(
+            QStringLiteral("<source>([^<]*)</source>\\s*<translation>([^<]*)</translation>"));
+        for (const auto &m : pair.globalMatch(catalogue)) {
+            sources.insert(m.captured(1));
+            translations.insert(m.captured(2));
+        }
+        h.options.language = kChinese;
+        restart(h);
+        QStringList translated;
+        for (QWidget *window : everyWindow(h)) {
+            window->show();
+            for (const QString &text : shownTexts(window)) {
+                const QString shown = text.section(QStringLiteral(": "), 1);
+                if (translations.contains(shown) && !sources.contains(shown))
+                    translated.append(text);
+            }
+            window->hide();
+        }
+        QVERIFY2(translated.isEmpty(), qPrintable(translated.join(QLatin1Char('\n'))));
     }
 
     void everyTextHasAnEnglishTranslation()
