@@ -47,7 +47,8 @@ bench: build-all
 
 screenshots: build-all
 	@tools/install-deps.sh xvfb xauth python3-pyftpdlib
-	xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb $(BUILD)/bin/screenshots docs/screenshots
+	xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb $(BUILD)/bin/screenshots docs/screenshots zh
+	xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb $(BUILD)/bin/screenshots docs/screenshots/en en
 
 # libFuzzer targets for the parsers of box files, box lines and FTP listings
 # (clang, not part of CI): FUZZ_RUNS executions each, seeded from

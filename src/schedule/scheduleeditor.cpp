@@ -25,6 +25,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QSet>
+#include <QTabBar>
 #include <QTimer>
 
 namespace {
@@ -111,6 +112,11 @@ ScheduleEditor::ScheduleEditor(AppContext &context, Forms &forms, QWidget *paren
     m_ui->mm_FileList->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_ui->PageControl3->setTabVisible(m_ui->PageControl3->indexOf(m_ui->TabSheet5), false);
     m_ui->PageControl3->setCurrentWidget(m_ui->TabSheet4);
+    // Wider when the captions of its tabs are (English): the group's frame
+    // and the tab widget's take a little room beside the tabs.
+    constexpr int kLibraryFrames = 40;
+    m_ui->gb_Library->setMinimumWidth(
+        std::max(kLibraryMinWidth, m_ui->PageControl3->tabBar()->sizeHint().width() + kLibraryFrames));
     m_ui->PageControl2->setCurrentWidget(m_ui->TabSheet1);
     m_ui->PageControl4->setCurrentWidget(m_ui->TabSheet6);
 

@@ -34,7 +34,7 @@ public:
     static constexpr int kLibraryMinWidth = 220;
     static constexpr int kScheduleListMaxWidth = 210;
     static constexpr int kScheduleListMinWidth = 170;
-    static constexpr int kWeekDaysMinWidth = 400;
+    static constexpr int kWeekDaysMinWidth = 330;
 
     ScheduleEditor(AppContext &context, Forms &forms, QWidget *parent = nullptr);
     ~ScheduleEditor() override;

@@ -2,6 +2,7 @@
 // file name read whole and every library tab shows; lists widen a column when
 // an updated row no longer fits it; boxes without a name show their MAC.
 #include "appharness.h"
+#include "config/language.h"
 #include "config/mainform.h"
 #include "console/boxlists.h"
 #include "console/picklists.h"
@@ -12,6 +13,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QListWidget>
 #include <QScrollBar>
 #include <QTabBar>
@@ -68,16 +70,29 @@ private slots:
 
     void cleanup() { m_h.reset(); }
 
+    void everyWindowFitsAndShowsItsButtons_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("Chinese") << kChinese;
+        QTest::newRow("English") << kEnglish;
+    }
+
     void everyWindowFitsAndShowsItsButtons()
     {
-        // The eleven windows and the fleet status window.
+        QFETCH(QString, language);
+        m_h->app.reset();
+        m_h->options.language = language;
+        QVERIFY(m_h->start());
+        // The eleven windows, the fleet status and the calendar window.
         m_h->clickMain("sbFleetStatus");
+        m_h->clickMain("sbCalendar");
         QList<QWidget *> windows;
         for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (QByteArray(w->metaObject()->className()).startsWith("TForm") || w->inherits("FleetWindow"))
+            if (QByteArray(w->metaObject()->className()).startsWith("TForm") || w->inherits("FleetWindow") ||
+                w->inherits("CalendarWindow"))
                 windows.append(w);
         }
-        QCOMPARE(windows.size(), 12);
+        QCOMPARE(windows.size(), 13);
         QStringList faults;
         for (QWidget *window : std::as_const(windows)) {
             window->show();
@@ -91,6 +106,14 @@ private slots:
                 const QRect at(button->mapTo(window, QPoint(0, 0)), button->size());
                 if (!window->rect().contains(at))
                     faults.append(name + QStringLiteral(" cuts ") + button->objectName());
+                // Its caption reads whole.
+                if (!button->text().isEmpty() && button->sizeHint().width() > button->width())
+                    faults.append(name + QStringLiteral(" clips the caption of ") + button->objectName());
+            }
+            for (const QLabel *label : window->findChildren<QLabel *>()) {
+                if (label->isVisibleTo(window) && !label->wordWrap() && !label->text().isEmpty() &&
+                    label->sizeHint().width() > label->width())
+                    faults.append(name + QStringLiteral(" clips the label ") + label->objectName());
             }
             // Every column of a table reads without scrolling sideways.
             for (const QTableView *view : window->findChildren<QTableView *>()) {
@@ -102,8 +125,14 @@ private slots:
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
     }
 
+    void opensToFitALaptopScreen_data() { everyWindowFitsAndShowsItsButtons_data(); }
+
     void opensToFitALaptopScreen()
     {
+        QFETCH(QString, language);
+        m_h->app.reset();
+        m_h->options.language = language;
+        QVERIFY(m_h->start());
         TForm1 *window = m_h->forms().form1;
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));

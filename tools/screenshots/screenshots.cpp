@@ -1,6 +1,6 @@
 // Takes pictures of the main windows with three simulated boxes connected,
 // for the documentation. Run under a real X server (make screenshots uses
-// xvfb-run). Usage: screenshots OUTPUT_FOLDER
+// xvfb-run). Usage: screenshots OUTPUT_FOLDER [zh|en]
 #include "boxfiles/uploadqueue.h"
 #include "boxsimulator.h"
 #include "config/mainform.h"
@@ -242,14 +242,15 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER [zh|en]\n", argv[0]);
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(out);
 
     QTemporaryDir dir;
-    const StartupOptions options = ScratchServerOptions(dir.path(), QStringLiteral("192.168.1.10"));
+    StartupOptions options = ScratchServerOptions(dir.path(), QStringLiteral("192.168.1.10"));
+    options.language = argc > 2 ? QString::fromLatin1(argv[2]) : QStringLiteral("zh");
 
     // A small content library.
     const QString root = dir.filePath(QStringLiteral("content/"));
