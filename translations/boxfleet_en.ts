@@ -250,59 +250,59 @@
     <name>Msg</name>
     <message>
         <source>Can&apos;t getting local host name.</source>
-        <translation>Can&apos;t getting local host name.</translation>
+        <translation>This computer&apos;s host name could not be read.</translation>
     </message>
     <message>
         <source>Warning: Empty schedule List.</source>
-        <translation>Warning: Empty schedule List.</translation>
+        <translation>The schedule list is empty.</translation>
     </message>
     <message>
         <source>Warning: Empty FTP List.</source>
-        <translation>Warning: Empty FTP List.</translation>
+        <translation>The FTP download plan is empty.</translation>
     </message>
     <message>
         <source>Server Start Failed</source>
-        <translation>Server Start Failed</translation>
+        <translation>The server could not start.</translation>
     </message>
     <message>
         <source>No enough Resource</source>
-        <translation>No enough Resource</translation>
+        <translation>No room for another schedule entry.</translation>
     </message>
     <message>
         <source>Error File Name</source>
-        <translation>Error File Name</translation>
+        <translation>A file name cannot be written into a play list.</translation>
     </message>
     <message>
         <source>Pls. Drag Items from content library</source>
-        <translation>Pls. Drag Items from content library</translation>
+        <translation>Drag files from the content library into the play list first.</translation>
     </message>
     <message>
         <source>Pls. Fill in Correct StartTime and EndTime</source>
-        <translation>Pls. Fill in Correct StartTime and EndTime</translation>
+        <translation>Choose a start time before the end time.</translation>
     </message>
     <message>
         <source>Pls. Fill in Correct PlanTime</source>
-        <translation>Pls. Fill in Correct PlanTime</translation>
+        <translation>The plan&apos;s times are not valid.</translation>
     </message>
     <message>
         <source>Pls. Fill in Correct SpeedMS</source>
-        <translation>Pls. Fill in Correct SpeedMS</translation>
+        <translation>Enter the scroll speed.</translation>
     </message>
     <message>
         <source>Pls. Fill in Correct YOff</source>
-        <translation>Pls. Fill in Correct YOff</translation>
+        <translation>Enter how many pixels to raise the text.</translation>
     </message>
     <message>
         <source>Pls. Choose a right date to perform it!</source>
-        <translation>Pls. Choose a right date to perform it!</translation>
+        <translation>Check at least one day of the week.</translation>
     </message>
     <message>
         <source>The same schedule Item alreay Exist</source>
-        <translation>The same schedule Item alreay Exist</translation>
+        <translation>The same schedule entry already exists.</translation>
     </message>
     <message>
         <source>Warning: Not selected an effective box</source>
-        <translation>Warning: Not selected an effective box</translation>
+        <translation>No box is checked.</translation>
     </message>
     <message>
         <source>Send &quot;%1&quot; to %2 boxes?</source>
@@ -318,15 +318,15 @@
     </message>
     <message>
         <source>Invalid GW</source>
-        <translation>Invalid GW</translation>
+        <translation>Invalid gateway</translation>
     </message>
     <message>
         <source>Invalid Dns1</source>
-        <translation>Invalid Dns1</translation>
+        <translation>Invalid DNS 1</translation>
     </message>
     <message>
         <source>Invalid DNS2</source>
-        <translation>Invalid DNS2</translation>
+        <translation>Invalid DNS 2</translation>
     </message>
     <message>
         <source>Invalid Port</source>
@@ -334,11 +334,11 @@
     </message>
     <message>
         <source>Repeat Name</source>
-        <translation>Repeat Name</translation>
+        <translation>That name is already taken.</translation>
     </message>
     <message>
         <source>Invalid upgrade image</source>
-        <translation>Invalid upgrade image</translation>
+        <translation>Not a valid firmware image.</translation>
     </message>
     <message>
         <source>Cannot create %1</source>
@@ -346,7 +346,7 @@
     </message>
     <message>
         <source>Input Box</source>
-        <translation>Input Box</translation>
+        <translation>Input</translation>
     </message>
     <message>
         <source>Driver</source>
@@ -390,7 +390,7 @@
     </message>
     <message>
         <source>Yow!  Bad host lookup.</source>
-        <translation>Yow!  Bad host lookup.</translation>
+        <translation>This computer&apos;s addresses could not be looked up.</translation>
     </message>
     <message>
         <source>Warning</source>
@@ -450,7 +450,7 @@
     </message>
     <message>
         <source>ChangeDirUp failure</source>
-        <translation>ChangeDirUp failure</translation>
+        <translation>Cannot go up to the parent folder.</translation>
     </message>
     <message>
         <source>This account cannot be remembered: %1.</source>

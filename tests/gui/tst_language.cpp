@@ -154,6 +154,12 @@ private slots:
         QVERIFY(h.start());
         QCOMPARE(groupsCaption(h), QStringLiteral("Groups"));
         QCOMPARE(h.forms().form5->windowTitle(), QStringLiteral("Settings"));
+        // Messages speak it too.
+        h.forms().form1->show();
+        QTest::mouseClick(GuiUtil::child<QToolButton>(h.forms().form1, "bnSchdAdd"), Qt::LeftButton);
+        QCOMPARE(h.prompter.asked.size(), 1);
+        QCOMPARE(h.prompter.asked[0].text,
+                 QStringLiteral("Drag files from the content library into the play list first."));
 
         // Chosen in the setup window, it holds from the next start on.
         h.options.language.clear();
