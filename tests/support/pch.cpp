@@ -1,0 +1,5 @@
+// Holds the precompiled headers the test executables reuse.
+int main()
+{
+    return 0;
+}
