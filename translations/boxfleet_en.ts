@@ -126,6 +126,45 @@
     </message>
 </context>
 <context>
+    <name>FleetAlerts</name>
+    <message>
+        <source> and %1 more</source>
+        <translation> and %1 more</translation>
+    </message>
+    <message>
+        <source>1 box</source>
+        <translation>1 box</translation>
+    </message>
+    <message>
+        <source>%1 boxes</source>
+        <translation>%1 boxes</translation>
+    </message>
+    <message>
+        <source>%1 offline: %2</source>
+        <translation>%1 offline: %2</translation>
+    </message>
+    <message>
+        <source>%1 back online: %2</source>
+        <translation>%1 back online: %2</translation>
+    </message>
+    <message>
+        <source>No answer within %1 s from %2: %3</source>
+        <translation>No answer within %1 s from %2: %3</translation>
+    </message>
+    <message>
+        <source>Command or transfer failed on %1: %2</source>
+        <translation>Command or transfer failed on %1: %2</translation>
+    </message>
+    <message>
+        <source>Transfer ready on %1: %2</source>
+        <translation>Transfer ready on %1: %2</translation>
+    </message>
+    <message>
+        <source>Transfer ready on all %1: %2</source>
+        <translation>Transfer ready on all %1: %2</translation>
+    </message>
+</context>
+<context>
     <name>FleetModel</name>
     <message>
         <source>MAC</source>
@@ -186,6 +225,44 @@
     <message>
         <source>Finished</source>
         <translation>Finished</translation>
+    </message>
+</context>
+<context>
+    <name>FleetStatus</name>
+    <message>
+        <source>waiting</source>
+        <translation>waiting</translation>
+    </message>
+    <message>
+        <source>done</source>
+        <translation>done</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>failed</translation>
+    </message>
+    <message>
+        <source>no answer</source>
+        <translation>no answer</translation>
+    </message>
+    <message>
+        <source>sent</source>
+        <translation>sent</translation>
+    </message>
+    <message>
+        <source>in progress</source>
+        <translation>in progress</translation>
+    </message>
+    <message>
+        <source>ready</source>
+        <translation>ready</translation>
+    </message>
+</context>
+<context>
+    <name>FleetSummary</name>
+    <message>
+        <source>%1 boxes: %2 online, %3 offline · transfer: %4 ready, %5 in progress, %6 failed</source>
+        <translation>%1 boxes: %2 online, %3 offline · transfer: %4 ready, %5 in progress, %6 failed</translation>
     </message>
 </context>
 <context>

@@ -129,21 +129,19 @@ QString FleetAlerts::Text(FleetAlert::Kind kind, const QStringList &names)
     const qsizetype count = names.size();
     QString list = names.mid(0, kNamesShown).join(QStringLiteral(", "));
     if (count > kNamesShown)
-        list += QStringLiteral(" and %1 more").arg(count - kNamesShown);
-    const QString boxes = count == 1 ? QStringLiteral("1 box") : QStringLiteral("%1 boxes").arg(count);
+        list += tr(" and %1 more").arg(count - kNamesShown);
+    const QString boxes = count == 1 ? tr("1 box") : tr("%1 boxes").arg(count);
     switch (kind) {
     case FleetAlert::Offline:
-        return QStringLiteral("%1 offline: %2").arg(boxes, list);
+        return tr("%1 offline: %2").arg(boxes, list);
     case FleetAlert::Online:
-        return QStringLiteral("%1 back online: %2").arg(boxes, list);
+        return tr("%1 back online: %2").arg(boxes, list);
     case FleetAlert::NoAnswer:
-        return QStringLiteral("No answer within %1 s from %2: %3").arg(FleetStatus::kAnswerSeconds).arg(boxes, list);
+        return tr("No answer within %1 s from %2: %3").arg(FleetStatus::kAnswerSeconds).arg(boxes, list);
     case FleetAlert::Failed:
-        return QStringLiteral("Command or transfer failed on %1: %2").arg(boxes, list);
+        return tr("Command or transfer failed on %1: %2").arg(boxes, list);
     case FleetAlert::Ready:
-        return (count == 1 ? QStringLiteral("Transfer ready on %1: %2")
-                           : QStringLiteral("Transfer ready on all %1: %2"))
-            .arg(boxes, list);
+        return (count == 1 ? tr("Transfer ready on %1: %2") : tr("Transfer ready on all %1: %2")).arg(boxes, list);
     case FleetAlert::KindCount:
         break;
     }

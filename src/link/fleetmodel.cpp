@@ -2,6 +2,7 @@
 
 #include "config/codepage.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 
 FleetModel::FleetModel(const MacGruoup &registry, const FleetStatus &fleet, QObject *parent)
@@ -181,7 +182,8 @@ QString FleetSummary(const MacGruoup &registry, const FleetStatus &fleet)
             break;
         }
     }
-    return QStringLiteral("%1 boxes: %2 online, %3 offline · transfer: %4 ready, %5 in progress, %6 failed")
+    return QCoreApplication::translate(
+               "FleetSummary", "%1 boxes: %2 online, %3 offline · transfer: %4 ready, %5 in progress, %6 failed")
         .arg(QString::number(registry.BoxCount()), QString::number(online),
              QString::number(registry.BoxCount() - online), QString::number(ready), QString::number(running),
              QString::number(failed));

@@ -195,15 +195,15 @@ QString FleetStatus::ResultText(Result result)
     case Result::None:
         return QString();
     case Result::Waiting:
-        return QStringLiteral("waiting");
+        return tr("waiting");
     case Result::Done:
-        return QStringLiteral("done");
+        return tr("done");
     case Result::Failed:
-        return QStringLiteral("failed");
+        return tr("failed");
     case Result::NoAnswer:
-        return QStringLiteral("no answer");
+        return tr("no answer");
     case Result::Sent:
-        return QStringLiteral("sent");
+        return tr("sent");
     }
     return QString();
 }
@@ -214,11 +214,11 @@ QString FleetStatus::TransferText(Transfer transfer)
     case Transfer::None:
         return QString();
     case Transfer::InProgress:
-        return QStringLiteral("in progress");
+        return tr("in progress");
     case Transfer::Ready:
-        return QStringLiteral("ready");
+        return tr("ready");
     case Transfer::Failed:
-        return QStringLiteral("failed");
+        return tr("failed");
     }
     return QString();
 }

@@ -16,7 +16,7 @@ def fill(match):
     return "<source>%s</source>\n        <translation>%s</translation>" % (match.group(1), match.group(1))
 
 
-text = re.sub(r'<source>([^<]*)</source>\s*<translation type="unfinished"></translation>', fill, text)
+text = re.sub(r'<source>([^<]*)</source>\s*<translation type="unfinished">[^<]*</translation>', fill, text)
 open(path, "w", encoding="utf-8").write(text)
 for left in re.findall(r'<source>([^<]*)</source>\s*<translation type="unfinished">', text):
     print("unfinished:", html.unescape(left))
