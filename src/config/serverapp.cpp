@@ -216,9 +216,8 @@ void ServerApp::openDatabase(bool ask)
         m_database.open(settings.historyFile, settings.historyKeepDays, settings.historyKeepRows);
     if (!opened.ok || !opened.setAside.isEmpty()) {
         const QString message =
-            opened.ok
-                ? Msg::tr(Msg::HistorySetAside).arg(settings.historyFile, opened.error, opened.setAside)
-                : Msg::tr(Msg::HistoryNotOpened).arg(settings.historyFile, opened.error);
+            opened.ok ? Msg::tr(Msg::HistorySetAside).arg(settings.historyFile, opened.error, opened.setAside)
+                      : Msg::tr(Msg::HistoryNotOpened).arg(settings.historyFile, opened.error);
         qCritical("ERR %s", qPrintable(message));
         m_cmd.LogEvent(message, 0, LogLevel::ERR);
         m_context.prompter->error(Msg::tr(Msg::ErrorTitle), message);
@@ -373,9 +372,9 @@ void ServerApp::restartFailed(const QString &reason)
     publishUploadPermits();
     m_registryTimer.start();
     m_draftTimer.start();
-    const QString message =
-        lost.isEmpty() ? Msg::tr(Msg::RestartFailed).arg(reason)
-                       : Msg::tr(Msg::RestartFailedPortsLost).arg(reason, lost.join(QStringLiteral("; ")));
+    const QString message = lost.isEmpty()
+                                ? Msg::tr(Msg::RestartFailed).arg(reason)
+                                : Msg::tr(Msg::RestartFailedPortsLost).arg(reason, lost.join(QStringLiteral("; ")));
     qCritical("ERR %s", qPrintable(message));
     m_cmd.LogEvent(message, 0, LogLevel::ERR);
     if (m_forms.form1)

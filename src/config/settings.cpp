@@ -58,8 +58,7 @@ std::optional<QString> askContentRoot(Prompter &prompter)
 {
     QString proposal = QDir::homePath();
     for (;;) {
-        const auto answer =
-            prompter.input(Msg::tr(Msg::InputBoxTitle), Msg::tr(Msg::DriverPrompt), proposal);
+        const auto answer = prompter.input(Msg::tr(Msg::InputBoxTitle), Msg::tr(Msg::DriverPrompt), proposal);
         if (!answer)
             return std::nullopt;
         const auto base = checkedBaseFolder(*answer);
@@ -172,8 +171,8 @@ LoadResult LoadServerSettings(ServerSettings &s, const StartupOptions &options, 
         QString answer = fallbackIp;
         if (!options.serviceIp.isEmpty()) {
             answer = options.serviceIp;
-        } else if (const auto typed = prompter.input(Msg::tr(Msg::InputBoxTitle),
-                                                     Msg::tr(Msg::ServerIpPrompt), fallbackIp)) {
+        } else if (const auto typed =
+                       prompter.input(Msg::tr(Msg::InputBoxTitle), Msg::tr(Msg::ServerIpPrompt), fallbackIp)) {
             answer = *typed;
         }
         // The address field holds 15 bytes; a text the settings file cannot
