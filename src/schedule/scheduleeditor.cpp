@@ -80,9 +80,8 @@ ScheduleEditor::ScheduleEditor(AppContext &context, Forms &forms, QWidget *paren
     : QWidget(parent), m_ui(std::make_unique<Ui::ScheduleEditor>()), m_context(context), m_forms(forms)
 {
     m_ui->setupUi(this);
-    // The library shows its three tabs and whole file names; the play list
-    // takes what room is left over.
-    m_ui->gb_Library->setMinimumWidth(kLibraryMinWidth);
+    // The library's width is set once its tabs are known (below); the play
+    // list takes what room is left over.
     m_ui->gb_SchdList->setMaximumWidth(kScheduleListMaxWidth);
     m_ui->ListBoxSchdList->setMinimumWidth(kScheduleListMinWidth);
     // The week days wrap to a second line rather than widen the window.
@@ -112,8 +111,9 @@ ScheduleEditor::ScheduleEditor(AppContext &context, Forms &forms, QWidget *paren
     m_ui->mm_FileList->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_ui->PageControl3->setTabVisible(m_ui->PageControl3->indexOf(m_ui->TabSheet5), false);
     m_ui->PageControl3->setCurrentWidget(m_ui->TabSheet4);
-    // Wider when the captions of its tabs are (English): the group's frame
-    // and the tab widget's take a little room beside the tabs.
+    // The library shows its three tabs and whole file names, wider when the
+    // captions of its tabs are (English): the group's frame and the tab
+    // widget's take a little room beside the tabs.
     constexpr int kLibraryFrames = 40;
     m_ui->gb_Library->setMinimumWidth(
         std::max(kLibraryMinWidth, m_ui->PageControl3->tabBar()->sizeHint().width() + kLibraryFrames));
