@@ -235,6 +235,19 @@ void FillGroupCombo(QComboBox *box, const MacGruoup &registry)
     box->setCurrentIndex(0);
 }
 
+void FillWeekDays(QListWidget *list)
+{
+    static const char *const days[] = {QT_TRANSLATE_NOOP("WeekDays", "星期日"), QT_TRANSLATE_NOOP("WeekDays", "星期一"),
+                                       QT_TRANSLATE_NOOP("WeekDays", "星期二"), QT_TRANSLATE_NOOP("WeekDays", "星期三"),
+                                       QT_TRANSLATE_NOOP("WeekDays", "星期四"), QT_TRANSLATE_NOOP("WeekDays", "星期五"),
+                                       QT_TRANSLATE_NOOP("WeekDays", "星期六")};
+    for (const char *day : days) {
+        auto *item = new QListWidgetItem(QCoreApplication::translate("WeekDays", day), list);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+    }
+}
+
 namespace {
 
 // Marks the chooser's first entry as "every box": a group may be called

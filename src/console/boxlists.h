@@ -37,6 +37,8 @@ void FillDetailList(QTreeWidget *view, const MacGruoup &registry, BoxFilter filt
 void UpdateDetailRow(QTreeWidget *view, const MacGruoup &registry, BoxFilter filter, const QString &mac);
 void FillGroupListBox(QListWidget *box, const MacGruoup &registry);
 void FillGroupCombo(QComboBox *box, const MacGruoup &registry);
+// Seven unchecked days, Sunday first as the boxes count.
+void FillWeekDays(QListWidget *list);
 // A pick list's group chooser starts with kAllGroups, which lists every box
 // of every group; the groups follow in registry order. A box checked under
 // one group stays checked when another group is shown.

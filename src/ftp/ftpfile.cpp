@@ -23,10 +23,6 @@
 
 namespace {
 
-const char *const kWeekDays[] = {QT_TRANSLATE_NOOP("WeekDays", "星期日"), QT_TRANSLATE_NOOP("WeekDays", "星期一"),
-                                 QT_TRANSLATE_NOOP("WeekDays", "星期二"), QT_TRANSLATE_NOOP("WeekDays", "星期三"),
-                                 QT_TRANSLATE_NOOP("WeekDays", "星期四"), QT_TRANSLATE_NOOP("WeekDays", "星期五"),
-                                 QT_TRANSLATE_NOOP("WeekDays", "星期六")};
 constexpr int kRowTexts = Qt::UserRole + 1; // a schedule row's sub-items, file pairs included
 
 QString twoDigits(int n)
@@ -110,11 +106,7 @@ TForm7::TForm7(AppContext &context, Forms &forms, QWidget *parent)
     connect(m_ui->sb_FtpSchdDel, &QToolButton::clicked, this, &TForm7::delScheduleClick);
     connect(m_ui->sb_Validation, &QToolButton::clicked, this, &TForm7::validationClick);
 
-    for (const char *day : kWeekDays) {
-        auto *item = new QListWidgetItem(QCoreApplication::translate("WeekDays", day), m_ui->clb_WeekIndex);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Unchecked);
-    }
+    BoxLists::FillWeekDays(m_ui->clb_WeekIndex);
     for (int h = 0; h < 24; ++h) {
         m_ui->cb_StHour->addItem(twoDigits(h));
         m_ui->cb_EndHour->addItem(twoDigits(h));

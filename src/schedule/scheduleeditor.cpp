@@ -93,15 +93,7 @@ ScheduleEditor::ScheduleEditor(AppContext &context, Forms &forms, QWidget *paren
     m_ui->cbStartHour->setCurrentIndex(8);
     m_ui->cbEndHour->setCurrentIndex(22);
     m_ui->rb_Loop->setChecked(true);
-    static const char *const days[] = {QT_TRANSLATE_NOOP("WeekDays", "星期日"), QT_TRANSLATE_NOOP("WeekDays", "星期一"),
-                                       QT_TRANSLATE_NOOP("WeekDays", "星期二"), QT_TRANSLATE_NOOP("WeekDays", "星期三"),
-                                       QT_TRANSLATE_NOOP("WeekDays", "星期四"), QT_TRANSLATE_NOOP("WeekDays", "星期五"),
-                                       QT_TRANSLATE_NOOP("WeekDays", "星期六")};
-    for (const char *day : days) {
-        auto *item = new QListWidgetItem(QCoreApplication::translate("WeekDays", day), m_ui->clb_WeekIndex);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Unchecked);
-    }
+    BoxLists::FillWeekDays(m_ui->clb_WeekIndex);
     SetSwatchColour(m_ui->shp_TextCol, m_textColour);
     SetSwatchColour(m_ui->shp_BGCol, m_backgroundColour);
     m_ui->me_SpeedMS->setText(QStringLiteral("30"));
