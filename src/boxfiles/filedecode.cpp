@@ -49,26 +49,80 @@ struct Node
 
 // Attributes in one tag, counted from the raw bytes before the parser sees
 // them: a tag of tens of thousands of attributes costs the parser seconds.
+// Comments, CDATA sections, processing instructions and the document type
+// are stepped over whole, so a stray quote inside one cannot hide the tags
+// after it from the count.
 bool tagsWithinAttributeLimit(const QByteArray &document)
 {
-    bool inTag = false;
-    char quote = 0;
-    int equals = 0;
-    for (const char c : document) {
-        if (quote) {
-            if (c == quote)
-                quote = 0;
-        } else if (!inTag) {
-            if (c == '<') {
-                inTag = true;
-                equals = 0;
+    const qsizetype size = document.size();
+    const char *const d = document.constData();
+    // Index just past the first `close` at or after `from`, or the end.
+    const auto skipPast = [&](qsizetype from, const char *close) {
+        const qsizetype at = document.indexOf(close, from);
+        return at < 0 ? size : at + qsizetype(qstrlen(close));
+    };
+    // Index just past the quote closing the one at `from`, or the end.
+    const auto skipQuoted = [&](qsizetype from) {
+        const qsizetype at = document.indexOf(d[from], from + 1);
+        return at < 0 ? size : at + 1;
+    };
+    const auto startsWith = [&](qsizetype at, const char *text) {
+        return QByteArrayView(d + at, size - at).startsWith(QByteArrayView(text));
+    };
+    qsizetype i = 0;
+    while (i < size) {
+        if (d[i] != '<') {
+            ++i;
+        } else if (startsWith(i, "<!--")) {
+            i = skipPast(i + 4, "-->");
+        } else if (startsWith(i, "<![CDATA[")) {
+            i = skipPast(i + 9, "]]>");
+        } else if (startsWith(i, "<?")) {
+            i = skipPast(i + 2, "?>");
+        } else if (startsWith(i, "<!")) {
+            // A declaration, with an internal subset of its own declarations,
+            // comments and instructions between brackets.
+            i += 2;
+            bool subset = false;
+            while (i < size) {
+                const char c = d[i];
+                if (c == '"' || c == '\'') {
+                    i = skipQuoted(i);
+                } else if (subset && startsWith(i, "<!--")) {
+                    i = skipPast(i + 4, "-->");
+                } else if (subset && startsWith(i, "<?")) {
+                    i = skipPast(i + 2, "?>");
+                } else if (c == '[') {
+                    subset = true;
+                    ++i;
+                } else if (c == ']') {
+                    subset = false;
+                    ++i;
+                } else if (c == '>' && !subset) {
+                    ++i;
+                    break;
+                } else {
+                    ++i;
+                }
             }
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '>') {
-            inTag = false;
-        } else if (c == '=' && ++equals > CFileDecode::kMaxAttributes) {
-            return false;
+        } else {
+            // A start or end tag: names, '=' and quoted values up to '>'. A
+            // value never holds '<', so one ends the tag for the count too.
+            int equals = 0;
+            ++i;
+            while (i < size && d[i] != '>' && d[i] != '<') {
+                if (d[i] == '"' || d[i] == '\'') {
+                    const qsizetype close = skipQuoted(i);
+                    const qsizetype open = document.indexOf('<', i + 1);
+                    i = (open >= 0 && open < close) ? open : close;
+                } else {
+                    if (d[i] == '=' && ++equals > CFileDecode::kMaxAttributes)
+                        return false;
+                    ++i;
+                }
+            }
+            if (i < size && d[i] == '>')
+                ++i;
         }
     }
     return true;
@@ -512,11 +566,25 @@ BoxText ReadBoxText(const QString &path, qint64 maxBytes)
         result.binary = true;
         return result;
     }
+    // Boxes append lines from programs of their own: each line is UTF-8 when
+    // it reads as UTF-8, else GB18030, so one odd line spoils no other.
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError()) {
-        QStringDecoder gb18030("GB18030");
-        text = gb18030.decode(bytes);
+    QStringDecoder gb18030("GB18030", QStringDecoder::Flag::Stateless);
+    QString text;
+    text.reserve(bytes.size());
+    for (qsizetype from = 0; from < bytes.size();) {
+        qsizetype end = bytes.indexOf('\n', from);
+        end = end < 0 ? bytes.size() : end + 1;
+        const QByteArrayView line(bytes.constData() + from, end - from);
+        const QString decoded = utf8.decode(line);
+        if (utf8.hasError()) {
+            utf8.resetState();
+            text += gb18030.decode(line);
+            gb18030.resetState();
+        } else {
+            text += decoded;
+        }
+        from = end;
     }
     result.text = std::move(text);
     return result;

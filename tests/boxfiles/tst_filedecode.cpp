@@ -184,6 +184,16 @@ void tst_FileDecode::amplificationIsRefused()
     t = CFileDecode::DecodeDiskDir(many + "/></DirList>");
     QCOMPARE(t.result, int(DECODE_UNREADABLE));
     QVERIFY(t.error.contains(QLatin1String("attributes")));
+    // A quote inside a comment, CDATA, an instruction, a declaration or a bad
+    // value hides no tag from the count.
+    for (const QByteArray &hide :
+         {QByteArray("<!-- the box's list -->"), QByteArray("<?pi don't ?>"), QByteArray("<![CDATA[ \" ]]>"),
+          QByteArray("<!DOCTYPE DirList [ <!-- ' --> <?x \" ?> ]>"), QByteArray("<x a='<y/>")}) {
+        const QByteArray head = hide.startsWith("<!DOCTYPE") ? hide + "<DirList>" : "<DirList>" + hide;
+        t = CFileDecode::DecodeDiskDir(head + many.mid(9) + "/></DirList>");
+        QCOMPARE(t.result, int(DECODE_UNREADABLE));
+        QVERIFY2(t.error.contains(QLatin1String("attributes")), qPrintable(hide + ": " + t.error));
+    }
     // '=' inside quoted values is no attribute.
     t = CFileDecode::DecodeDiskDir("<DirList><DIR Path=\"" + QByteArray(100, '=') +
                                    "\"><File Filename=\"a\"/></DIR></DirList>");

@@ -6,6 +6,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
+    const TimeBound bound(size);
     const QByteArray document(reinterpret_cast<const char *>(data), qsizetype(size));
     const DecodedTable table = CFileDecode::DecodeDiskDir(document);
     checkTable(table, 4);

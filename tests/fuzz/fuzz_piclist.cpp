@@ -6,6 +6,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
+    const TimeBound bound(size);
     const QByteArray document(reinterpret_cast<const char *>(data), qsizetype(size));
     checkTable(CFileDecode::DecodePicList(document), 4);
     // The schedules come one per start, in rising order, and a refusal holds none.

@@ -6,6 +6,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
+    const TimeBound bound(size);
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const qsizetype newline = bytes.indexOf('\n');
     const QString progress = QString::fromLatin1(newline < 0 ? QByteArray() : bytes.left(newline));
