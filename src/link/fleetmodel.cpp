@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QRegularExpression>
 
 FleetModel::FleetModel(const MacGruoup &registry, const FleetStatus &fleet, QObject *parent)
     : QAbstractTableModel(parent), m_registry(registry), m_fleet(fleet)
@@ -42,7 +43,7 @@ void FleetModel::refresh()
                      m_registry.GroupNameOf(slot),
                      MacGruoup::OnlineText(b.Online),
                      heard < 0 ? QString() : QString::number(heard),
-                     QString::number(b.TimeDiff),
+                     QString::number(b.ClockAhead()),
                      b.BoxVer,
                      s.command,
                      time(s.commandTime),
@@ -58,7 +59,7 @@ void FleetModel::refresh()
                 row.keys.append(heard);
                 break;
             case ClockColumn:
-                row.keys.append(b.TimeDiff);
+                row.keys.append(b.ClockAhead());
                 break;
             case FilesColumn:
                 row.keys.append(s.filesDone);
@@ -193,12 +194,13 @@ QByteArray FleetCsv(const QAbstractItemModel &model)
 {
     const auto field = [](QString text) {
         // Texts from boxes reach spreadsheets: one that would start a
-        // formula is kept as text. A negative number stays a number.
-        static const QString formulaStarts = QStringLiteral("=+@\t\r");
-        if (!text.isEmpty() && (formulaStarts.contains(text.front()) ||
-                                (text.front() == QLatin1Char('-') && (text.size() == 1 || !text.at(1).isDigit()))))
+        // formula is kept as text. A plain number ("-90", "1.5") stays one.
+        static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+        static const QRegularExpression plainNumber(QStringLiteral("^-?[0-9]+(\\.[0-9]+)?$"));
+        if (!text.isEmpty() && formulaStarts.contains(text.front()) && !plainNumber.match(text).hasMatch())
             text.prepend(QLatin1Char('\''));
-        if (text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) || text.contains(QLatin1Char('\n'))) {
+        if (text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) || text.contains(QLatin1Char('\n')) ||
+            text.contains(QLatin1Char('\r'))) {
             text.replace(QLatin1String("\""), QLatin1String("\"\""));
             text = QLatin1Char('"') + text + QLatin1Char('"');
         }

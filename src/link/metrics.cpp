@@ -91,7 +91,7 @@ QByteArray MetricsText(const MacGruoup &registry, const FleetStatus &fleet, cons
     });
     Family skew(out, "boxfleet_box_clock_skew_seconds", "gauge",
                 "The box's clock minus the server's, from its last heartbeat.");
-    each(skew, [&](Family &f, int slot, const QByteArray &l) { f.sample(l, registry.Box(slot).TimeDiff); });
+    each(skew, [&](Family &f, int slot, const QByteArray &l) { f.sample(l, registry.Box(slot).ClockAhead()); });
     Family files(out, "boxfleet_box_transfer_files", "gauge", "Files of the box's last transfer, by state.");
     each(files, [&](Family &f, int slot, const QByteArray &l) {
         const FleetStatus::BoxStatus s = fleet.status(registry.Box(slot).MacAdd);

@@ -59,8 +59,11 @@ struct MacGroupData
     quint8 LayoutMode = 9; // 9: no layout yet
     qint32 DiskTotalMB = 0;
     qint32 DiskFreeMB = 0;
-    qint32 TimeDiff = 0;
+    qint32 TimeDiff = 0; // the server's clock minus the box's, seconds
     quint32 Status = 0;
+
+    // How far the box's clock runs ahead of the server's (behind when negative).
+    qint64 ClockAhead() const { return -qint64(TimeDiff); }
 };
 
 // Which boxes a list shows.

@@ -66,7 +66,7 @@ private slots:
             const MacGroupData &b = h.registry().Box(slot);
             const QString name = slot == 0 ? first : b.ClientName;
             QCOMPARE(samples.value(box("boxfleet_box_up", b.MacAdd, name), -1), slot == 3 ? 0.0 : 1.0);
-            QCOMPARE(samples.value(box("boxfleet_box_clock_skew_seconds", b.MacAdd, name), -1), double(b.TimeDiff));
+            QCOMPARE(samples.value(box("boxfleet_box_clock_skew_seconds", b.MacAdd, name), -1), double(b.ClockAhead()));
             // A box taken offline has no heartbeat time: no sample.
             QCOMPARE(samples.value(box("boxfleet_box_last_heartbeat_timestamp_seconds", b.MacAdd, name), -1),
                      b.LastHeard ? double(b.LastHeard) : -1.0);
