@@ -110,8 +110,11 @@ void DesktopBusNotifier::notify(const FleetAlert &alert)
         alert.kind == FleetAlert::Offline || alert.kind == FleetAlert::Failed || alert.kind == FleetAlert::NoAnswer;
     QVariantMap hints;
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(bad ? 2 : 1)));
-    call << QString::fromLatin1(kMainWindowTitle) << uint(0) << QString() << QString::fromLatin1(kMainWindowTitle)
-         << alert.text << QStringList{QStringLiteral("default"), tr("状态")} << hints << int(-1);
+    call << QString::fromLatin1(kMainWindowTitle) << uint(0) << QString()
+         << QString::fromLatin1(kMainWindowTitle)
+         // The body is read as markup by most desktops: names and MACs from
+         // boxes are shown as the text they are.
+         << alert.text.toHtmlEscaped() << QStringList{QStringLiteral("default"), tr("状态")} << hints << int(-1);
     // The window thread does not wait for the desktop: the answer (the
     // notification's number) comes back as an event.
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);

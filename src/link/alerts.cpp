@@ -62,8 +62,14 @@ void FleetAlerts::onChanged(const QString &mac)
 {
     if (mac.isEmpty()) {
         // Many boxes changed at once (states restored from an earlier run):
-        // what they hold now is where changes count from.
+        // what they hold now is where changes count from, and a command left
+        // waiting by that run was already past its answer.
         m_seen.clear();
+        for (const QString &box : m_fleet.macs()) {
+            const FleetStatus::BoxStatus s = m_fleet.status(box);
+            m_seen.insert(
+                box, {s.result == FleetStatus::Result::Waiting ? FleetStatus::Result::NoAnswer : s.result, s.transfer});
+        }
         return;
     }
     const FleetStatus::BoxStatus box = m_fleet.status(mac);

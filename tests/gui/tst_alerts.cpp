@@ -230,6 +230,42 @@ private slots:
             QVERIFY(!h.app->alerts().isEnabled(FleetAlert::Kind(k)));
     }
 
+    // A "no answer" kept from the last run is not news at the next start,
+    // whatever the box says next.
+    void aStateRestoredAtStartIsNoAlert()
+    {
+        AppHarness h;
+        RecordingNotifier notifier;
+        h.notifier = &notifier;
+        QVERIFY(h.start());
+        {
+            BoxSimulator boxes(2, h.boxOptions());
+            QVERIFY(h.connectBoxes(boxes, 2));
+            useClocks(h);
+            boxes.box(1)->stop();
+            h.context().cmd->SendBoxCommand(CMD_MODE, BoxSimulator::macFor(1), {{1, 0}, {}});
+            m_fleetNow += FleetStatus::kAnswerSeconds;
+            QTRY_COMPARE(h.context().fleet->status(BoxSimulator::macFor(1)).result, FleetStatus::Result::NoAnswer);
+            passGathering(h);
+            QCOMPARE(notifier.ofKind(FleetAlert::NoAnswer).size(), 1);
+        }
+        QTimer::singleShot(0, h.forms().form1, &QWidget::close);
+        QCOMPARE(h.app->exec(), 0);
+        h.app.reset();
+        notifier.shown.clear();
+        QVERIFY(h.start());
+        QCOMPARE(h.context().fleet->status(BoxSimulator::macFor(1)).result, FleetStatus::Result::NoAnswer);
+        BoxSimulator boxes(2, h.boxOptions());
+        QVERIFY(h.connectBoxes(boxes, 2));
+        useClocks(h);
+        QTRY_VERIFY(boxes.box(1)->isConnected());
+        boxes.box(1)->sendHeartbeat();
+        boxes.box(1)->sendLine("info set box time");
+        QTRY_VERIFY(!h.context().fleet->status(BoxSimulator::macFor(1)).lastReply.isEmpty());
+        passGathering(h);
+        QCOMPARE(notifier.ofKind(FleetAlert::NoAnswer).size(), 0);
+    }
+
     void desktopServiceShowsAlertsAndReportsClicks()
     {
         QProcess daemon;
@@ -255,9 +291,10 @@ private slots:
             FleetAlert alert;
             alert.kind = FleetAlert::Offline;
             alert.macs = {BoxSimulator::macFor(1)};
-            alert.text = QStringLiteral("1 box offline: 前台");
+            alert.text = QStringLiteral("1 box offline: 前台 <b>OK</b>&#10;x");
             notifier.notify(alert);
-            QTRY_COMPARE(service.bodies, QStringList{alert.text});
+            QTRY_COMPARE(service.bodies,
+                         QStringList{QStringLiteral("1 box offline: 前台 &lt;b&gt;OK&lt;/b&gt;&amp;#10;x")});
             QCOMPARE(service.actions.first(), QStringLiteral("default"));
 
             // The operator clicks it.
