@@ -79,10 +79,16 @@ FleetStatus::BoxStatus FleetStatus::status(const QString &mac) const
     return m_boxes.value(mac);
 }
 
+bool FleetStatus::known(const QString &mac) const
+{
+    int slot = -1;
+    return m_registry.FindBox(mac, &slot) == RES_FOUND;
+}
+
 void FleetStatus::restore(const QHash<QString, BoxStatus> &boxes)
 {
     for (auto it = boxes.begin(); it != boxes.end(); ++it) {
-        if (!m_boxes.contains(it.key()))
+        if (!m_boxes.contains(it.key()) && known(it.key()))
             m_boxes.insert(it.key(), it.value());
     }
     // An empty MAC: more than one box changed.
@@ -92,6 +98,8 @@ void FleetStatus::restore(const QHash<QString, BoxStatus> &boxes)
 
 void FleetStatus::onCommand(const QString &mac, int type, const QString &name, const BoxCommandArgs &args)
 {
+    if (!known(mac))
+        return;
     BoxStatus &box = m_boxes[mac];
     box.command = name;
     box.commandType = type;
@@ -118,6 +126,10 @@ void FleetStatus::onCommand(const QString &mac, int type, const QString &name, c
 
 void FleetStatus::onReply(const QString &mac, int code, int klass, const QString &display, const QString &message)
 {
+    // A MAC the registry does not hold (refused, or invented by a peer)
+    // leaves no state behind.
+    if (!known(mac))
+        return;
     BoxStatus &box = m_boxes[mac];
     const bool final = klass == 2 || klass == 3;
     bool answered = false;

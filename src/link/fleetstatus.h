@@ -62,6 +62,8 @@ public:
 
     // The box's state; a default one for a box nothing was sent to.
     BoxStatus status(const QString &mac) const;
+    // The boxes with a state.
+    QList<QString> macs() const { return m_boxes.keys(); }
 
     // The states kept from an earlier run; a box heard of since keeps its own.
     void restore(const QHash<QString, BoxStatus> &boxes);
@@ -86,6 +88,7 @@ private:
     void onReply(const QString &mac, int code, int klass, const QString &display, const QString &message);
     void onHeard(const QString &mac, int result);
     qint64 now() const;
+    bool known(const QString &mac) const;
 
     const MacGruoup &m_registry;
     Cmd_API &m_cmd;

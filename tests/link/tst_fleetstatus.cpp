@@ -7,12 +7,15 @@
 #include "config/settings.h"
 #include "link/boxserver.h"
 #include "link/cmd.h"
+#include "link/fleetmodel.h"
 #include "link/fleetstatus.h"
 #include "link/history.h"
 #include "testutil.h"
 
 #include <QDir>
 #include <QSignalSpy>
+#include <QStringListModel>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -99,6 +102,56 @@ private slots:
         m_cmd->AttachLink(&m_log, m_server.get());
         m_fleet = std::make_unique<FleetStatus>(*m_registry, *m_cmd);
         m_fleet->setClock([this] { return m_now; });
+    }
+
+    // A box whose clock runs 90 s ahead shows +90; a cell from a box that a
+    // spreadsheet would take for a formula stays text, a plain number a number.
+    void clockAheadAndSpreadsheetCells()
+    {
+        MacGroupData r;
+        r.MacAdd = QStringLiteral("00:11:22:33:44:55");
+        r.IPAdd = QStringLiteral("192.0.2.7");
+        r.BoxVer = QStringLiteral("1.0.3");
+        r.TimeDiff = -90;
+        QCOMPARE(m_registry->MergeHeartbeat(r), RES_NEWBOX);
+        FleetModel model(*m_registry, *m_fleet);
+        QCOMPARE(model.index(0, FleetModel::ClockColumn).data().toString(), QStringLiteral("90"));
+
+        QStringListModel cells({QStringLiteral("-1+cmd|'/Ccalc'!A0"), QStringLiteral("=1+1"), QStringLiteral("+1"),
+                                QStringLiteral("@x"), QStringLiteral("\tx"), QStringLiteral("\rx"), QStringLiteral("-"),
+                                QStringLiteral("-90"), QStringLiteral("1.5"), QStringLiteral("a-b")});
+        const QStringList lines = QString::fromUtf8(FleetCsv(cells).mid(3)).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.mid(1, 10), QStringList({QStringLiteral("'-1+cmd|'/Ccalc'!A0"), QStringLiteral("'=1+1"),
+                                                QStringLiteral("'+1"), QStringLiteral("'@x"), QStringLiteral("'\tx"),
+                                                QStringLiteral("\"'\rx\""), QStringLiteral("'-"), QStringLiteral("-90"),
+                                                QStringLiteral("1.5"), QStringLiteral("a-b")}));
+    }
+
+    // A peer inventing MACs, each on a connection of its own with a reply:
+    // only the boxes the registry took in get a state.
+    void inventedMacsLeaveNoState()
+    {
+        const int invented = MAX_BoxCount + 100;
+        QSignalSpy replies(m_cmd.get(), &Cmd_API::replyClassified);
+        std::vector<std::unique_ptr<QTcpSocket>> peers;
+        for (int i = 0; i < invented; ++i) {
+            auto peer = std::make_unique<QTcpSocket>();
+            peer->connectToHost(QHostAddress::LocalHost, m_server->port());
+            const QByteArray mac = QStringLiteral("02:ee:00:00:%1:%2")
+                                       .arg(i / 256, 2, 16, QLatin1Char('0'))
+                                       .arg(i % 256, 2, 16, QLatin1Char('0'))
+                                       .toLatin1();
+            peer->write("heatbeat 192.0.2.7 " + mac + " 1.0.3 0 0 1000 200 27-12-2007-15:44:08 3" + '\0' +
+                        "info set box time" + '\0');
+            peers.push_back(std::move(peer));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(replies.size(), invented, 20000);
+        QCOMPARE(m_registry->BoxCount(), MAX_BoxCount);
+        QCOMPARE(m_fleet->macs().size(), MAX_BoxCount);
+        for (const QString &mac : m_fleet->macs()) {
+            int slot = -1;
+            QCOMPARE(m_registry->FindBox(mac, &slot), RES_FOUND);
+        }
     }
 
     void cleanup()
