@@ -244,11 +244,13 @@ void TestBoxFiles::playLogRangeAndClean()
     QCOMPARE(window->decodeText(), QStringLiteral("Decode b.log:/x"));
     QCOMPARE(child<QStatusBar>(window, "stb_Decodefile")->currentMessage(), window->decodeText());
 
-    // A play log is shown as text beside the decode list, GB18030 read as
-    // such, with a find line; of a large one only its end.
+    // A play log is shown as text beside the decode list, each line read as
+    // UTF-8 or GB18030 by its own bytes, with a find line; of a large one
+    // only its end.
     const QString log = h.dir.filePath(QStringLiteral("0310.log"));
-    const QString text = QStringLiteral("08:00:00 play 广告.avi\n08:05:00 play intro.mp4\n");
-    TestUtil::writeFile(log, CodePage::toGb2312(text));
+    const QString text = QStringLiteral("08:00:00 play 广告.avi\n08:05:00 play intro.mp4\n08:06:00 播放 广告\n");
+    TestUtil::writeFile(log, CodePage::toGb2312(text.section(QLatin1Char('\n'), 0, 1) + QLatin1Char('\n')) +
+                                 QStringLiteral("08:06:00 播放 广告\n").toUtf8());
     const QString big = h.dir.filePath(QStringLiteral("big.log"));
     QByteArray lines;
     for (int i = 0; lines.size() < 9 * 1024 * 1024; ++i)
