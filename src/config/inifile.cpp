@@ -245,6 +245,7 @@ int IniReadNode(InitNode &node, const QString &file)
     BF_REQUIRE(!node.section.isEmpty(), kUnit, "pNode->section != NULL && strlen(pNode->section)");
     BF_REQUIRE(!node.key.isEmpty(), kUnit, "pNode->key != NULL && strlen(pNode->key)");
     node.blocks.clear();
+    node.kept.clear();
     const auto text = readText(file);
     if (!text)
         return 0;
@@ -262,13 +263,22 @@ int IniReadNode(InitNode &node, const QString &file)
             t[eq + 1] == '{') {
             const qsizetype close = t.indexOf('}', eq + 2);
             // A block that is not closed inside its section is not read.
-            if (close < 0 || close >= body->bodyEnd)
+            if (close < 0 || close >= body->bodyEnd) {
+                for (const QByteArray &line : t.mid(pos, body->bodyEnd - pos).split('\n')) {
+                    if (!line.trimmed().isEmpty())
+                        node.kept.append(line.endsWith('\r') ? line.chopped(1) : line);
+                }
                 break;
+            }
             node.blocks.append(t.mid(eq + 2, close - eq - 2).split(','));
             // The rest of the block's line is not looked at.
             lineEnd = close;
             while (lineEnd < body->bodyEnd && !isLineBreak(t[lineEnd]))
                 ++lineEnd;
+        } else {
+            const QByteArray line = t.mid(pos, lineEnd - pos);
+            if (!line.trimmed().isEmpty())
+                node.kept.append(line);
         }
         pos = lineEnd + 1;
     }
@@ -303,6 +313,10 @@ int IniWriteNode(const InitNode &node, const QString &file, QString *error)
         text += lineBreak ? old->at(body->bodyStart) : '\n';
     } else {
         text = "[" + node.section + "]\n";
+    }
+    for (const QByteArray &line : node.kept) {
+        if (!line.trimmed().isEmpty() && !line.contains('\n') && !line.contains('\r'))
+            text += line + '\n';
     }
     for (const auto &block : node.blocks) {
         if (block.isEmpty())

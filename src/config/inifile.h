@@ -22,6 +22,9 @@ struct InitNode
     QByteArray section;
     QByteArray key;
     QList<QList<QByteArray>> blocks;
+    // Other lines of the section (comments, other keys, blocks not closed),
+    // byte for byte: read, and written back before the blocks.
+    QList<QByteArray> kept;
 };
 
 // 1 when the key was found (value cut to size - 1 bytes), 0 otherwise; then

@@ -331,26 +331,45 @@ QString FtpAccountProblem(const host_info &account)
 
 bool SaveFtpAccounts(const QList<host_info> &accounts, const QString &file, QString *error)
 {
+    // The lines of the section this program does not read (comments, other
+    // keys, blocks of too few values) go back as they stand in the file now.
     InitNode node;
     node.section = kFtpSection;
     node.key = kAccountKey;
+    IniReadNode(node, file);
+    const auto rawLine = [](const QList<QByteArray> &values) { return kAccountKey + "={" + values.join(',') + '}'; };
+    for (const QList<QByteArray> &values : std::as_const(node.blocks)) {
+        if (values.size() < 5)
+            node.kept.append(rawLine(values));
+    }
+    node.blocks.clear();
+    QStringList refused;
     for (const host_info &account : accounts) {
         // An account read from the file goes back as it was read, whatever
         // today's checks would say of it: a remembered account is never lost.
         if (account.stored.size() >= 5 && accountFrom(account.stored) == account) {
-            node.blocks.append(account.stored);
+            const bool writable = std::all_of(account.stored.cbegin(), account.stored.cend(),
+                                              [](const QByteArray &v) { return IniIsValidBlockValue(v); });
+            if (writable)
+                node.blocks.append(account.stored);
+            else
+                node.kept.append(rawLine(account.stored));
             continue;
         }
         const QString problem = FtpAccountProblem(account);
         if (!problem.isEmpty()) {
-            if (error)
-                *error = QStringLiteral("account %1 cannot be stored: %2; the file was left as it was")
-                             .arg(account.name, problem);
-            return false;
+            refused.append(QStringLiteral("account %1 cannot be stored: %2").arg(account.name, problem));
+            continue;
         }
         node.blocks.append({CodePage::toGb2312(account.name), CodePage::toGb2312(account.host),
                             QByteArray::number(account.port), CodePage::toGb2312(account.user),
                             CodePage::toGb2312(account.password), CodePage::toGb2312(account.dir)});
     }
-    return IniWriteNode(node, file, error) == 1;
+    if (IniWriteNode(node, file, error) != 1)
+        return false;
+    if (refused.isEmpty())
+        return true;
+    if (error)
+        *error = refused.join(QStringLiteral("; ")) + QStringLiteral("; the other accounts were saved");
+    return false;
 }

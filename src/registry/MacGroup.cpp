@@ -434,7 +434,7 @@ QString MacGruoup::StatusText(quint32 status)
 
 bool LoadRegistryFile(MacGruoup &registry, const QString &file)
 {
-    InitNode node{"GROUP", "MAC", {}};
+    InitNode node{"GROUP", "MAC", {}, {}};
     if (!IniReadNode(node, file))
         return false;
     registry.LoadFromNode(node);

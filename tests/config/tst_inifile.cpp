@@ -41,7 +41,7 @@ private slots:
         QCOMPARE(IniReadString("S", "k", value, 64, "fallback", m_file), 0);
         QCOMPARE(value, QByteArray("fallback"));
         QCOMPARE(IniReadInt("S", "k", 77, m_file), 77);
-        InitNode node{"GROUP", "MAC", {{"stale"}}};
+        InitNode node{"GROUP", "MAC", {{"stale"}}, {}};
         QCOMPARE(IniReadNode(node, m_file), 0);
         QVERIFY(node.blocks.isEmpty());
     }
@@ -224,7 +224,7 @@ private slots:
     {
         writeFile(m_file, "; registry\n[GROUP]\nMAC={a,b,c}\nMAC={}\nMAC={x,}\n;MAC={no}\nOTHER={o}\n"
                           "MAC=notablock\nMAC={two,\nlines}\n[NEXT]\nMAC={n}\n");
-        InitNode node{"GROUP", "MAC", {}};
+        InitNode node{"GROUP", "MAC", {}, {}};
         QCOMPARE(IniReadNode(node, m_file), 1);
         const QList<QList<QByteArray>> expected = {{"a", "b", "c"}, {""}, {"x", ""}, {"two", "\nlines"}};
         QCOMPARE(node.blocks, expected);
@@ -232,7 +232,7 @@ private slots:
 
     void readsOddBlockSections()
     {
-        InitNode node{"GROUP", "MAC", {}};
+        InitNode node{"GROUP", "MAC", {}, {}};
         writeFile(m_file, "[OTHER]\nMAC={a}\n");
         QCOMPARE(IniReadNode(node, m_file), 0);
         writeFile(m_file, "[GROUP]");
@@ -273,30 +273,30 @@ private slots:
         QFETCH(QByteArray, before);
         if (!before.isNull())
             writeFile(m_file, before);
-        const InitNode node{"GROUP", "MAC", {{"x", "y"}, {}, {"z"}}};
+        const InitNode node{"GROUP", "MAC", {{"x", "y"}, {}, {"z"}}, {}};
         QCOMPARE(IniWriteNode(node, m_file), 1);
         QTEST(readFile(m_file), "after");
-        InitNode back{"GROUP", "MAC", {}};
+        InitNode back{"GROUP", "MAC", {}, {}};
         QCOMPARE(IniReadNode(back, m_file), 1);
         QCOMPARE(back.blocks, (QList<QList<QByteArray>>{{"x", "y"}, {"z"}}));
     }
 
     void nodeWithoutBlocksWritesTheHeader()
     {
-        QCOMPARE(IniWriteNode(InitNode{"FTP", "Account", {}}, m_file), 1);
+        QCOMPARE(IniWriteNode(InitNode{"FTP", "Account", {}, {}}, m_file), 1);
         QCOMPARE(readFile(m_file), QByteArray("[FTP]\n"));
     }
 
     void repeatedRewritesAreStable()
     {
-        const InitNode node{"GROUP", "MAC", {{"00:11", "\xc8\xba", ""}, {"00:22", "b", "c"}}};
+        const InitNode node{"GROUP", "MAC", {{"00:11", "\xc8\xba", ""}, {"00:22", "b", "c"}}, {}};
         QCOMPARE(IniWriteNode(node, m_file), 1);
         QCOMPARE(IniWriteNode(node, m_file), 1);
         const QByteArray second = readFile(m_file);
         QCOMPARE(IniWriteNode(node, m_file), 1);
         QCOMPARE(IniWriteNode(node, m_file), 1);
         QCOMPARE(readFile(m_file), second);
-        InitNode back{"GROUP", "MAC", {}};
+        InitNode back{"GROUP", "MAC", {}, {}};
         QCOMPARE(IniReadNode(back, m_file), 1);
         QCOMPARE(back.blocks, node.blocks);
     }
@@ -306,10 +306,10 @@ private slots:
         writeFile(m_file, "[GROUP]\nMAC={keep}\n");
         for (const QByteArray &bad : {QByteArray("a,b"), QByteArray("a}"), QByteArray("[VIP] Lobby"),
                                       QByteArray("a\nb"), QByteArray("a\rb"), QByteArray(256, 'x')}) {
-            QCOMPARE(IniWriteNode(InitNode{"GROUP", "MAC", {{"ok", bad}}}, m_file), 0);
+            QCOMPARE(IniWriteNode(InitNode{"GROUP", "MAC", {{"ok", bad}}, {}}, m_file), 0);
             QCOMPARE(readFile(m_file), QByteArray("[GROUP]\nMAC={keep}\n"));
         }
-        QCOMPARE(IniWriteNode(InitNode{"GROUP", "MAC", {{QByteArray(255, 'x')}}}, m_file), 1);
+        QCOMPARE(IniWriteNode(InitNode{"GROUP", "MAC", {{QByteArray(255, 'x')}}, {}}, m_file), 1);
     }
 
     void settingUnderACutHeaderReadsBack()
@@ -334,7 +334,7 @@ private slots:
         text += "]\n[S]\nk=found\n";
         writeFile(m_file, text);
         QCOMPARE(readString("S", "k"), QByteArray("found"));
-        InitNode node{"GROUP", "MAC", {}};
+        InitNode node{"GROUP", "MAC", {}, {}};
         QCOMPARE(IniReadNode(node, m_file), 1);
         QVERIFY(node.blocks.isEmpty());
         QCOMPARE(IniWriteString("S", "k", "changed", m_file), 1);

@@ -164,11 +164,11 @@ private slots:
     void ftpAccountsAreForTheOwnerOnly()
     {
         const QString ftp = m_dir.filePath(QStringLiteral("Ftp.ini"));
-        QCOMPARE(IniWriteNode(InitNode{"FTP", "Account", {{"host", "21", "user", "secret"}}}, ftp), 1);
+        QCOMPARE(IniWriteNode(InitNode{"FTP", "Account", {{"host", "21", "user", "secret"}}, {}}, ftp), 1);
         QCOMPARE(QFile::permissions(ftp) & kModeBits, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         // Still so after a rewrite of a file that had wider permissions.
         QFile::setPermissions(ftp, QFile::permissions(ftp) | QFileDevice::ReadOther);
-        QCOMPARE(IniWriteNode(InitNode{"FTP", "Account", {{"host", "21", "user", "other"}}}, ftp), 1);
+        QCOMPARE(IniWriteNode(InitNode{"FTP", "Account", {{"host", "21", "user", "other"}}, {}}, ftp), 1);
         QCOMPARE(QFile::permissions(ftp) & kModeBits, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 

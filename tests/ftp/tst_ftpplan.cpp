@@ -263,6 +263,7 @@ void tst_FtpPlan::ftpIniAccounts()
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("Ftp.ini"));
     TestUtil::writeFile(file, "[FTP]\r\n"
+                              "; the shop's servers\r\n"
                               "Account={four,10.0.0.1,21,op}\r\n"
                               "Account={five,10.0.0.2,2121,op,pw}\r\n"
                               "Account={\xB9\xE3\xB8\xE6,10.0.0.3,x21,user,pass,/pub}\r\n");
@@ -275,18 +276,22 @@ void tst_FtpPlan::ftpIniAccounts()
     QCOMPARE(loaded[1].port, 0);
     QCOMPARE(loaded[1].dir, QStringLiteral("/pub"));
 
-    // Written back whole, for the owner's eyes only; an account the file
-    // cannot hold is refused with its name, and the file stays as it was.
+    // Written back whole, for the owner's eyes only, with the lines it does
+    // not read; an account the file cannot hold is refused with its name,
+    // and the others are saved.
     host_info bad = loaded[0];
+    bad.name = QStringLiteral("bad");
     bad.password = QStringLiteral("a,b");
     QVERIFY(!FtpAccountProblem(bad).isEmpty());
     QVERIFY(FtpAccountProblem(loaded[1]).isEmpty());
-    const QByteArray before = TestUtil::readFile(file);
     QString why;
     QVERIFY(!SaveFtpAccounts({loaded[0], bad, loaded[1]}, file, &why));
-    QVERIFY(why.contains(QLatin1String("five")));
-    QCOMPARE(TestUtil::readFile(file), before);
+    QVERIFY(why.contains(QLatin1String("bad")));
+    QCOMPARE(LoadFtpAccounts(file), QList<host_info>({loaded[0], loaded[1]}));
+    for (const QByteArray &line : {QByteArray("; the shop's servers\n"), QByteArray("Account={four,10.0.0.1,21,op}\n")})
+        QCOMPARE(TestUtil::readFile(file).count(line), 1);
     QVERIFY(SaveFtpAccounts({loaded[0], loaded[1]}, file));
+    QCOMPARE(TestUtil::readFile(file).count("Account={four,10.0.0.1,21,op}\n"), 1);
     QVERIFY(!(QFile(file).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther)));
     QCOMPARE(LoadFtpAccounts(file), QList<host_info>({loaded[0], loaded[1]}));
     // Values as they were read, the bad port text among them.
@@ -294,14 +299,17 @@ void tst_FtpPlan::ftpIniAccounts()
 
     // Accounts today's checks would refuse are never dropped: a GBK-only
     // name goes back byte for byte; a name longer than the file may carry
-    // makes the save refuse, and the file stays as it was.
+    // stays as its line was, and does not stop the others being saved.
     TestUtil::writeFile(file, "[FTP]\r\nAccount={\x81\x40,10.0.0.4,21,op,pw}\r\n");
     QVERIFY(SaveFtpAccounts(LoadFtpAccounts(file), file));
     QVERIFY(TestUtil::readFile(file).contains("Account={\x81\x40,10.0.0.4,21,op,pw}"));
     const QByteArray longName = "[FTP]\r\nAccount={" + QByteArray(300, 'n') + ",10.0.0.5,21,op,pw}\r\n";
     TestUtil::writeFile(file, longName);
-    QVERIFY(!SaveFtpAccounts(LoadFtpAccounts(file), file, &why));
-    QCOMPARE(TestUtil::readFile(file), longName);
+    host_info added = loaded[0];
+    added.name = QStringLiteral("added");
+    QVERIFY(SaveFtpAccounts(LoadFtpAccounts(file) + QList<host_info>{added}, file, &why));
+    QVERIFY(TestUtil::readFile(file).contains(longName.mid(7).chopped(2)));
+    QCOMPARE(LoadFtpAccounts(file).size(), 2);
 }
 
 void tst_FtpPlan::refusedPlanWritesNothing()

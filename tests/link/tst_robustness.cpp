@@ -77,15 +77,15 @@ private slots:
             QByteArray value;
             IniReadString("GROUP", "MAC", value, 64, "d", file);
             IniReadInt("S", "k", 1, file);
-            InitNode node{"GROUP", "MAC", {}};
+            InitNode node{"GROUP", "MAC", {}, {}};
             IniReadNode(node, file);
             if (i % 3 == 0)
                 IniWriteString("GROUP", "k", "v", file);
             else if (i % 3 == 1)
-                IniWriteNode(InitNode{"GROUP", "MAC", {{"a", "b"}}}, file);
+                IniWriteNode(InitNode{"GROUP", "MAC", {{"a", "b"}}, {}}, file);
             // Whatever the file held, a written node reads back.
             if (i % 3 == 1) {
-                InitNode back{"GROUP", "MAC", {}};
+                InitNode back{"GROUP", "MAC", {}, {}};
                 QVERIFY2(IniReadNode(back, file) == 1, TestUtil::readFile(file).toHex().constData());
                 QVERIFY2(back.blocks.contains(QList<QByteArray>{"a", "b"}),
                          TestUtil::readFile(file).toHex().constData());

@@ -260,7 +260,7 @@ private slots:
 
     void registryFileOddBlocks()
     {
-        InitNode node{"GROUP", "MAC", {}};
+        InitNode node{"GROUP", "MAC", {}, {}};
         node.blocks = {
             {"a", "first", "G1"},
             {"b", "two values"},
@@ -287,7 +287,7 @@ private slots:
         // Stored values of every kind of bad: a line break, a zero byte, a
         // '[', bytes that are no GB2312 and bytes that would change on the
         // next save. Each costs its own name, loudly; every box stays.
-        InitNode node{"GROUP", "MAC", {}};
+        InitNode node{"GROUP", "MAC", {}, {}};
         node.blocks = {
             {"m1", "good \xc8\xba", "G"},
             {"m2", "two\nlines", "G"},
