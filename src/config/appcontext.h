@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class BoxServer;
 class Cmd_API;
@@ -14,6 +15,7 @@ class HistoryDatabase;
 class CommandHistory;
 class ContentService;
 class MacGruoup;
+class QLockFile;
 class Prompter;
 class TPlayList;
 
@@ -34,6 +36,8 @@ struct AppContext
     BoxServer *boxServer = nullptr;      // the socket boxes connect to
     TPlayList *schedules = nullptr;      // the working schedule set
     QString contentLibrary;              // the service library to load
+    // Held while this copy serves its content folder; a restart passes it on.
+    std::shared_ptr<QLockFile> contentLock;
     // Where the setup window learns this computer's addresses; tests hand in
     // their own, so that no machine's network decides their outcome.
     std::function<LocalAddressList()> localAddresses = &ThisComputersAddresses;

@@ -31,6 +31,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLockFile>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -82,6 +83,13 @@ TForm1::TForm1(AppContext &context, Forms &forms, QWidget *parent)
     case LoadResult::Cancelled:
         throw StartupError{QString(), true};
     case LoadResult::FolderFailed:
+        throw StartupError{error, false};
+    }
+    // Two copies on one content folder would both write the registry and
+    // the history: the second one ends here, before it takes anything.
+    m_context.contentLock = LockContentFolder(m_context.settings.contentRoot, &error);
+    if (!m_context.contentLock) {
+        qCritical("%s", qPrintable(error));
         throw StartupError{error, false};
     }
 

@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QHostAddress>
+#include <QLockFile>
 #include <QToolButton>
 
 namespace {
@@ -327,6 +328,7 @@ bool ServerApp::reportReady(const QStringList &startProblems)
     if (!ready) {
         m_boxServer.stopListening();
         m_content.stop();
+        m_context.contentLock.reset();
     }
     RestartHandover::report(m_context.options.readyFd,
                             ready ? QStringLiteral("ready")
@@ -355,12 +357,17 @@ void ServerApp::restart()
     m_content.stop();
     m_metricsTimer.stop();
     m_cmd.LogEvent(QStringLiteral("Restarting: a new copy of the server takes over the ports"), 0, LogLevel::DEBUG);
+    // The new copy takes the content folder's lock as it starts.
+    if (m_context.contentLock)
+        m_context.contentLock->unlock();
     m_handover.start(m_context.restartProgram, m_context.restartArguments);
 }
 
 void ServerApp::restartFailed(const QString &reason)
 {
     QStringList lost;
+    if (m_context.contentLock && !m_context.contentLock->isLocked() && !m_context.contentLock->tryLock(0))
+        lost.append(QStringLiteral("the content folder's lock was taken by another copy"));
     if (!m_boxServer.isListening() && !m_boxServer.listen(quint16(m_context.settings.boxPort)))
         lost.append(Msg::tr(Msg::CannotListenForBoxes)
                         .arg(QString::number(m_context.settings.boxPort), m_boxServer.errorString()));

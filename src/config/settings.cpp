@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QHostAddress>
 #include <QHostInfo>
+#include <QLockFile>
 #include <QNetworkInterface>
 #include <QStandardPaths>
 #include <QStorageInfo>
@@ -307,4 +308,23 @@ QString ContentAddress(const ServerSettings &settings, const QString &path)
 QString HttpAddress(const ServerSettings &settings, const QString &path)
 {
     return QStringLiteral("http://") + ContentAddress(settings, path);
+}
+
+std::unique_ptr<QLockFile> LockContentFolder(const QString &contentRoot, QString *error)
+{
+    auto lock = std::make_unique<QLockFile>(QDir(contentRoot).filePath(QStringLiteral(".boxfleet.lock")));
+    // Never stale by age: only a holder that is gone gives it up.
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0))
+        return lock;
+    qint64 pid = 0;
+    QString host, application;
+    if (lock->error() == QLockFile::LockFailedError && lock->getLockInfo(&pid, &host, &application))
+        *error = QStringLiteral("boxfleet is already running for this content folder (process %1)").arg(pid);
+    else
+        *error = QStringLiteral("Cannot lock the content folder %1 (%2)")
+                     .arg(QDir::toNativeSeparators(contentRoot), lock->error() == QLockFile::PermissionError
+                                                                     ? QStringLiteral("no permission")
+                                                                     : QStringLiteral("unknown error"));
+    return nullptr;
 }

@@ -3,7 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class Prompter;
+class QLockFile;
 
 inline constexpr char kVersionText[] = BOXFLEET_VERSION;
 inline constexpr int kDefaultServicePort = 5002;
@@ -125,6 +128,11 @@ QString ContentAddress(const ServerSettings &settings, const QString &path);
 
 // "http://" followed by the content address.
 QString HttpAddress(const ServerSettings &settings, const QString &path);
+
+// One running copy per content folder: a lock file in it, held for the life
+// of the program (a copy that crashed leaves a lock the next one takes over).
+// Null, with the reason in error, when another live copy holds it.
+std::unique_ptr<QLockFile> LockContentFolder(const QString &contentRoot, QString *error);
 
 // Why start-up ended before the message loop: a start-up error to show the
 // operator, or the operator's own cancel of a settings prompt.

@@ -174,6 +174,25 @@ private slots:
         QVERIFY(!app.context().content->isRunning());
     }
 
+    // A second copy for the same content folder takes nothing and ends.
+    void aSecondCopyEndsAtOnce()
+    {
+        writeDeploy(TestUtil::freePort());
+        ServerApp first(m_options, *m_prompter, QStringLiteral(VESTRID_LIBRARY));
+        QVERIFY(first.start());
+        ScriptedPrompter prompter;
+        ServerApp second(m_options, prompter, QStringLiteral(VESTRID_LIBRARY));
+        const QString said = QStringLiteral("boxfleet is already running for this content folder (process %1)")
+                                 .arg(QCoreApplication::applicationPid());
+        QTest::ignoreMessage(QtCriticalMsg, qPrintable(said));
+        QVERIFY(!second.start());
+        QCOMPARE(second.exitCode(), 1);
+        QCOMPARE(prompter.asked.size(), 1);
+        QCOMPARE(prompter.asked[0].text, said);
+        QVERIFY(!second.context().content->isRunning());
+        QVERIFY(first.context().content->isRunning());
+    }
+
     void closingTheMainWindowEndsTheLoop()
     {
         writeDeploy(TestUtil::freePort());
