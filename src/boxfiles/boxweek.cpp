@@ -7,7 +7,10 @@
 #include "registry/MacGroup.h"
 
 #include <QFile>
+#include <QFutureWatcher>
+#include <QPromise>
 #include <QRegularExpression>
+#include <QThreadPool>
 #include <QTimer>
 #include <QXmlStreamReader>
 
@@ -125,6 +128,32 @@ QString DayName(int day)
     return day >= 0 && day < 7 ? QString::fromLatin1(names[day]) : QString();
 }
 
+namespace {
+
+// Adds a list's blocks of one day up to the day's bound; a note says what was left out.
+// total: the schedules the list holds, of which blocks are the first.
+void addBlocks(BoxWeek &week, int day, const QString &name, const QList<WeekBlock> &blocks, qsizetype total)
+{
+    qsizetype held =
+        std::count_if(week.blocks.cbegin(), week.blocks.cend(), [day](const WeekBlock &b) { return b.day == day; });
+    qsizetype added = 0;
+    for (const WeekBlock &b : blocks) {
+        if (held >= BoxWeek::kMaxBlocksPerDay)
+            break;
+        week.blocks.append(b);
+        ++held;
+        ++added;
+    }
+    if (added < total)
+        week.notes.append({day, QStringLiteral("%1 holds %2 schedules; a day shows at most %3, so %4 are left out")
+                                    .arg(name)
+                                    .arg(total)
+                                    .arg(BoxWeek::kMaxBlocksPerDay)
+                                    .arg(total - added)});
+}
+
+} // namespace
+
 void AddListToWeek(BoxWeek &week, const QString &name, const QByteArray &document)
 {
     int day = 0, kind = 0;
@@ -135,8 +164,35 @@ void AddListToWeek(BoxWeek &week, const QString &name, const QByteArray &documen
         week.notes.append({day, QStringLiteral("%1 cannot be decoded: %2").arg(name, read.error)});
         return;
     }
-    for (const PlaySchedule &s : read.schedules)
-        week.blocks.append({day, kind, s});
+    QList<WeekBlock> blocks;
+    blocks.reserve(qMin<qsizetype>(read.schedules.size(), BoxWeek::kMaxBlocksPerDay));
+    for (const PlaySchedule &s : read.schedules) {
+        blocks.append({day, kind, s});
+        if (blocks.size() >= BoxWeek::kMaxBlocksPerDay)
+            break;
+    }
+    addBlocks(week, day, name, blocks, read.schedules.size());
+}
+
+BoxWeek ReadListWeek(const QString &name, const QString &path)
+{
+    BoxWeek part;
+    int day = 0, kind = 0;
+    ParseListName(name, &day, &kind);
+    QString error;
+    if (const auto document = readList(path, &error))
+        AddListToWeek(part, name, *document);
+    else
+        part.notes.append({day, QStringLiteral("%1 cannot be read: %2").arg(name, error)});
+    return part;
+}
+
+void MergeListWeek(BoxWeek &week, const QString &name, const BoxWeek &part)
+{
+    week.notes.append(part.notes);
+    int day = 0, kind = 0;
+    ParseListName(name, &day, &kind);
+    addBlocks(week, day, name, part.blocks, part.blocks.size());
 }
 
 void FinishWeek(BoxWeek &week)
@@ -303,20 +359,49 @@ void WeekReader::end(const QString &mac, BoxWeek::State state)
 void WeekReader::onFile(const QString &name, const QString &mac, const QString &urlPath)
 {
     const auto it = m_jobs.find(mac);
-    if (it == m_jobs.end() || it->current != name)
+    if (it == m_jobs.end() || it->current != name || it->decoding)
         return;
-    BoxWeek &week = m_weeks[mac];
-    int day = 0, kind = 0;
-    ParseListName(name, &day, &kind);
     const QString local = LocalPathOfUpload(m_settings, urlPath);
-    QString error = QStringLiteral("it was not uploaded where boxes upload");
-    const auto document = local.isEmpty() ? std::nullopt : readList(local, &error);
-    if (document)
-        AddListToWeek(week, name, *document);
-    else
-        week.notes.append({day, QStringLiteral("%1 cannot be read: %2").arg(name, error)});
-    it->current.clear();
-    next(mac);
+    QString refused;
+    if (local.isEmpty()) {
+        refused = QStringLiteral("it was not uploaded where boxes upload");
+    } else if (!InOwnUploadFolder(m_settings, mac, local)) {
+        // Boxes put the lists they are asked for straight into filesys/ or
+        // into their own folder there, never into another box's.
+        refused = QStringLiteral("it is in another box's folder");
+        qWarning("%s named %s, a file of another box's folder, as its %s", qPrintable(mac), qPrintable(local),
+                 qPrintable(name));
+    }
+    if (!refused.isEmpty()) {
+        int day = 0, kind = 0;
+        ParseListName(name, &day, &kind);
+        m_weeks[mac].notes.append({day, QStringLiteral("%1 cannot be read: %2").arg(name, refused)});
+        it->current.clear();
+        next(mac);
+        return;
+    }
+    // A box's list may be large or hostile: it is read and decoded beside
+    // the window, and only its rows come back.
+    it->decoding = true;
+    it->timer->stop();
+    auto promise = std::make_shared<QPromise<BoxWeek>>();
+    auto *watcher = new QFutureWatcher<BoxWeek>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, mac, name] {
+        watcher->deleteLater();
+        const auto job = m_jobs.find(mac);
+        if (job == m_jobs.end() || !job->decoding || job->current != name)
+            return;
+        job->decoding = false;
+        job->current.clear();
+        MergeListWeek(m_weeks[mac], name, watcher->result());
+        next(mac);
+    });
+    watcher->setFuture(promise->future());
+    QThreadPool::globalInstance()->start([promise, name, local] {
+        promise->start();
+        promise->addResult(ReadListWeek(name, local));
+        promise->finish();
+    });
 }
 
 void WeekReader::onReply(const QString &mac, int code, int klass, const QString &display)
@@ -324,7 +409,7 @@ void WeekReader::onReply(const QString &mac, int code, int klass, const QString 
     // A refused upload answers the list asked for: the box does not have it,
     // or could not send it.
     const auto it = m_jobs.find(mac);
-    if (it == m_jobs.end() || it->current.isEmpty() || code != CMD_FILEUPLOAD || klass != 3)
+    if (it == m_jobs.end() || it->current.isEmpty() || it->decoding || code != CMD_FILEUPLOAD || klass != 3)
         return;
     if (!display.contains(QLatin1String("NOT EXIST"))) {
         int day = 0, kind = 0;

@@ -41,6 +41,10 @@ struct BoxWeek
         Offline,  // the box was offline
         NoAnswer, // a request had no answer in time
     };
+    // What one day may hold: a list of more schedules shows its first ones
+    // and says so in the day's note.
+    static constexpr int kMaxBlocksPerDay = 1000;
+
     QString mac;
     State state = NotRead;
     QList<WeekBlock> blocks;          // by day, kind, then start
@@ -62,6 +66,11 @@ QString DayName(int day);
 // Adds what a list of the box holds to its week; a list that cannot be
 // decoded leaves its day's blocks of that kind out and adds a note.
 void AddListToWeek(BoxWeek &week, const QString &name, const QByteArray &document);
+// Reads one list file of the box and decodes it as AddListToWeek does, into a
+// week of its own (safe on any thread).
+BoxWeek ReadListWeek(const QString &name, const QString &path);
+// Adds a week read by ReadListWeek to the box's week, within each day's bound.
+void MergeListWeek(BoxWeek &week, const QString &name, const BoxWeek &part);
 // Sorts the blocks into their order once every list was added.
 void FinishWeek(BoxWeek &week);
 
@@ -152,6 +161,7 @@ private:
         QStringList names; // still to ask for
         QString current;   // asked for, not answered
         QTimer *timer = nullptr;
+        bool decoding = false; // the answer is being decoded beside the window
     };
     void next(const QString &mac);
     void end(const QString &mac, BoxWeek::State state);

@@ -173,3 +173,15 @@ QString LocalPathOfUpload(const ServerSettings &settings, const QString &urlPath
         return {};
     return clean;
 }
+
+bool InOwnUploadFolder(const ServerSettings &settings, const QString &mac, const QString &localPath)
+{
+    const QString filesys = QDir::cleanPath(settings.contentRoot + QStringLiteral("filesys")) + QLatin1Char('/');
+    if (!localPath.startsWith(filesys))
+        return false;
+    const QString below = localPath.mid(filesys.size());
+    const qsizetype slash = below.indexOf(QLatin1Char('/'));
+    return slash < 0 ||
+           below.left(slash).endsWith(QLatin1Char('(') + QString(mac).replace(QLatin1Char(':'), QLatin1Char('-')) +
+                                      QLatin1Char(')'));
+}

@@ -74,3 +74,8 @@ QString MakeBoxFolder(const ServerSettings &settings, const QString &clientName,
 // A box's report names a file by an address path; the local file it stands
 // for, or empty when it is not a file under the folder boxes upload into.
 QString LocalPathOfUpload(const ServerSettings &settings, const QString &urlPath);
+
+// Whether an upload's local path (as LocalPathOfUpload gives it) is one the
+// box may have put there: straight in filesys/, or in its own box folder,
+// never in another box's.
+bool InOwnUploadFolder(const ServerSettings &settings, const QString &mac, const QString &localPath);

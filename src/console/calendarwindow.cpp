@@ -27,6 +27,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kHourWidth = 44;    // the hours down the side
@@ -97,7 +99,7 @@ int WeekView::blockAt(const QPoint &point) const
     return -1;
 }
 
-void WeekView::paintEvent(QPaintEvent *)
+void WeekView::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
     const QPalette pal = palette();
@@ -121,7 +123,8 @@ void WeekView::paintEvent(QPaintEvent *)
         }
         p.drawText(QRect(r.left(), 0, r.width(), kHeaderHeight), Qt::AlignCenter, title);
         // An empty day says why.
-        if (m_model.week().blocksOfDay(day).isEmpty()) {
+        const QList<WeekBlock> &blocks = m_model.week().blocks;
+        if (std::none_of(blocks.cbegin(), blocks.cend(), [day](const WeekBlock &b) { return b.day == day; })) {
             QStringList notes;
             for (const auto &[noteDay, text] : m_model.week().notes) {
                 if (noteDay == day)
@@ -132,13 +135,22 @@ void WeekView::paintEvent(QPaintEvent *)
                        notes.join(QLatin1Char('\n')));
         }
     }
+    // Only what the repaint covers; a block too short for a line of text
+    // is a bar, and one drawn over the same pixels as the last is drawn once.
+    const QRect dirty = event->rect();
+    const int lineHeight = fontMetrics().height();
+    QRect last;
+    p.setPen(Qt::white);
     for (int row = 0; row < m_model.rowCount(); ++row) {
-        const WeekBlock &b = m_model.block(row);
         const QRect r = blockRect(row);
+        if (r == last || !r.intersects(dirty))
+            continue;
+        last = r;
+        const WeekBlock &b = m_model.block(row);
         p.fillRect(r, KindColour(b.kind));
-        p.setPen(Qt::white);
-        p.drawText(r.adjusted(2, 1, -2, -1), Qt::AlignTop | Qt::AlignLeft | Qt::TextWordWrap,
-                   b.schedule.items.join(QLatin1Char('\n')));
+        if (r.height() >= lineHeight)
+            p.drawText(r.adjusted(2, 1, -2, -1), Qt::AlignTop | Qt::AlignLeft | Qt::TextWordWrap,
+                       b.schedule.items.join(QLatin1Char('\n')));
     }
     if (m_nowDay >= 0 && m_nowDay < 7) {
         const int y = yOf(m_nowSecond);

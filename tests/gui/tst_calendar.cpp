@@ -215,6 +215,59 @@ private slots:
         const QImage page(png);
         QCOMPARE(page.size(), QSize(1754, 1240));
     }
+
+    // A list of thousands of schedules shows a day's worth and says so; a box
+    // naming a list in another box's folder as its own gets nothing from it.
+    void hostileListsAndReplies()
+    {
+        AppHarness h;
+        h.contentPeerLimit = 0;
+        QVERIFY(h.start());
+        const ServerSettings &s = h.context().settings;
+        SimulatorOptions options = h.boxOptions();
+        options.contentAddress = HttpAddress(s, s.contentRoot);
+        BoxSimulator boxes(2, options);
+        QVERIFY(h.connectBoxes(boxes, 2));
+        QByteArray many = "<PLAYLIST>";
+        for (int i = 0; i < 5000; ++i)
+            many += "<schedule starthour=\"" + QByteArray::number(i / 60) + "\" startmin=\"" +
+                    QByteArray::number(i % 60) +
+                    "\" endhour=\"23\" endmin=\"59\" schdtype=\"LOOP\">"
+                    "<file groupID=\"1\" filename=\"a.mp4\"/></schedule>";
+        boxes.box(0)->disk()[QStringLiteral("/mnt/hd1/Disc1/XML/1.xml")] = many + "</PLAYLIST>";
+        // Box 1 answers "get file 0.xml" with box 0's copy, before its own.
+        const QString theirs = s.contentRoot + QStringLiteral("filesys/前台(") +
+                               QString(BoxSimulator::macFor(0)).replace(QLatin1Char(':'), QLatin1Char('-')) +
+                               QStringLiteral(")/0.xml");
+        TestUtil::writeFile(theirs, "<PLAYLIST><schedule starthour=\"8\" startmin=\"0\" endhour=\"9\" endmin=\"0\" "
+                                    "schdtype=\"LOOP\"><file groupID=\"1\" filename=\"theirs.mp4\"/></schedule>"
+                                    "</PLAYLIST>");
+        SimulatedBox *liar = boxes.box(1);
+        connect(liar, &SimulatedBox::lineReceived, liar, [&](const QByteArray &line) {
+            if (line.startsWith("get file 0.xml"))
+                liar->sendLine("info get file 0.xml " + HttpAddress(s, theirs).toUtf8());
+        });
+
+        h.clickMain("sbCalendar");
+        CalendarWindow *window = h.forms().form1->calendarWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QSignalSpy finished(window, &CalendarWindow::readFinished);
+        GuiUtil::click(window, "sb_Read");
+        QVERIFY(finished.wait(60000));
+        auto *picks = GuiUtil::child<QTreeWidget>(window, "lv_OnlineBox");
+        clickRow(picks, BoxSimulator::macFor(0));
+        const BoxWeek week = window->model()->week();
+        QCOMPARE(week.blocksOfDay(1).size(), BoxWeek::kMaxBlocksPerDay);
+        QVERIFY(GuiUtil::child<QLabel>(window, "lb_Notes")
+                    ->text()
+                    .contains(QLatin1String("1.xml holds 5000 schedules; a day shows at most 1000")));
+        clickRow(picks, BoxSimulator::macFor(1));
+        const BoxWeek lied = window->model()->week();
+        QVERIFY(lied.blocksOfDay(0).isEmpty());
+        QVERIFY(std::any_of(lied.notes.cbegin(), lied.notes.cend(), [](const auto &note) {
+            return note.second == QLatin1String("0.xml cannot be read: it is in another box's folder");
+        }));
+    }
 };
 
 QTEST_MAIN(TestCalendar)
