@@ -6,7 +6,9 @@
 #include <arpa/inet.h>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <condition_variable>
 #include <csignal>
 #include <cstdarg>
 #include <cstdio>
@@ -908,10 +910,60 @@ void requestCompleted(void *, MHD_Connection *connection, void **state, MHD_Requ
 
 } // namespace
 
-// The monitoring listener: its own daemon, its own text.
+// The monitoring listener: its own daemon, its own text. A scraper needs a
+// connection or two, so one address gets few; and a request must be whole
+// within a deadline from its connection's start, so a peer that drips a byte
+// now and then cannot hold its connections (an idle timeout restarts with
+// every byte).
 constexpr unsigned kMetricsConnectionLimit = 256;
+constexpr unsigned kMetricsPerAddressLimit = 8;
+constexpr int kMetricsRequestDeadlineSeconds = 5;
 std::mutex g_metricsMutex;
 MHD_Daemon *g_metricsDaemon = nullptr;
+
+// Connections of the metrics daemon whose request has not been read whole.
+struct PendingRequests
+{
+    std::mutex mutex;
+    std::condition_variable stop;
+    bool stopping = false;
+    std::map<MHD_Connection *, std::pair<int, std::chrono::steady_clock::time_point>> waiting; // socket, start
+};
+PendingRequests g_metricsPending;
+std::thread g_metricsWatchdog;
+
+void metricsConnectionNotice(void *, MHD_Connection *connection, void **, MHD_ConnectionNotificationCode code)
+{
+    std::lock_guard lock(g_metricsPending.mutex);
+    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+        const MHD_ConnectionInfo *info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+        if (info)
+            g_metricsPending.waiting[connection] = {info->connect_fd, std::chrono::steady_clock::now()};
+    } else {
+        // Closed: the socket is still open until this returns, so the
+        // watchdog never shuts a descriptor that was given to another.
+        g_metricsPending.waiting.erase(connection);
+    }
+}
+
+// Shuts the sockets of requests past their deadline; the daemon then sees
+// the connection end and frees it.
+void metricsWatchdog()
+{
+    std::unique_lock lock(g_metricsPending.mutex);
+    while (!g_metricsPending.stop.wait_for(lock, std::chrono::milliseconds(500),
+                                           [] { return g_metricsPending.stopping; })) {
+        const auto late = std::chrono::steady_clock::now() - std::chrono::seconds(kMetricsRequestDeadlineSeconds);
+        for (auto it = g_metricsPending.waiting.begin(); it != g_metricsPending.waiting.end();) {
+            if (it->second.second < late) {
+                ::shutdown(it->second.first, SHUT_RDWR);
+                it = g_metricsPending.waiting.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+}
 std::mutex g_metricsTextMutex;
 std::shared_ptr<const std::string> g_metricsText = std::make_shared<const std::string>();
 
@@ -941,6 +993,12 @@ MHD_Result handleMetrics(void *, MHD_Connection *connection, const char *url, co
     if (*uploadDataSize != 0) {
         *uploadDataSize = 0;
         return MHD_YES;
+    }
+    // The request is whole: its deadline no longer counts. A kept connection
+    // starts a new one with its next request only by a new connection.
+    {
+        std::lock_guard lock(g_metricsPending.mutex);
+        g_metricsPending.waiting.erase(connection);
     }
     if (std::strcmp(method, MHD_HTTP_METHOD_GET) != 0 && std::strcmp(method, MHD_HTTP_METHOD_HEAD) != 0)
         return answerMetrics(connection, MHD_HTTP_METHOD_NOT_ALLOWED, "Method Not Allowed\n", "text/plain");
@@ -1109,20 +1167,34 @@ int VodServerMetricsStart(const char *address, int port)
         MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_ERROR_LOG, static_cast<uint16_t>(port), nullptr,
         nullptr, &handleMetrics, nullptr, MHD_OPTION_SOCK_ADDR, &where, MHD_OPTION_EXTERNAL_LOGGER, &mhdLogger, nullptr,
         MHD_OPTION_CONNECTION_TIMEOUT, kConnectionTimeoutSeconds, MHD_OPTION_CONNECTION_LIMIT, kMetricsConnectionLimit,
-        MHD_OPTION_PER_IP_CONNECTION_LIMIT, currentConfig()->perAddressLimit, MHD_OPTION_END);
+        MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+        currentConfig()->perAddressLimit == 0 ? kMetricsPerAddressLimit
+                                              : std::min(kMetricsPerAddressLimit, currentConfig()->perAddressLimit),
+        MHD_OPTION_NOTIFY_CONNECTION, &metricsConnectionNotice, nullptr, MHD_OPTION_END);
     if (!g_metricsDaemon) {
         logLine("cannot listen for metrics on %s:%d", address, port);
         return 1;
     }
+    g_metricsPending.stopping = false;
+    g_metricsWatchdog = std::thread(&metricsWatchdog);
     return 0;
 }
 
 void VodServerMetricsStop(void)
 {
     std::lock_guard lock(g_metricsMutex);
-    if (g_metricsDaemon)
-        MHD_stop_daemon(g_metricsDaemon);
+    if (!g_metricsDaemon)
+        return;
+    {
+        std::lock_guard pending(g_metricsPending.mutex);
+        g_metricsPending.stopping = true;
+    }
+    g_metricsPending.stop.notify_all();
+    g_metricsWatchdog.join();
+    MHD_stop_daemon(g_metricsDaemon);
     g_metricsDaemon = nullptr;
+    std::lock_guard pending(g_metricsPending.mutex);
+    g_metricsPending.waiting.clear();
 }
 
 void VodServerSetMetrics(const char *text, size_t length)

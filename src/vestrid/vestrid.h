@@ -59,8 +59,10 @@ VESTRID_EXPORT unsigned long long VodServerBytesSent(void);
 
 // A second, separate listener for monitoring: serves the text given to
 // VodServerSetMetrics at GET or HEAD /metrics on address:port only (404 for
-// any other path, 405 for other methods), with the same per-address and
-// idle limits as the content service. 0 when it listens.
+// any other path, 405 for other methods), with the content service's idle
+// limit, at most 8 connections per address (fewer when the service's own
+// limit is lower), and 5 s from a connection's start for its request to
+// arrive whole. 0 when it listens.
 VESTRID_EXPORT int VodServerMetricsStart(const char *address, int port);
 VESTRID_EXPORT void VodServerMetricsStop(void);
 VESTRID_EXPORT void VodServerSetMetrics(const char *text, size_t length);

@@ -11,7 +11,9 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 
 class TestMetrics : public QObject
 {
@@ -144,6 +146,52 @@ private slots:
         QCOMPARE(h.prompter.asked.size(), 1);
         QVERIFY(h.prompter.asked[0].text.startsWith(QStringLiteral("The metrics listener could not listen on "
                                                                    "not-an-address:1")));
+    }
+
+    // One host dripping bytes into as many connections as it may hold keeps
+    // neither another host nor, past the deadline, itself from a scrape.
+    void aDrippingHostCannotHoldTheListener()
+    {
+        AppHarness h;
+        const int port = TestUtil::freePort();
+        h.options.metrics = QStringLiteral("127.0.0.1:%1").arg(port);
+        QVERIFY(h.start());
+        const auto scrapeFrom = [port](const char *source) {
+            QTcpSocket socket;
+            if (!socket.bind(QHostAddress(QLatin1String(source))))
+                return QByteArray("cannot bind");
+            socket.connectToHost(QHostAddress::LocalHost, quint16(port));
+            socket.write("GET /metrics HTTP/1.0\r\n\r\n");
+            QByteArray answer;
+            while (socket.state() != QAbstractSocket::UnconnectedState && socket.waitForReadyRead(10000))
+                answer += socket.readAll();
+            return answer + socket.readAll();
+        };
+        std::vector<std::unique_ptr<QTcpSocket>> drippers;
+        for (int i = 0; i < 9; ++i) {
+            auto socket = std::make_unique<QTcpSocket>();
+            socket->connectToHost(QHostAddress::LocalHost, quint16(port));
+            QVERIFY(socket->waitForConnected(5000));
+            socket->write("GET /metrics HTTP/1.1\r\n");
+            drippers.push_back(std::move(socket));
+        }
+        QTimer drip;
+        connect(&drip, &QTimer::timeout, this, [&] {
+            for (const auto &socket : drippers) {
+                if (socket->state() == QAbstractSocket::ConnectedState)
+                    socket->write("X");
+            }
+        });
+        drip.start(200);
+        // The ninth is one too many for its address.
+        QTRY_COMPARE_WITH_TIMEOUT(drippers.back()->state(), QAbstractSocket::UnconnectedState, 5000);
+        QVERIFY(scrapeFrom("127.0.0.2").startsWith("HTTP/1.1 200"));
+        // Past the deadline the other eight are ended, bytes or not.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            std::all_of(drippers.cbegin(), drippers.cend(),
+                        [](const auto &s) { return s->state() == QAbstractSocket::UnconnectedState; }),
+            20000);
+        QVERIFY(scrapeFrom("127.0.0.1").startsWith("HTTP/1.1 200"));
     }
 };
 
