@@ -23,6 +23,7 @@
 #include <QFileInfo>
 #include <QHostAddress>
 #include <QLockFile>
+#include <QScopeGuard>
 #include <QToolButton>
 
 namespace {
@@ -204,10 +205,30 @@ int ServerApp::exec()
     m_exitCode = m_handedOver || saveRegistry() ? 0 : 1;
     if (!m_handedOver)
         saveDraftIfChanged();
-    m_database.flush();
+    if (!flushHistory() && m_exitCode == 0)
+        m_exitCode = 1;
     destroyWindows();
     m_content.stop();
     return m_exitCode;
+}
+
+bool ServerApp::flushHistory()
+{
+    if (!m_database.isOpen())
+        return true;
+    m_database.flush();
+    const HistoryDatabase::Unwritten left = m_database.unwritten();
+    if (left.waiting == 0 && left.dropped == 0)
+        return true;
+    const QString message = QStringLiteral("%1 event history rows could not be written to %2 (%3)")
+                                .arg(left.waiting + left.dropped)
+                                .arg(m_context.settings.historyFile,
+                                     left.error.isEmpty() ? QStringLiteral("no room to keep them") : left.error);
+    qCritical("ERR %s", qPrintable(message));
+    m_cmd.LogEvent(message, 0, LogLevel::ERR);
+    if (m_forms.form1)
+        m_context.prompter->error(Msg::tr(Msg::ErrorTitle), message);
+    return false;
 }
 
 void ServerApp::openDatabase(bool ask)
@@ -215,10 +236,13 @@ void ServerApp::openDatabase(bool ask)
     const ServerSettings &settings = m_context.settings;
     const HistoryDatabase::OpenResult opened =
         m_database.open(settings.historyFile, settings.historyKeepDays, settings.historyKeepRows);
-    if (!opened.ok || !opened.setAside.isEmpty()) {
+    if (!opened.ok || !opened.setAside.isEmpty() || opened.waiting) {
         const QString message =
-            opened.ok ? Msg::tr(Msg::HistorySetAside).arg(settings.historyFile, opened.error, opened.setAside)
-                      : Msg::tr(Msg::HistoryNotOpened).arg(settings.historyFile, opened.error);
+            opened.waiting ? QStringLiteral("The history database %1 cannot be used now: %2. It is left as it is; "
+                                            "this run's events are kept and written to it as soon as it can be.")
+                                 .arg(settings.historyFile, opened.error)
+            : opened.ok ? Msg::tr(Msg::HistorySetAside).arg(settings.historyFile, opened.error, opened.setAside)
+                        : Msg::tr(Msg::HistoryNotOpened).arg(settings.historyFile, opened.error);
         qCritical("ERR %s", qPrintable(message));
         m_cmd.LogEvent(message, 0, LogLevel::ERR);
         m_context.prompter->error(Msg::tr(Msg::ErrorTitle), message);
@@ -226,21 +250,32 @@ void ServerApp::openDatabase(bool ask)
     if (!m_database.isOpen())
         return;
 
-    // What the operator saw before: the newest rows now, older ones as the
-    // history window scrolls down.
+    // What the operator saw before: the newest rows of earlier runs as soon
+    // as the database thread has them, older ones as the history window
+    // scrolls down; the window thread never waits for them.
+    m_oldestHistoryId = m_database.newestAtOpen() + 1;
+    m_pageTicket = 0;
+    connect(&m_database, &HistoryDatabase::pageFinished, this,
+            [this](int ticket, const QList<StoredHistoryRow> &stored) {
+                if (ticket != m_pageTicket)
+                    return;
+                m_pageTicket = 0;
+                QList<CommandHistory::Row> rows;
+                for (const StoredHistoryRow &row : stored)
+                    rows.append(row.row);
+                m_oldestHistoryId = stored.size() < HistoryDatabase::kPageRows ? -1 : stored.last().id;
+                m_history.appendOlder(rows);
+                m_history.setHasOlder(m_oldestHistoryId > 0);
+            });
     const auto page = [this] {
-        QList<CommandHistory::Row> rows;
-        if (m_oldestHistoryId < 0)
-            return rows;
-        const QList<StoredHistoryRow> stored = m_database.page(m_oldestHistoryId);
-        for (const StoredHistoryRow &row : stored)
-            rows.append(row.row);
-        m_oldestHistoryId = stored.size() < HistoryDatabase::kPageRows ? -1 : stored.last().id;
-        return rows;
+        if (m_oldestHistoryId > 0 && m_pageTicket == 0)
+            m_pageTicket = m_database.requestPage(m_oldestHistoryId);
+        return QList<CommandHistory::Row>();
     };
-    m_history.appendOlder(page());
-    if (m_oldestHistoryId > 0)
+    if (m_database.newestAtOpen() > 0) {
         m_history.setOlderSource(page);
+        page();
+    }
     m_fleet.restore(m_database.fleet());
 
     connect(&m_history, &CommandHistory::rowToKeep, this, [this](const CommandHistory::Row &row, qint64 at) {
@@ -255,6 +290,10 @@ void ServerApp::openDatabase(bool ask)
         qCritical("ERR %s", qPrintable(message));
         m_cmd.LogEvent(message, 0, LogLevel::ERR);
     });
+    connect(&m_database, &HistoryDatabase::writeResumed, this,
+            [this](const QString &message) { m_cmd.LogEvent(message, 0, LogLevel::INFORcv); });
+    // The retention waits until the start-up reads are answered.
+    const auto retention = qScopeGuard([this] { m_database.startRetention(); });
 
     // The schedule being composed when the program last ended. A restart
     // the operator asked for carries it on without a question.
@@ -352,7 +391,7 @@ void ServerApp::restart()
         m_forms.form7->saveAccounts();
     saveDraftIfChanged();
     m_draftTimer.stop();
-    m_database.flush();
+    flushHistory();
     m_boxServer.stopListening();
     m_content.stop();
     m_metricsTimer.stop();

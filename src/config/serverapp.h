@@ -67,6 +67,9 @@ private:
     // Opens the history database and shows what it holds; asks whether the
     // schedule draft is to be restored.
     void openDatabase(bool ask);
+    // Writes the queued history; false, with the operator told, when rows
+    // could not be written.
+    bool flushHistory();
     // Keeps the working schedule lists as a draft when they changed.
     void saveDraftIfChanged();
     // The monitoring listener, when the settings name one; false when it
@@ -118,6 +121,7 @@ private:
     FleetCounters m_counters;
     QTimer m_metricsTimer;        // publishes the metrics snapshot once a second
     qint64 m_oldestHistoryId = 0; // the oldest history row shown
+    int m_pageTicket = 0;         // the page of older rows asked for, 0 when none
     RestartHandover m_handover;
     bool m_handedOver = false; // a new copy owns the ports and the stored files
     int m_exitCode = 0;

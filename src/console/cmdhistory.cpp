@@ -99,8 +99,7 @@ void TForm6::search()
 {
     if (!m_context.database || !m_context.database->isOpen())
         return;
-    // What was written a moment ago is found too.
-    m_context.database->flush();
+    // What was added a moment ago is found too: the search queues it first.
     m_filter = {m_ui->ed_Filter->text().trimmed(), 0, 0};
     if (m_ui->cb_TimeRange->isChecked()) {
         m_filter.from = m_ui->dt_From->dateTime().toMSecsSinceEpoch();

@@ -65,25 +65,51 @@ public:
     HistoryDatabase::Stats stats;
     int keepDays = 90;
     int keepRows = 2000000;
+    int busyMs = 5000;
+    bool ready = false;     // open and usable
+    QString path;           // the file, opened again while it cannot be used
+    qint64 rowCount = 0;    // history rows in the file, as far as this run knows
+    qint64 maxIdAtOpen = 0; // the newest row an earlier run left
+    bool pruning = false;   // a retention pass is under way
+
+    // What could not be written yet, written with the next batch; the oldest
+    // rows go first when more wait than kMaxUnwritten.
+    QList<StoredHistoryRow> unwritten;
+    QHash<QString, FleetStatus::BoxStatus> fleetUnwritten;
+    std::optional<QByteArray> draftUnwritten;
+    qint64 dropped = 0;     // rows given up since the failure began
+    qint64 lastWritten = 0; // rows the last successful batch wrote
 
     QSqlDatabase db() const { return QSqlDatabase::database(connection, false); }
 
-    bool exec(const char *sql, QString *error)
+    // Whether SQLite said the file is no database or a damaged one; any
+    // other failure (locked, a full disk, no permission) passes.
+    static bool damagedBy(const QSqlError &error)
+    {
+        const int code = error.nativeErrorCode().toInt() & 0xff;
+        return code == 11 /* SQLITE_CORRUPT */ || code == 26 /* SQLITE_NOTADB */;
+    }
+    bool exec(const char *sql, QString *error, bool *damaged)
     {
         QSqlQuery query(db());
         if (query.exec(QString::fromLatin1(sql)))
             return true;
         *error = query.lastError().text();
+        *damaged = *damaged || damagedBy(query.lastError());
         return false;
     }
 
     // Opens the file and makes the tables; false with the reason when the
-    // file is no usable database.
-    bool tryOpen(const QString &path, QString *error)
+    // file cannot be used, and damaged when it is no sound database (a file
+    // that is only locked or on a full disk is not).
+    bool tryOpen(const QString &path, QString *error, bool *damaged)
     {
+        *damaged = false;
         {
             QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
             database.setDatabaseName(path);
+            // Before any statement: a file another process holds is waited for.
+            database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyMs));
             if (!database.open()) {
                 *error = database.lastError().text();
                 return false;
@@ -92,29 +118,38 @@ public:
         QSqlQuery mode(db());
         if (!mode.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !mode.next()) {
             *error = mode.lastError().text();
+            *damaged = damagedBy(mode.lastError());
             return false;
         }
         if (mode.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
             *error = QStringLiteral("journal mode %1, not WAL").arg(mode.value(0).toString());
             return false;
         }
-        if (!exec("PRAGMA synchronous=NORMAL", error) || !exec("PRAGMA busy_timeout=5000", error))
+        if (!exec("PRAGMA synchronous=NORMAL", error, damaged))
             return false;
-        for (const char *statement : kSchema) {
-            if (!exec(statement, error))
-                return false;
+        // What exists is only read: a file another process holds opens all
+        // the same, and waits for its lock only when this run writes.
+        QSqlQuery version(db());
+        if (!version.exec(QStringLiteral("PRAGMA user_version")) || !version.next()) {
+            *error = version.lastError().text();
+            *damaged = damagedBy(version.lastError());
+            return false;
         }
-        // Files of an earlier version lack the transfer's list: add it.
-        {
+        const int found = version.value(0).toInt();
+        if (found != kSchemaVersion) {
+            for (const char *statement : kSchema) {
+                if (!exec(statement, error, damaged))
+                    return false;
+            }
+            // Files of an earlier version lack the transfer's list: add it.
             QSqlQuery column(db());
             if (!column.exec(QStringLiteral("SELECT transfer_list FROM fleet LIMIT 0")) &&
-                !exec("ALTER TABLE fleet ADD COLUMN transfer_list TEXT", error))
+                !exec("ALTER TABLE fleet ADD COLUMN transfer_list TEXT", error, damaged))
                 return false;
-        }
-        QSqlQuery version(db());
-        if (!version.exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion))) {
-            *error = version.lastError().text();
-            return false;
+            if (!version.exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion))) {
+                *error = version.lastError().text();
+                return false;
+            }
         }
         // Reading every table once finds a file that only looks like one.
         for (const char *probe : {"SELECT count(*) FROM history WHERE id = 1", "SELECT count(*) FROM fleet",
@@ -122,14 +157,22 @@ public:
             QSqlQuery query(db());
             if (!query.exec(QString::fromLatin1(probe)) || !query.next()) {
                 *error = query.lastError().text();
+                *damaged = damagedBy(query.lastError());
                 return false;
             }
         }
+        QSqlQuery counted(db());
+        if (counted.exec(QStringLiteral("SELECT count(*), coalesce(max(id), 0) FROM history")) && counted.next()) {
+            rowCount = counted.value(0).toLongLong();
+            maxIdAtOpen = counted.value(1).toLongLong();
+        }
+        ready = true;
         return true;
     }
 
     void close()
     {
+        ready = false;
         if (QSqlDatabase::contains(connection)) {
             db().close();
             QSqlDatabase::removeDatabase(connection);
@@ -250,20 +293,96 @@ public:
         return rows;
     }
 
-    qint64 prune(qint64 now)
+    // Removes at most kPruneChunk rows older than keepDays or beyond
+    // keepRows, the oldest first, in one short transaction.
+    qint64 pruneChunk(qint64 now)
     {
+        if (!ready)
+            return 0;
         QSqlQuery query(db());
         qint64 removed = 0;
-        query.prepare(QStringLiteral("DELETE FROM history WHERE at < ?"));
-        query.bindValue(0, now - qint64(keepDays) * kDayMs);
-        if (query.exec())
-            removed += query.numRowsAffected();
         query.prepare(QStringLiteral(
-            "DELETE FROM history WHERE id <= (SELECT id FROM history ORDER BY id DESC LIMIT 1 OFFSET ?)"));
-        query.bindValue(0, keepRows);
+            "DELETE FROM history WHERE id IN (SELECT id FROM history WHERE at < ? ORDER BY id LIMIT ?)"));
+        query.bindValue(0, now - qint64(keepDays) * kDayMs);
+        query.bindValue(1, HistoryDatabase::kPruneChunk);
         if (query.exec())
             removed += query.numRowsAffected();
+        rowCount = qMax<qint64>(0, rowCount - removed);
+        const qint64 beyond = qMin<qint64>(rowCount - keepRows, HistoryDatabase::kPruneChunk - removed);
+        if (beyond > 0) {
+            query.prepare(
+                QStringLiteral("DELETE FROM history WHERE id IN (SELECT id FROM history ORDER BY id LIMIT ?)"));
+            query.bindValue(0, beyond);
+            if (query.exec()) {
+                removed += query.numRowsAffected();
+                rowCount = qMax<qint64>(0, rowCount - query.numRowsAffected());
+            }
+        }
         return removed;
+    }
+    qint64 prune(qint64 now)
+    {
+        qint64 removed = 0;
+        for (qint64 step = HistoryDatabase::kPruneChunk; step >= HistoryDatabase::kPruneChunk;) {
+            step = pruneChunk(now);
+            removed += step;
+        }
+        return removed;
+    }
+    // A retention pass in steps: each step is queued behind what waits for
+    // this thread, so reads and writes are not held up by it.
+    void pruneSteps(qint64 now)
+    {
+        pruning = true;
+        if (pruneChunk(now) < HistoryDatabase::kPruneChunk) {
+            pruning = false;
+            return;
+        }
+        QMetaObject::invokeMethod(
+            this, [this, now] { pruneSteps(now); }, Qt::QueuedConnection);
+    }
+
+    // Takes a batch in with what waits (the oldest rows given up beyond
+    // kMaxUnwritten) and writes it all; false when it must wait.
+    bool take(QList<StoredHistoryRow> rows, const QHash<QString, FleetStatus::BoxStatus> &fleet,
+              const std::optional<QByteArray> &draft, qint64 droppedBefore, qint64 now)
+    {
+        dropped += droppedBefore;
+        unwritten.append(std::move(rows));
+        for (auto it = fleet.begin(); it != fleet.end(); ++it)
+            fleetUnwritten.insert(it.key(), it.value());
+        if (draft)
+            draftUnwritten = draft;
+        if (unwritten.size() > HistoryDatabase::kMaxUnwritten) {
+            const qsizetype over = unwritten.size() - HistoryDatabase::kMaxUnwritten;
+            unwritten.remove(0, over);
+            dropped += over;
+        }
+        if (unwritten.isEmpty() && fleetUnwritten.isEmpty() && !draftUnwritten)
+            return true;
+        if (!ready) {
+            // Locked or on a full disk when opened: tried again with each batch.
+            QString why;
+            bool damaged = false;
+            close();
+            if (!tryOpen(path, &why, &damaged)) {
+                close();
+                lastError = why;
+                return false;
+            }
+        }
+        if (!write(unwritten, fleetUnwritten, draftUnwritten, now))
+            return false;
+        lastWritten = unwritten.size();
+        rowCount += unwritten.size();
+        unwritten.clear();
+        fleetUnwritten.clear();
+        draftUnwritten.reset();
+        // Rows past the limit by a margin are not left for the daily pass.
+        if (!pruning && rowCount > keepRows + qMax(1000, keepRows / 20))
+            QMetaObject::invokeMethod(
+                this, [this, now] { pruneSteps(now); }, Qt::QueuedConnection);
+        return true;
     }
 };
 
@@ -280,18 +399,30 @@ HistoryDatabase::HistoryDatabase(QObject *parent) : QObject(parent)
     m_batch.setSingleShot(true);
     m_batch.setInterval(kBatchMs);
     connect(&m_batch, &QTimer::timeout, this, &HistoryDatabase::writeBatch);
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(kRetryMs);
+    connect(&m_retry, &QTimer::timeout, this, &HistoryDatabase::writeBatch);
     m_pruneTimer.setInterval(int(qMin<qint64>(kPruneEveryMs, std::numeric_limits<int>::max())));
     connect(&m_pruneTimer, &QTimer::timeout, this, &HistoryDatabase::pruneLater);
 }
 
 HistoryDatabase::~HistoryDatabase()
 {
-    flush();
+    // What was queued since the program's last flush gets one try.
+    if (!m_rows.isEmpty() || !m_fleet.isEmpty() || m_draft)
+        flush();
     HistoryDatabaseWorker *worker = m_worker;
     QMetaObject::invokeMethod(
         worker, [worker] { worker->close(); }, Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
+}
+
+void HistoryDatabase::setBusyTimeout(int ms)
+{
+    HistoryDatabaseWorker *worker = m_worker;
+    QMetaObject::invokeMethod(
+        worker, [worker, ms] { worker->busyMs = ms; }, Qt::BlockingQueuedConnection);
 }
 
 HistoryDatabase::OpenResult HistoryDatabase::open(const QString &path, int keepDays, int keepRows)
@@ -308,12 +439,23 @@ HistoryDatabase::OpenResult HistoryDatabase::open(const QString &path, int keepD
         [&, worker] {
             worker->keepDays = keepDays;
             worker->keepRows = keepRows;
+            worker->path = path;
             QString why;
-            if (worker->tryOpen(path, &why)) {
+            bool damaged = false;
+            if (worker->tryOpen(path, &why, &damaged)) {
                 result.ok = true;
+                m_newestAtOpen = worker->maxIdAtOpen;
                 return;
             }
             worker->close();
+            result.error = why;
+            if (!damaged && QFileInfo::exists(path)) {
+                // Locked by another process, or no room to write: the file
+                // is kept, and this run's rows wait until it can be used.
+                result.ok = true;
+                result.waiting = true;
+                return;
+            }
             // Set aside, with its journal, under a name that says when.
             const QString aside = path + QStringLiteral(".bad-") +
                                   QDateTime::fromMSecsSinceEpoch(stamp).toString(QStringLiteral("yyyyMMdd-HHmmss"));
@@ -323,34 +465,42 @@ HistoryDatabase::OpenResult HistoryDatabase::open(const QString &path, int keepD
                 if (QFileInfo::exists(journal))
                     moved = QFile::rename(journal, aside + QLatin1String(suffix)) && moved;
             }
-            result.error = why;
             if (!moved) {
                 result.error = QStringLiteral("%1; it could not be set aside").arg(why);
                 return;
             }
-            result.setAside = aside;
+            if (QFileInfo::exists(aside))
+                result.setAside = aside;
             QString again;
-            if (worker->tryOpen(path, &again)) {
+            if (worker->tryOpen(path, &again, &damaged)) {
                 result.ok = true;
             } else {
                 worker->close();
                 result.error = QStringLiteral("%1; a new one could not be made either: %2").arg(why, again);
-                result.setAside = aside;
             }
         },
         Qt::BlockingQueuedConnection);
     m_open = result.ok;
-    if (m_open) {
-        pruneLater();
-        m_pruneTimer.start();
-    }
     return result;
+}
+
+void HistoryDatabase::startRetention()
+{
+    if (!m_open || m_pruneTimer.isActive())
+        return;
+    pruneLater();
+    m_pruneTimer.start();
 }
 
 void HistoryDatabase::addHistory(const StoredHistoryRow &row)
 {
     if (!m_open)
         return;
+    // While the database thread cannot keep up, the oldest rows here go first.
+    if (m_rows.size() >= kMaxUnwritten) {
+        m_rows.removeFirst();
+        ++m_dropped;
+    }
     m_rows.append(row);
     if (!m_batch.isActive())
         m_batch.start();
@@ -376,41 +526,98 @@ void HistoryDatabase::putDraft(const QByteArray &draft)
 
 void HistoryDatabase::writeBatch()
 {
-    if (!m_open || (m_rows.isEmpty() && m_fleet.isEmpty() && !m_draft))
+    if (!m_open || m_inFlight || (m_rows.isEmpty() && m_fleet.isEmpty() && !m_draft && !m_workerWaiting))
         return;
+    m_retry.stop();
+    m_inFlight = true;
     HistoryDatabaseWorker *worker = m_worker;
     QPointer<HistoryDatabase> self(this);
     const qint64 stamp = now();
     // The batch moves to the database thread; this thread goes on at once.
     QMetaObject::invokeMethod(worker, [worker, self, stamp, rows = std::exchange(m_rows, {}),
-                                       fleet = std::exchange(m_fleet, {}), draft = std::exchange(m_draft, {})] {
-        if (worker->write(rows, fleet, draft, stamp)) {
+                                       fleet = std::exchange(m_fleet, {}), draft = std::exchange(m_draft, {}),
+                                       dropped = std::exchange(m_dropped, 0)]() mutable {
+        const bool written = worker->take(std::move(rows), fleet, draft, dropped, stamp);
+        QString failed, resumed;
+        if (written) {
+            if (!worker->reported.isEmpty() || worker->dropped > 0) {
+                // The episode ends: said once, with what was kept and what was not.
+                const QString kept = QStringLiteral("%1 event history rows that waited were written to the database")
+                                         .arg(worker->lastWritten);
+                if (worker->dropped > 0)
+                    failed = QStringLiteral("%1 event history rows were lost: more than %2 waited while the "
+                                            "database could not be written; %3")
+                                 .arg(worker->dropped)
+                                 .arg(HistoryDatabase::kMaxUnwritten)
+                                 .arg(kept);
+                else
+                    resumed = kept;
+            }
             worker->reported.clear();
-            return;
+            worker->dropped = 0;
+        } else {
+            // Said once for each reason, not every retry while a disk is full.
+            if (worker->reported != worker->lastError) {
+                worker->reported = worker->lastError;
+                failed = QStringLiteral("The database cannot be written now (%1): %2 event history rows and %3 "
+                                        "fleet status rows wait and are written as soon as it can be")
+                             .arg(worker->lastError)
+                             .arg(worker->unwritten.size())
+                             .arg(worker->fleetUnwritten.size());
+            }
         }
-        // Said once for each reason, not every 200 ms while a disk is full.
-        if (worker->reported == worker->lastError)
-            return;
-        worker->reported = worker->lastError;
-        const QString message =
-            QStringLiteral("%1 event history rows and %2 fleet status rows could not be written to the database: %3")
-                .arg(rows.size())
-                .arg(fleet.size())
-                .arg(worker->lastError);
-        QMetaObject::invokeMethod(self, [self, message] {
-            if (self)
-                emit self->writeFailed(message);
+        QMetaObject::invokeMethod(self, [self, written, failed, resumed] {
+            if (!self)
+                return;
+            self->batchDone(!written);
+            if (!failed.isEmpty())
+                emit self->writeFailed(failed);
+            if (!resumed.isEmpty())
+                emit self->writeResumed(resumed);
         });
     });
+}
+
+void HistoryDatabase::batchDone(bool waiting)
+{
+    m_inFlight = false;
+    m_workerWaiting = waiting;
+    if (waiting)
+        m_retry.start();
+    else if (!m_rows.isEmpty() || !m_fleet.isEmpty() || m_draft)
+        m_batch.start();
 }
 
 void HistoryDatabase::flush()
 {
     m_batch.stop();
-    writeBatch();
-    // Everything queued before this runs first.
+    // A batch still with the database thread goes first; then the rest.
+    for (int pass = 0; pass < 2; ++pass) {
+        writeBatch();
+        QMetaObject::invokeMethod(
+            m_worker, [] {}, Qt::BlockingQueuedConnection);
+        // Its answer is still on its way here: what matters now is known.
+        m_inFlight = false;
+        if (m_rows.isEmpty() && m_fleet.isEmpty() && !m_draft)
+            break;
+    }
+}
+
+HistoryDatabase::Unwritten HistoryDatabase::unwritten()
+{
+    Unwritten result;
+    HistoryDatabaseWorker *worker = m_worker;
     QMetaObject::invokeMethod(
-        m_worker, [] {}, Qt::BlockingQueuedConnection);
+        worker,
+        [&, worker] {
+            result.waiting = worker->unwritten.size();
+            result.dropped = worker->dropped;
+            result.error = worker->lastError;
+        },
+        Qt::BlockingQueuedConnection);
+    result.waiting += m_rows.size();
+    result.dropped += m_dropped;
+    return result;
 }
 
 QList<StoredHistoryRow> HistoryDatabase::page(qint64 beforeId, int limit)
@@ -420,20 +627,45 @@ QList<StoredHistoryRow> HistoryDatabase::page(qint64 beforeId, int limit)
         return rows;
     HistoryDatabaseWorker *worker = m_worker;
     QMetaObject::invokeMethod(
-        worker, [&, worker] { rows = worker->select(nullptr, worker->clearedAt(), beforeId, limit); },
+        worker,
+        [&, worker] {
+            if (worker->ready)
+                rows = worker->select(nullptr, worker->clearedAt(), beforeId, limit);
+        },
         Qt::BlockingQueuedConnection);
     return rows;
+}
+
+int HistoryDatabase::requestPage(qint64 beforeId, int limit)
+{
+    const int ticket = m_nextTicket++;
+    HistoryDatabaseWorker *worker = m_worker;
+    QPointer<HistoryDatabase> self(this);
+    QMetaObject::invokeMethod(worker, [worker, self, ticket, beforeId, limit] {
+        QList<StoredHistoryRow> rows;
+        if (worker->ready)
+            rows = worker->select(nullptr, worker->clearedAt(), beforeId, limit);
+        QMetaObject::invokeMethod(self, [self, ticket, rows = std::move(rows)] {
+            if (self)
+                emit self->pageFinished(ticket, rows);
+        });
+    });
+    return ticket;
 }
 
 void HistoryDatabase::markCleared()
 {
     if (!m_open)
         return;
-    // Rows still queued were added before the clear: they go in first.
-    flush();
+    // Rows still queued were added before the clear: they go in first (the
+    // database thread takes its work in order).
+    m_batch.stop();
+    writeBatch();
     HistoryDatabaseWorker *worker = m_worker;
     const qint64 stamp = now();
     QMetaObject::invokeMethod(worker, [worker, stamp] {
+        if (!worker->ready)
+            return;
         QSqlQuery query(worker->db());
         query.prepare(QStringLiteral("INSERT OR REPLACE INTO meta(key, value) VALUES('cleared_at', ?)"));
         query.bindValue(0, stamp);
@@ -451,6 +683,8 @@ QHash<QString, FleetStatus::BoxStatus> HistoryDatabase::fleet()
     QMetaObject::invokeMethod(
         worker,
         [&, worker] {
+            if (!worker->ready)
+                return;
             QSqlQuery query(worker->db());
             query.setForwardOnly(true);
             if (!query.exec(QStringLiteral("SELECT mac, command, command_time, command_type, result, result_text, "
@@ -487,6 +721,8 @@ QByteArray HistoryDatabase::draft()
     QMetaObject::invokeMethod(
         worker,
         [&, worker] {
+            if (!worker->ready)
+                return;
             QSqlQuery query(worker->db());
             if (query.exec(QStringLiteral("SELECT body FROM draft WHERE id = 1")) && query.next())
                 body = query.value(0).toByteArray();
@@ -503,11 +739,16 @@ int HistoryDatabase::search(const HistoryFilter &filter, qint64 beforeId, int li
             this, [this, ticket] { emit searchFinished(ticket, {}, false); }, Qt::QueuedConnection);
         return ticket;
     }
+    // Rows queued here are found too: they reach the database thread first.
+    m_batch.stop();
+    writeBatch();
     HistoryDatabaseWorker *worker = m_worker;
     QPointer<HistoryDatabase> self(this);
     QMetaObject::invokeMethod(worker, [worker, self, filter, beforeId, limit, ticket] {
         // One row more than asked tells whether there are more.
-        QList<StoredHistoryRow> rows = worker->select(&filter, 0, beforeId, limit + 1);
+        QList<StoredHistoryRow> rows;
+        if (worker->ready)
+            rows = worker->select(&filter, 0, beforeId, limit + 1);
         const bool more = rows.size() > limit;
         if (more)
             rows.removeLast();
@@ -526,7 +767,10 @@ void HistoryDatabase::pruneLater()
     // A day of rows to remove takes a while: the window thread does not wait.
     HistoryDatabaseWorker *worker = m_worker;
     const qint64 stamp = now();
-    QMetaObject::invokeMethod(worker, [worker, stamp] { worker->prune(stamp); });
+    QMetaObject::invokeMethod(worker, [worker, stamp] {
+        if (!worker->pruning)
+            worker->pruneSteps(stamp);
+    });
 }
 
 qint64 HistoryDatabase::prune()

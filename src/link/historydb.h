@@ -38,8 +38,9 @@ struct HistoryFilter
 // The event history, each box's fleet status and the schedule draft in one
 // SQLite file (WAL journaling). The window thread only queues what changed;
 // a thread of its own writes it, one transaction at most every kBatchMs.
-// Reads at start-up and paging are answered at once; searches arrive later
-// by signal.
+// What cannot be written (another process holds the file, the disk is full)
+// waits, bounded, and is tried again. The start-up reads are answered at
+// once; pages of older rows and searches arrive later by signal.
 class HistoryDatabase : public QObject
 {
     Q_OBJECT
@@ -49,12 +50,17 @@ public:
     static constexpr int kBatchMs = 200;
     static constexpr int kPageRows = 10000;
     static constexpr qint64 kPruneEveryMs = 24LL * 3600 * 1000;
+    static constexpr int kPruneChunk = 20000;    // rows one retention step removes at most
+    static constexpr int kMaxUnwritten = 100000; // rows kept while they cannot be written
+    static constexpr int kRetryMs = 2000;        // how soon what waits is tried again
+    static constexpr int kDefaultBusyMs = 5000;  // how long a locked file is waited for, each time
 
     struct OpenResult
     {
         bool ok = false;
-        QString setAside; // where a file that could not be used went
-        QString error;    // why it could not be used, or why nothing opened
+        bool waiting = false; // the file exists but cannot be used now: tried again with each batch
+        QString setAside;     // where a file that was no sound database went
+        QString error;        // why it could not be used, or why nothing opened
     };
     struct Stats
     {
@@ -70,25 +76,43 @@ public:
     ~HistoryDatabase() override;
 
     void setClock(Clock clock) { m_clock = std::move(clock); }
+    // How long one statement waits for a file another process holds; set before open.
+    void setBusyTimeout(int ms);
     qint64 now() const { return m_clock ? m_clock() : QDateTime::currentMSecsSinceEpoch(); }
 
-    // Opens or creates the file. One that cannot be opened or is not a
-    // sound database is renamed aside and a fresh one is started. Then the
-    // retention runs, and again once a day.
+    // Opens or creates the file. One SQLite finds no database or damaged is
+    // renamed aside and a fresh one is started; one that is only locked or
+    // on a full disk is left as it is, and what this run adds waits until it
+    // can be written (result waiting). startRetention runs the retention
+    // once the start-up reads are done, and again once a day.
     OpenResult open(const QString &path, int keepDays, int keepRows);
+    void startRetention();
     bool isOpen() const { return m_open; }
+    // The newest row id an earlier run left: its rows are those below newestAtOpen() + 1.
+    qint64 newestAtOpen() const { return m_newestAtOpen; }
 
     // Queued; on disk within kBatchMs.
     void addHistory(const StoredHistoryRow &row);
     void putFleet(const QString &mac, const FleetStatus::BoxStatus &status);
     // The working schedule lists as a draft; an empty one removes it.
     void putDraft(const QByteArray &draft);
-    // Writes everything queued now and waits for it.
+    // Writes everything queued now and waits for it (for one try: at most
+    // the busy timeout when another process holds the file).
     void flush();
+    // Rows that could not be written and were given up, and rows still waiting.
+    struct Unwritten
+    {
+        qint64 waiting = 0;
+        qint64 dropped = 0;
+        QString error;
+    };
+    Unwritten unwritten();
 
     // The newest rows added after the last "clear" older than beforeId (0:
     // the newest), newest first.
     QList<StoredHistoryRow> page(qint64 beforeId, int limit = kPageRows);
+    // The same, answered later as pageFinished with the returned ticket.
+    int requestPage(qint64 beforeId, int limit = kPageRows);
     // The history window was cleared: the rows stay for the search but are
     // not shown again at the next start.
     void markCleared();
@@ -107,18 +131,28 @@ public:
 
 signals:
     void searchFinished(int ticket, const QList<StoredHistoryRow> &rows, bool more);
-    // A batch could not be written (a full disk, a broken file); once per kind.
+    void pageFinished(int ticket, const QList<StoredHistoryRow> &rows);
+    // Rows could not be written (a locked file, a full disk) and wait, or
+    // rows were given up; said once for each reason, with the true count.
     void writeFailed(const QString &message);
+    // Rows that waited were written after all.
+    void writeResumed(const QString &message);
 
 private:
     void writeBatch();
+    void batchDone(bool waiting);
 
     QThread m_thread;
     HistoryDatabaseWorker *m_worker = nullptr;
     Clock m_clock;
     QTimer m_batch;
+    QTimer m_retry;
     QTimer m_pruneTimer;
     bool m_open = false;
+    bool m_inFlight = false;      // a batch is with the database thread
+    bool m_workerWaiting = false; // rows wait there to be written
+    qint64 m_dropped = 0;         // rows given up here before they reached it
+    qint64 m_newestAtOpen = 0;
     int m_nextTicket = 1;
     QList<StoredHistoryRow> m_rows;
     QHash<QString, FleetStatus::BoxStatus> m_fleet;

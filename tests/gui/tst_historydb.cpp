@@ -86,7 +86,7 @@ private slots:
         h.prompter.asked.clear();
         h.prompter.answerMessage(Prompter::Button::Yes);
         restart(h);
-        QCOMPARE(rowsOf(*h.context().history), history);
+        QTRY_COMPARE(rowsOf(*h.context().history), history);
         QCOMPARE(fleetOf(*h.context().fleet, BoxSimulator::macFor(0)), fleet0);
         QCOMPARE(fleetOf(*h.context().fleet, BoxSimulator::macFor(1)), fleet1);
         QCOMPARE(h.prompter.asked.size(), 1);
@@ -99,7 +99,7 @@ private slots:
         QVERIFY(h.context().schedules->isEmpty());
         restart(h);
         QCOMPARE(h.prompter.asked.size(), 2);
-        QCOMPARE(rowsOf(*h.context().history), history);
+        QTRY_COMPARE(rowsOf(*h.context().history), history);
 
         // The search, typed as a person types it.
         h.clickMain("sb_CMDPrompt");
@@ -177,6 +177,73 @@ private slots:
         const HistoryDatabase::Stats stats = db.stats();
         QCOMPARE(stats.rows, 7);
         QCOMPARE(stats.transactions, 1);
+    }
+
+    // Another process holds the file: it is not set aside, and the rows of
+    // this run wait and are written once it lets go; the operator is told
+    // once, with the true counts.
+    void aLockedDatabaseLosesNothing()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("h.sqlite"));
+        const auto addRows = [](HistoryDatabase &db, int from, int count) {
+            for (int i = from; i < from + count; ++i) {
+                StoredHistoryRow row;
+                row.at = 1800000000000 + i;
+                row.row.cells[CommandHistory::InfoColumn] = QString::number(i);
+                db.addHistory(row);
+            }
+        };
+        {
+            HistoryDatabase earlier;
+            QVERIFY(earlier.open(path, 90, 1000000).ok);
+            addRows(earlier, 0, 500);
+            earlier.flush();
+        }
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+            other.setDatabaseName(path);
+            QVERIFY(other.open());
+            QSqlQuery lock(other);
+            QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            HistoryDatabase db;
+            db.setBusyTimeout(20);
+            QSignalSpy failed(&db, &HistoryDatabase::writeFailed);
+            QSignalSpy resumed(&db, &HistoryDatabase::writeResumed);
+            const HistoryDatabase::OpenResult opened = db.open(path, 90, 1000000);
+            QVERIFY2(opened.ok && opened.setAside.isEmpty(), qPrintable(opened.error));
+            QCOMPARE(db.newestAtOpen(), 500);
+            addRows(db, 500, 3000);
+            QVERIFY(failed.wait(10000));
+            QVERIFY2(failed[0][0].toString().contains(QLatin1String("3000 event history rows")),
+                     qPrintable(failed[0][0].toString()));
+            addRows(db, 3500, 1000);
+            QVERIFY(lock.exec(QStringLiteral("ROLLBACK")));
+            QVERIFY(resumed.wait(10000));
+            QCOMPARE(resumed[0][0].toString(),
+                     QStringLiteral("4000 event history rows that waited were written to the database"));
+            QCOMPARE(failed.size(), 1);
+            const QList<StoredHistoryRow> rows = db.page(0, 10000);
+            QCOMPARE(rows.size(), 4500);
+            QCOMPARE(rows.first().row.cells[CommandHistory::InfoColumn], QStringLiteral("4499"));
+            QCOMPARE(rows.last().row.cells[CommandHistory::InfoColumn], QStringLiteral("0"));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    }
+
+    // Rows past the limit by a margin are removed without waiting a day.
+    void retentionFollowsAFlood()
+    {
+        QTemporaryDir dir;
+        HistoryDatabase db;
+        QVERIFY(db.open(dir.filePath(QStringLiteral("h.sqlite")), 90, 10).ok);
+        for (int i = 0; i < 1200; ++i) {
+            StoredHistoryRow row;
+            row.at = db.now();
+            db.addHistory(row);
+        }
+        db.flush();
+        QTRY_COMPARE(db.page(0).size(), 10);
     }
 
     void aFileOfTheFirstVersionGainsTheTransferList()
