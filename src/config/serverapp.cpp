@@ -264,18 +264,28 @@ void ServerApp::openDatabase(bool ask)
                 for (const StoredHistoryRow &row : stored)
                     rows.append(row.row);
                 m_oldestHistoryId = stored.size() < HistoryDatabase::kPageRows ? -1 : stored.last().id;
+                m_oldestKept.reset();
                 m_history.appendOlder(rows);
                 m_history.setHasOlder(m_oldestHistoryId > 0);
             });
     const auto page = [this] {
-        if (m_oldestHistoryId > 0 && m_pageTicket == 0)
-            m_pageTicket = m_database.requestPage(m_oldestHistoryId);
+        if ((m_oldestHistoryId > 0 || m_oldestKept) && m_pageTicket == 0)
+            m_pageTicket =
+                m_database.requestPage(qMax<qint64>(0, m_oldestHistoryId), HistoryDatabase::kPageRows, m_oldestKept);
         return QList<CommandHistory::Row>();
     };
-    if (m_database.newestAtOpen() > 0) {
-        m_history.setOlderSource(page);
+    // Rows let go from memory are read back from the database, below the
+    // oldest row kept.
+    connect(&m_history, &CommandHistory::olderTrimmed, this, [this] {
+        m_pageTicket = 0;
+        m_oldestHistoryId = 0;
+        m_oldestKept = m_history.rowAt(m_history.rowCount() - 1);
+    });
+    m_history.setOlderSource(page);
+    if (m_database.newestAtOpen() > 0)
         page();
-    }
+    else
+        m_oldestHistoryId = -1;
     m_fleet.restore(m_database.fleet());
 
     connect(&m_history, &CommandHistory::rowToKeep, this, [this](const CommandHistory::Row &row, qint64 at) {

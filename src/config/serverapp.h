@@ -119,9 +119,10 @@ private:
     QString m_failedImage;   // a registry that could not be written, told once
     QByteArray m_savedDraft; // the schedule lists as the database last held them
     FleetCounters m_counters;
-    QTimer m_metricsTimer;        // publishes the metrics snapshot once a second
-    qint64 m_oldestHistoryId = 0; // the oldest history row shown
-    int m_pageTicket = 0;         // the page of older rows asked for, 0 when none
+    QTimer m_metricsTimer;                           // publishes the metrics snapshot once a second
+    qint64 m_oldestHistoryId = 0;                    // the oldest history row shown
+    std::optional<CommandHistory::Row> m_oldestKept; // after rows were let go: the oldest kept
+    int m_pageTicket = 0;                            // the page of older rows asked for, 0 when none
     RestartHandover m_handover;
     bool m_handedOver = false; // a new copy owns the ports and the stored files
     int m_exitCode = 0;

@@ -38,6 +38,16 @@ constexpr int kProgressRole = Qt::UserRole + 1;
 constexpr int kMacRole = Qt::UserRole + 2;
 constexpr int kClientRole = Qt::UserRole + 3;
 
+// A file list row is one box's file by its name and where it arrived.
+QString fileRowKey(const QString &mac, const QString &name, const QString &path)
+{
+    return mac + QLatin1Char('\n') + name + QLatin1Char('\n') + path;
+}
+QString fileRowKey(const QTreeWidgetItem *row)
+{
+    return fileRowKey(row->text(2), row->text(0), row->text(3));
+}
+
 } // namespace
 
 TForm10::TForm10(AppContext &context, Forms &forms, QWidget *parent)
@@ -193,12 +203,27 @@ void TForm10::addReplyRow(const QString &name, const QString &mac, const QString
 void TForm10::AddFileRow(const QString &name, const QString &clientName, const QString &mac, const QString &path,
                          const std::optional<QString> &progress)
 {
+    QTreeWidget *files = m_ui->lv_File;
+    // A file named again by its box (a repeated reply) keeps its one row.
+    const QString key = fileRowKey(mac, name, path);
+    if (QTreeWidgetItem *known = m_rowOfPath.value(key)) {
+        known->setText(1, clientName);
+        known->setData(0, kProgressRole, progress ? QVariant(*progress) : QVariant());
+        return;
+    }
+    // The list keeps the newest files.
+    while (files->topLevelItemCount() >= kMaxFileRows) {
+        QTreeWidgetItem *oldest = files->takeTopLevelItem(0);
+        m_rowOfPath.remove(fileRowKey(oldest));
+        delete oldest;
+    }
     auto *row = new QTreeWidgetItem(QStringList{name, clientName, mac, path});
     row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
     row->setCheckState(0, Qt::Unchecked);
     if (progress)
         row->setData(0, kProgressRole, *progress);
-    m_ui->lv_File->addTopLevelItem(row);
+    files->addTopLevelItem(row);
+    m_rowOfPath.insert(key, row);
 }
 
 QList<TForm10::PickedBox> TForm10::checkedBoxes() const
@@ -462,10 +487,14 @@ void TForm10::cleanClick()
     bool any = false;
     for (int i = files->topLevelItemCount() - 1; i >= 0; --i) {
         if (files->topLevelItem(i)->checkState(0) == Qt::Checked) {
-            delete files->takeTopLevelItem(i);
+            QTreeWidgetItem *row = files->takeTopLevelItem(i);
+            m_rowOfPath.remove(fileRowKey(row));
+            delete row;
             any = true;
         }
     }
-    if (!any)
+    if (!any) {
         files->clear();
+        m_rowOfPath.clear();
+    }
 }

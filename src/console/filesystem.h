@@ -2,6 +2,7 @@
 
 #include "boxfiles/filedecode.h"
 
+#include <QHash>
 #include <QWidget>
 
 #include <memory>
@@ -30,6 +31,9 @@ class TForm10 : public QWidget
     Q_DISABLE_COPY_MOVE(TForm10)
 
 public:
+    // Files the list keeps: the newest ones; a box naming a file again updates its row.
+    static constexpr int kMaxFileRows = 10000;
+
     TForm10(AppContext &context, Forms &forms, QWidget *parent = nullptr);
     ~TForm10() override;
 
@@ -88,4 +92,5 @@ private:
     QLineEdit *m_find = nullptr;
     QLabel *m_textTitle = nullptr; // the file shown, and whether all of it
     int m_sortColumn = 0;
+    QHash<QString, QTreeWidgetItem *> m_rowOfPath; // the file list's rows by MAC, name and local path
 };

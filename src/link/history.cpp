@@ -27,11 +27,19 @@ void CommandHistory::addRow(Row row)
 {
     const QDateTime now = QDateTime::currentDateTime();
     row.cells[TimeColumn] = now.time().toString(QStringLiteral("HH:mm:ss"));
+    row.at = now.toMSecsSinceEpoch();
     beginInsertRows({}, 0, 0);
     m_rows.prepend(row);
     endInsertRows();
     emit rowAdded();
-    emit rowToKeep(row, now.toMSecsSinceEpoch());
+    emit rowToKeep(row, row.at);
+    if (m_rows.size() > kMaxRows + kTrimRows) {
+        beginRemoveRows({}, kMaxRows, int(m_rows.size()) - 1);
+        m_rows.resize(kMaxRows);
+        endRemoveRows();
+        m_hasOlder = bool(m_older);
+        emit olderTrimmed();
+    }
 }
 
 void CommandHistory::clear()

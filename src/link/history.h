@@ -31,7 +31,14 @@ public:
     struct Row
     {
         QString cells[ColumnCount];
+        qint64 at = 0; // when it was added, ms since 1970 (0: not known)
     };
+
+    // Rows kept in memory: the newest; beyond kMaxRows + kTrimRows the
+    // oldest kTrimRows go, and the older source brings them back as the view
+    // scrolls down.
+    static constexpr int kMaxRows = 100000;
+    static constexpr int kTrimRows = 10000;
 
     explicit CommandHistory(QObject *parent = nullptr);
 
@@ -69,6 +76,9 @@ signals:
     void rowToKeep(const CommandHistory::Row &row, qint64 at);
     // The operator cleared the history.
     void cleared();
+    // The oldest rows were let go to bound memory; the older source now
+    // starts below the last row kept.
+    void olderTrimmed();
 
 private:
     void addRow(Row row);

@@ -42,6 +42,7 @@ StoredHistoryRow rowFrom(const QSqlQuery &query)
     StoredHistoryRow stored;
     stored.id = query.value(0).toLongLong();
     stored.at = query.value(1).toLongLong();
+    stored.row.at = stored.at;
     for (int c = 0; c < CommandHistory::ColumnCount; ++c)
         stored.row.cells[c] = query.value(2 + c).toString();
     return stored;
@@ -254,13 +255,30 @@ public:
         return 0;
     }
 
-    QList<StoredHistoryRow> select(const HistoryFilter *filter, qint64 since, qint64 beforeId, int limit)
+    // The id of the newest stored row with these texts and time, or 0.
+    qint64 idOf(const CommandHistory::Row &row)
+    {
+        QSqlQuery query(db());
+        query.prepare(QStringLiteral("SELECT id FROM history WHERE at = ? AND mac IS ? AND client IS ? AND ip IS ? "
+                                     "AND state IS ? AND info IS ? AND time IS ? ORDER BY id DESC LIMIT 1"));
+        query.bindValue(0, row.at);
+        for (int c = 0; c < CommandHistory::ColumnCount; ++c)
+            query.bindValue(1 + c, row.cells[c]);
+        return query.exec() && query.next() ? query.value(0).toLongLong() : 0;
+    }
+
+    QList<StoredHistoryRow> select(const HistoryFilter *filter, qint64 since, qint64 beforeId, int limit,
+                                   qint64 beforeAt = 0)
     {
         QString sql = QStringLiteral("SELECT id, at, mac, client, ip, state, info, time FROM history WHERE at > ?");
         QVariantList values = {since};
         if (beforeId > 0) {
             sql += QStringLiteral(" AND id < ?");
             values.append(beforeId);
+        }
+        if (beforeAt > 0) {
+            sql += QStringLiteral(" AND at < ?");
+            values.append(beforeAt);
         }
         if (filter && !filter->text.isEmpty()) {
             sql += QStringLiteral(" AND (mac LIKE ? ESCAPE '\\' OR client LIKE ? ESCAPE '\\' OR state LIKE ? "
@@ -636,15 +654,20 @@ QList<StoredHistoryRow> HistoryDatabase::page(qint64 beforeId, int limit)
     return rows;
 }
 
-int HistoryDatabase::requestPage(qint64 beforeId, int limit)
+int HistoryDatabase::requestPage(qint64 beforeId, int limit, const std::optional<CommandHistory::Row> &below)
 {
     const int ticket = m_nextTicket++;
     HistoryDatabaseWorker *worker = m_worker;
     QPointer<HistoryDatabase> self(this);
-    QMetaObject::invokeMethod(worker, [worker, self, ticket, beforeId, limit] {
+    QMetaObject::invokeMethod(worker, [worker, self, ticket, beforeId, limit, below] {
         QList<StoredHistoryRow> rows;
-        if (worker->ready)
-            rows = worker->select(nullptr, worker->clearedAt(), beforeId, limit);
+        if (worker->ready) {
+            // A row shown whose id is not known: the rows stored before it,
+            // or, when it was never stored, the rows added before its time.
+            const qint64 anchor = below ? worker->idOf(*below) : 0;
+            rows = worker->select(nullptr, worker->clearedAt(), anchor > 0 ? anchor : beforeId, limit,
+                                  below && anchor == 0 ? below->at : 0);
+        }
         QMetaObject::invokeMethod(self, [self, ticket, rows = std::move(rows)] {
             if (self)
                 emit self->pageFinished(ticket, rows);

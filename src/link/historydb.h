@@ -111,8 +111,10 @@ public:
     // The newest rows added after the last "clear" older than beforeId (0:
     // the newest), newest first.
     QList<StoredHistoryRow> page(qint64 beforeId, int limit = kPageRows);
-    // The same, answered later as pageFinished with the returned ticket.
-    int requestPage(qint64 beforeId, int limit = kPageRows);
+    // The same, answered later as pageFinished with the returned ticket;
+    // below: instead of beforeId, the rows stored before this one.
+    int requestPage(qint64 beforeId, int limit = kPageRows,
+                    const std::optional<CommandHistory::Row> &below = std::nullopt);
     // The history window was cleared: the rows stay for the search but are
     // not shown again at the next start.
     void markCleared();

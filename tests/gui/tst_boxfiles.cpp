@@ -59,7 +59,30 @@ private slots:
     void uploadsEndTheirTasks();
     void playLogRangeAndClean();
     void boxesUploadTheirFiles();
+    void aRepeatingBoxKeepsTheFileListBounded();
 };
+
+// A box repeating a reply updates one row; many files keep the newest.
+void TestBoxFiles::aRepeatingBoxKeepsTheFileListBounded()
+{
+    AppHarness h;
+    QVERIFY(h.start());
+    BoxSimulator boxes(1, h.boxOptions());
+    QVERIFY(h.connectBoxes(boxes, 1));
+    TForm10 *window = h.forms().form10;
+    auto *files = child<QTreeWidget>(window, "lv_File");
+    const QString folder = h.context().settings.contentRoot + QStringLiteral("filesys/");
+    const QString url = HttpAddress(h.context().settings, folder + QStringLiteral("0.xml"));
+    for (int i = 0; i < 50; ++i)
+        boxes.box(0)->sendLine("info get file 0.xml " + url.toUtf8());
+    boxes.box(0)->sendLine("info get file 1.xml " +
+                           HttpAddress(h.context().settings, folder + QStringLiteral("1.xml")).toUtf8());
+    QTRY_COMPARE(files->topLevelItemCount(), 2);
+    for (int i = 0; i < TForm10::kMaxFileRows + 5; ++i)
+        window->AddFileRow(QStringLiteral("f"), QString(), BoxSimulator::macFor(0), folder + QString::number(i));
+    QCOMPARE(files->topLevelItemCount(), TForm10::kMaxFileRows);
+    QCOMPARE(files->topLevelItem(0)->text(3), folder + QStringLiteral("5"));
+}
 
 void TestBoxFiles::boxFolders()
 {

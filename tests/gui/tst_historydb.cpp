@@ -231,6 +231,31 @@ private slots:
         QSqlDatabase::removeDatabase(QStringLiteral("other"));
     }
 
+    // A flood of replies keeps a bounded window in memory; the rows let go
+    // come back from the database as the table scrolls down.
+    void aFloodKeepsABoundedWindow()
+    {
+        AppHarness h;
+        QVERIFY(h.start());
+        CommandHistory *history = h.context().history;
+        QSignalSpy trimmed(history, &CommandHistory::olderTrimmed);
+        const int total = CommandHistory::kMaxRows + CommandHistory::kTrimRows + 1;
+        for (int i = 0; i < total; ++i) {
+            history->AddReply(QStringLiteral("m"), QString(), QString(), QStringLiteral("x"), QString::number(i));
+            if (i % 20000 == 0)
+                h.context().database->flush();
+        }
+        h.context().database->flush();
+        QCOMPARE(trimmed.size(), 1);
+        QCOMPARE(history->rowCount(), CommandHistory::kMaxRows);
+        const QString oldestKept = history->cell(history->rowCount() - 1, CommandHistory::InfoColumn);
+        QVERIFY(history->canFetchMore({}));
+        history->fetchMore({});
+        QTRY_VERIFY(history->rowCount() > CommandHistory::kMaxRows);
+        QCOMPARE(history->cell(CommandHistory::kMaxRows, CommandHistory::InfoColumn),
+                 QString::number(oldestKept.toInt() - 1));
+    }
+
     // Rows past the limit by a margin are removed without waiting a day.
     void retentionFollowsAFlood()
     {
