@@ -1117,6 +1117,10 @@
         <source>%1: the last 8 MiB of %2 MiB</source>
         <translation>%1: the last 8 MiB of %2 MiB</translation>
     </message>
+    <message>
+        <source> (lines cut to %1 characters: %2)</source>
+        <translation> (lines cut to %1 characters: %2)</translation>
+    </message>
 </context>
 <context>
     <name>TForm11</name>

@@ -576,14 +576,21 @@ BoxText ReadBoxText(const QString &path, qint64 maxBytes)
         qsizetype end = bytes.indexOf('\n', from);
         end = end < 0 ? bytes.size() : end + 1;
         const QByteArrayView line(bytes.constData() + from, end - from);
-        const QString decoded = utf8.decode(line);
+        QString decoded = utf8.decode(line);
         if (utf8.hasError()) {
             utf8.resetState();
-            text += gb18030.decode(line);
+            decoded = gb18030.decode(line);
             gb18030.resetState();
-        } else {
-            text += decoded;
         }
+        if (decoded.size() > kMaxBoxTextLine + 1) {
+            const bool newline = decoded.endsWith(QLatin1Char('\n'));
+            decoded.truncate(kMaxBoxTextLine);
+            decoded += QStringLiteral(" …");
+            if (newline)
+                decoded += QLatin1Char('\n');
+            ++result.longLines;
+        }
+        text += decoded;
         from = end;
     }
     result.text = std::move(text);

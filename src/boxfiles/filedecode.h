@@ -142,9 +142,13 @@ public:
 // A text file from a box (a play log, a settings file) as the program shows
 // it: UTF-8 when its bytes are valid UTF-8, else GB18030; of a file larger
 // than maxBytes only the end, from the first whole line.
+// Lines of a box text longer than this are cut (a log of one 8 MiB line
+// would cost the text view seconds).
+constexpr int kMaxBoxTextLine = 4096;
 struct BoxText
 {
     QString text;
+    int longLines = 0;   // lines cut to kMaxBoxTextLine characters
     qint64 size = 0;     // the file's size
     bool cut = false;    // only its end is in text
     bool binary = false; // it holds NUL bytes: no text to show

@@ -99,13 +99,20 @@ TForm10::TForm10(AppContext &context, Forms &forms, QWidget *parent)
     m_text = new QPlainTextEdit(m_textPanel);
     m_text->setObjectName(QStringLiteral("mm_FileText"));
     m_text->setReadOnly(true);
+    m_text->setUndoRedoEnabled(false);
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     panel->addWidget(m_text);
+    m_textSlices = new QTimer(this);
+    m_textSlices->setSingleShot(true);
+    m_textSlices->setInterval(0);
+    connect(m_textSlices, &QTimer::timeout, this, &TForm10::fillTextSlice);
     split->addWidget(m_textPanel);
     m_textPanel->hide();
     connect(m_find, &QLineEdit::returnPressed, this, &TForm10::findInText);
     connect(findNext, &QToolButton::clicked, this, &TForm10::findInText);
     connect(closeText, &QToolButton::clicked, this, [this] {
+        m_textSlices->stop();
+        m_pendingText.clear();
         m_text->clear();
         m_textPanel->hide();
     });
@@ -333,8 +340,10 @@ void TForm10::showText(const QString &name, const QString &path)
             return;
         m_reading = nullptr;
         const BoxText read = watcher->result();
-        m_text->setPlainText(read.text);
-        m_text->moveCursor(QTextCursor::End);
+        // A large text goes in a slice per turn of the event loop.
+        m_text->clear();
+        m_pendingText = read.text;
+        m_pendingAt = 0;
         if (!read.error.isEmpty())
             m_textTitle->setText(QStringLiteral("%1: %2").arg(name, read.error));
         else if (read.binary)
@@ -344,10 +353,37 @@ void TForm10::showText(const QString &name, const QString &path)
                 tr("%1: the last 8 MiB of %2 MiB").arg(name, QString::number(double(read.size) / 1048576.0, 'f', 1)));
         else
             m_textTitle->setText(name);
+        if (read.longLines > 0)
+            m_textTitle->setText(m_textTitle->text() +
+                                 tr(" (lines cut to %1 characters: %2)").arg(kMaxBoxTextLine).arg(read.longLines));
         m_textPanel->show();
-        emit textShown();
+        fillTextSlice();
     });
     watcher->setFuture(QtConcurrent::run([path] { return ReadBoxText(path); }));
+}
+
+void TForm10::fillTextSlice()
+{
+    // Lines are at most kMaxBoxTextLine long: a slice ends at a line's end.
+    constexpr qsizetype kSliceChars = 64 * 1024;
+    const qsizetype size = m_pendingText.size();
+    qsizetype end = qMin(size, m_pendingAt + kSliceChars);
+    if (end < size) {
+        const qsizetype lineEnd = m_pendingText.indexOf(QLatin1Char('\n'), end);
+        end = lineEnd < 0 ? size : lineEnd + 1;
+    }
+    QTextCursor at(m_text->document());
+    at.movePosition(QTextCursor::End);
+    at.insertText(QStringView(m_pendingText).sliced(m_pendingAt, end - m_pendingAt).toString());
+    m_pendingAt = end;
+    if (m_pendingAt < size) {
+        m_textSlices->start();
+        return;
+    }
+    m_pendingText.clear();
+    m_pendingAt = 0;
+    m_text->moveCursor(QTextCursor::End);
+    emit textShown();
 }
 
 void TForm10::findInText()

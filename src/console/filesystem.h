@@ -75,6 +75,7 @@ private:
     // A file no decoder reads, shown as text beside the decode list.
     void showText(const QString &name, const QString &path);
     void findInText();
+    void fillTextSlice();
     void deleteClick();
     void uploadClick();
     void cleanClick();
@@ -91,6 +92,9 @@ private:
     QPlainTextEdit *m_text = nullptr;
     QLineEdit *m_find = nullptr;
     QLabel *m_textTitle = nullptr; // the file shown, and whether all of it
+    QTimer *m_textSlices = nullptr;
+    QString m_pendingText; // the text still going into the view, from m_pendingAt on
+    qsizetype m_pendingAt = 0;
     int m_sortColumn = 0;
     QHash<QString, QTreeWidgetItem *> m_rowOfPath; // the file list's rows by MAC, name and local path
 };

@@ -243,7 +243,6 @@ void TForm7::onListing(const QStringList &lines, const QString &directory)
     m_ui->cb_FtpDirectory->setCurrentIndex(-1);
     m_listingLines = lines;
     m_listingAt = 0;
-    m_listingFolders.clear();
     m_listingPrefix = directory.endsWith(QLatin1Char('/')) ? directory : directory + QLatin1Char('/');
     if (!lines.isEmpty()) {
         const qsizetype slash = directory.lastIndexOf(QLatin1Char('/'));
@@ -267,6 +266,7 @@ void TForm7::showListingSlice(int generation)
     QElapsedTimer slice;
     slice.start();
     QList<QTreeWidgetItem *> rows;
+    QStringList folders;
     while (m_listingAt < m_listingLines.size() && (rows.size() % 256 != 0 || slice.elapsed() < kSliceMs)) {
         const s_listInfo info = ParseListLine(m_listingLines.at(m_listingAt++));
         if (info.name.isEmpty())
@@ -277,21 +277,24 @@ void TForm7::showListingSlice(int generation)
         row->setCheckState(0, Qt::Unchecked);
         if (info.size == kDirMarker) {
             row->setIcon(0, folderIcon);
-            m_listingFolders.append(path);
+            folders.append(path);
         } else {
             row->setIcon(0, fileIcon);
         }
         rows.append(row);
     }
     m_ui->lv_FtpFileList->addTopLevelItems(rows);
+    // The folder chooser fills with the same slices; it keeps showing the
+    // current folder, none of its entries.
+    if (!folders.isEmpty()) {
+        m_ui->cb_FtpDirectory->addItems(folders);
+        m_ui->cb_FtpDirectory->setCurrentIndex(-1);
+    }
     if (m_listingAt < m_listingLines.size()) {
         QTimer::singleShot(0, this, [this, generation] { showListingSlice(generation); });
         return;
     }
     m_listingLines.clear();
-    m_ui->cb_FtpDirectory->addItems(m_listingFolders);
-    m_ui->cb_FtpDirectory->setCurrentIndex(-1);
-    m_listingFolders.clear();
     emit listingShown();
 }
 

@@ -97,6 +97,5 @@ private:
     QStringList m_listingLines;
     qsizetype m_listingAt = 0;
     QString m_listingPrefix;
-    QStringList m_listingFolders;
     int m_listingGeneration = 0;
 };

@@ -302,6 +302,14 @@ void TestBoxFiles::playLogRangeAndClean()
     QVERIFY(tail.startsWith(QLatin1String("line ")));
     QVERIFY(QString::fromLatin1(lines).endsWith(tail));
     QVERIFY(child<QLabel>(window, "lb_FileText")->text().contains(QLatin1String("the last 8 MiB of 9.0 MiB")));
+    // A log of one line of almost 8 MiB shows its line cut.
+    const QString oneLine = h.dir.filePath(QStringLiteral("one.log"));
+    TestUtil::writeFile(oneLine, QByteArray(8 * 1024 * 1024 - 16, 'x') + '\n');
+    window->AddFileRow(QStringLiteral("one.log"), {}, BoxSimulator::macFor(0), oneLine);
+    doubleClickRow(files, files->topLevelItem(5));
+    QVERIFY(texts.wait(5000));
+    QCOMPARE(shown->toPlainText(), QString(kMaxBoxTextLine, QLatin1Char('x')) + QStringLiteral(" …\n"));
+    QVERIFY(child<QLabel>(window, "lb_FileText")->text().endsWith(QLatin1String("(lines cut to 4096 characters: 1)")));
 }
 
 void TestBoxFiles::boxesUploadTheirFiles()
