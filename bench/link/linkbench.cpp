@@ -28,6 +28,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <QFile>
 #include <QScopeGuard>
 
 #include <algorithm>
@@ -43,6 +44,17 @@ qint64 sentBy(const QByteArray &stderrText)
 {
     const auto match = QRegularExpression(QStringLiteral("sent (\\d+) messages")).match(QString::fromUtf8(stderrText));
     return match.hasMatch() ? match.captured(1).toLongLong() : -1;
+}
+
+// This process's resident memory, in MiB.
+double residentMiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const auto match =
+        QRegularExpression(QStringLiteral("VmRSS:\\s+(\\d+) kB")).match(QString::fromLatin1(status.readAll()));
+    return match.hasMatch() ? match.captured(1).toDouble() / 1024.0 : -1;
 }
 
 void wait(int ms)
@@ -195,6 +207,40 @@ int main(int argc, char *argv[])
                 percentile(burstStalls, 0.99), percentile(burstStalls, 1.0));
     std::printf("  server CPU per message      %.1f us\n", burstCpu * 1e6 / qMax<qint64>(1, floodHandled));
 
+    // Phase 2b: one box floods a reply that answers nothing ("info set box
+    // time") for REPLY_FLOOD_SECONDS (30): every one is a history row.
+    {
+        const int floodSeconds = qEnvironmentVariableIntValue("REPLY_FLOOD_SECONDS") > 0
+                                     ? qEnvironmentVariableIntValue("REPLY_FLOOD_SECONDS")
+                                     : 30;
+        const double rssBefore = residentMiB();
+        QProcess replies;
+        replies.start(boxsim,
+                      {QStringLiteral("--port"), QString::number(options.boxPort), QStringLiteral("-n"),
+                       QStringLiteral("1"), QStringLiteral("--first"), QStringLiteral("0"),
+                       QStringLiteral("--period-ms"), QStringLiteral("0"), QStringLiteral("--flood"),
+                       QString::number(burst), QStringLiteral("--flood-line"), QStringLiteral("info set box time"),
+                       QStringLiteral("--duration"), QString::number(floodSeconds), QStringLiteral("--quiet")});
+        if (!replies.waitForStarted())
+            return 1;
+        const qint64 beforeReplies = handled;
+        probe.start();
+        clock.restart();
+        while (replies.state() != QProcess::NotRunning)
+            wait(100);
+        const QList<double> replyStalls = probe.stop();
+        const double repliesElapsed = clock.elapsed() / 1000.0;
+        wait(1000);
+        const qint64 repliesHandled = handled - beforeReplies;
+        std::printf("one box flooding %d replies/s for %d s\n", burst, floodSeconds);
+        std::printf("  messages handled            %lld (%.0f/s), sent %lld\n", repliesHandled,
+                    repliesHandled / repliesElapsed, sentBy(replies.readAllStandardError()));
+        std::printf("  GUI thread stall (ms)       p50 %.2f  p99 %.2f  max %.2f\n", percentile(replyStalls, 0.5),
+                    percentile(replyStalls, 0.99), percentile(replyStalls, 1.0));
+        std::printf("  resident memory (MiB)       %.0f before, %.0f after; %d history rows in memory\n", rssBefore,
+                    residentMiB(), server.context().history->rowCount());
+    }
+
     // Phase 3: the fleet reconnects at once (a switch comes back): 256 boxes
     // connect within a second, each heartbeating at once, while a command
     // goes to all of them.
@@ -279,7 +325,8 @@ int main(int argc, char *argv[])
     history->sortByColumn(CommandHistory::ClientColumn);
     QCoreApplication::processEvents();
     const double sortSeconds = sort.elapsed() / 1000.0;
-    std::printf("event history window open with %d rows\n", rows);
+    std::printf("event history window open with %d rows added (the newest %d kept in memory)\n", rows,
+                CommandHistory::kMaxRows);
     std::printf("  filling                     %.2f s (%.1f us a row)\n", fillSeconds, fillSeconds * 1e6 / rows);
     std::printf("  one more row at 1M          %.1f us\n", perRowUs);
     std::printf("  sorting by a column         %.2f s\n", sortSeconds);

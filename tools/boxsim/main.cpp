@@ -57,11 +57,14 @@ int main(int argc, char *argv[])
     const QCommandLineOption flood({QStringLiteral("flood")},
                                    QStringLiteral("Extra heartbeats per second, spread over the boxes."),
                                    QStringLiteral("n"), QStringLiteral("0"));
+    const QCommandLineOption floodLine({QStringLiteral("flood-line")},
+                                       QStringLiteral("Flood with this line (a reply) instead of heartbeats."),
+                                       QStringLiteral("line"));
     const QCommandLineOption duration({QStringLiteral("duration")}, QStringLiteral("Seconds to run, 0 for ever."),
                                       QStringLiteral("s"), QStringLiteral("0"));
     const QCommandLineOption quiet({QStringLiteral("quiet")}, QStringLiteral("Do not print received lines."));
-    parser.addOptions({host, port,     count, first, period, version, status,  mode,  layout,   clockOffset,
-                       bare, coalesce, split, fail,  silent, files,   perPart, flood, duration, quiet});
+    parser.addOptions({host,     port,  count, first,  period, version, status, mode,      layout,   clockOffset, bare,
+                       coalesce, split, fail,  silent, files,  perPart, flood,  floodLine, duration, quiet});
     parser.process(app);
 
     SimulatorOptions options;
@@ -105,13 +108,19 @@ int main(int argc, char *argv[])
     }
 
     const int floodRate = parser.value(flood).toInt();
+    const QByteArray floodWith = parser.value(floodLine).toLocal8Bit();
     if (floodRate > 0 && !all.isEmpty()) {
         // A tick every 10 ms sends a hundredth of the rate, box by box.
         auto *tick = new QTimer(&app);
         int next = 0;
-        QObject::connect(tick, &QTimer::timeout, &app, [&all, &next, floodRate] {
-            for (int i = 0; i < qMax(1, floodRate / 100); ++i)
-                all[next++ % all.size()]->sendHeartbeat();
+        QObject::connect(tick, &QTimer::timeout, &app, [&all, &next, floodRate, floodWith] {
+            for (int i = 0; i < qMax(1, floodRate / 100); ++i) {
+                SimulatedBox *box = all[next++ % all.size()];
+                if (floodWith.isEmpty())
+                    box->sendHeartbeat();
+                else
+                    box->sendLine(floodWith);
+            }
         });
         tick->start(10);
     }
