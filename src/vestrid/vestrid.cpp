@@ -930,7 +930,9 @@ struct PendingRequests
     std::map<MHD_Connection *, std::pair<int, std::chrono::steady_clock::time_point>> waiting; // socket, start
 };
 PendingRequests g_metricsPending;
-std::thread g_metricsWatchdog;
+// Not a static object: a process that ends without stopping the listener
+// must not run a joinable thread's destructor.
+std::thread *g_metricsWatchdog = nullptr;
 
 void metricsConnectionNotice(void *, MHD_Connection *connection, void **, MHD_ConnectionNotificationCode code)
 {
@@ -1175,8 +1177,11 @@ int VodServerMetricsStart(const char *address, int port)
         logLine("cannot listen for metrics on %s:%d", address, port);
         return 1;
     }
-    g_metricsPending.stopping = false;
-    g_metricsWatchdog = std::thread(&metricsWatchdog);
+    {
+        std::lock_guard pending(g_metricsPending.mutex);
+        g_metricsPending.stopping = false;
+    }
+    g_metricsWatchdog = new std::thread(&metricsWatchdog);
     return 0;
 }
 
@@ -1190,7 +1195,9 @@ void VodServerMetricsStop(void)
         g_metricsPending.stopping = true;
     }
     g_metricsPending.stop.notify_all();
-    g_metricsWatchdog.join();
+    g_metricsWatchdog->join();
+    delete g_metricsWatchdog;
+    g_metricsWatchdog = nullptr;
     MHD_stop_daemon(g_metricsDaemon);
     g_metricsDaemon = nullptr;
     std::lock_guard pending(g_metricsPending.mutex);
