@@ -5,31 +5,36 @@
 // that changes no rows.
 #include "boxfiles/filedecode.h"
 
-#include <chrono>
 #include <cstddef>
+#include <cstdint>
+#include <ctime>
 
 // A decode's time grows with its input, never faster: made before the decode,
-// it traps when it ends later than a fixed allowance plus a few microseconds
-// per input byte (generous for a sanitized build; a quadratic scan of a
-// large element takes seconds).
+// it traps when the decode used more of this thread's CPU than a fixed
+// allowance plus a few microseconds per input byte (generous for a sanitized
+// build; a quadratic scan of a large element takes seconds). CPU time, not
+// the wall clock, so a busy machine makes no finding.
 class TimeBound
 {
 public:
-    explicit TimeBound(std::size_t bytes)
-        : m_deadline(std::chrono::steady_clock::now() + std::chrono::milliseconds(100) +
-                     std::chrono::microseconds(2) * bytes)
-    {
-    }
+    explicit TimeBound(std::size_t bytes) : m_allowedNs(100'000'000 + 2'000 * std::int64_t(bytes)), m_start(cpuNs()) {}
     ~TimeBound()
     {
-        if (std::chrono::steady_clock::now() > m_deadline)
+        if (cpuNs() - m_start > m_allowedNs)
             __builtin_trap();
     }
     TimeBound(const TimeBound &) = delete;
     TimeBound &operator=(const TimeBound &) = delete;
 
 private:
-    std::chrono::steady_clock::time_point m_deadline;
+    static std::int64_t cpuNs()
+    {
+        timespec now = {};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return std::int64_t(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+    }
+    std::int64_t m_allowedNs;
+    std::int64_t m_start;
 };
 
 inline void checkTable(const DecodedTable &table, int cellsPerRow)
