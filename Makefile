@@ -8,7 +8,7 @@ ARGS ?=
 
 PACKAGES := cmake ninja-build g++ pkg-config make qt6-base-dev qt6-base-dev-tools libgl-dev \
             libmicrohttpd-dev libpoco-dev fonts-wqy-microhei libqt6sql6-sqlite qt6-tools-dev qt6-l10n-tools
-TEST_PACKAGES := curl libxml2-utils python3-pyftpdlib prometheus dbus-daemon
+TEST_PACKAGES := curl libxml2-utils python3-pyftpdlib prometheus dbus-daemon clang-format
 BENCH_PACKAGES := nginx-light wrk curl
 
 PACKAGE_PACKAGES := build-essential debhelper devscripts
