@@ -3,9 +3,9 @@
 // root until SIGTERM; then prints how late the window thread's event loop
 // ran a 5 ms timer: "p50 p99 max" in milliseconds.
 // Usage: content_gui_host PORT CONTENT_ROOT
+#include "app/serverapp.h"
+#include "base/quietprompter.h"
 #include "config/mainform.h"
-#include "config/quietprompter.h"
-#include "config/serverapp.h"
 #include "scratchserver.h"
 #include "stallprobe.h"
 

@@ -6,9 +6,9 @@
 // and whether every message the boxes sent arrived.
 //
 // Usage: linkbench BOXSIM_BINARY [SECONDS] [BURST_PER_SECOND]
+#include "app/serverapp.h"
+#include "base/quietprompter.h"
 #include "config/mainform.h"
-#include "config/quietprompter.h"
-#include "config/serverapp.h"
 #include "console/cmdhistory.h"
 #include "link/boxserver.h"
 #include "link/cmd.h"

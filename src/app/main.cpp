@@ -1,5 +1,5 @@
-#include "../config/qtprompter.h"
-#include "../config/serverapp.h"
+#include "qtprompter.h"
+#include "serverapp.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,6 +1,6 @@
 #include "uploadqueue.h"
 
-#include "config/codepage.h"
+#include "base/codepage.h"
 #include "config/settings.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "inifile.h"
 
-#include "require.h"
-#include "safefile.h"
+#include "base/require.h"
+#include "base/safefile.h"
 
 #include <QFile>
 #include <QFileInfo>

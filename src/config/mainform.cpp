@@ -3,7 +3,9 @@
 #include "ui_mainform.h"
 
 #include "appcontext.h"
-#include "codepage.h"
+#include "base/codepage.h"
+#include "base/messages.h"
+#include "base/prompter.h"
 #include "contentservice.h"
 #include "forms.h"
 #include "inifile.h"
@@ -11,8 +13,6 @@
 #include "link/cmd.h"
 #include "link/fleetmodel.h"
 #include "link/fleetstatus.h"
-#include "messages.h"
-#include "prompter.h"
 #include "registry/MacGroup.h"
 #include "schedule/scheduleeditor.h"
 

@@ -1,10 +1,10 @@
 #include "settings.h"
 
-#include "codepage.h"
+#include "base/codepage.h"
+#include "base/messages.h"
+#include "base/prompter.h"
+#include "base/safefile.h"
 #include "inifile.h"
-#include "messages.h"
-#include "prompter.h"
-#include "safefile.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

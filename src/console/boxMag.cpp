@@ -2,15 +2,15 @@
 
 #include "ui_boxMag.h"
 
+#include "base/codepage.h"
+#include "base/messages.h"
+#include "base/prompter.h"
 #include "boxlists.h"
 #include "config/appcontext.h"
-#include "config/codepage.h"
 #include "config/contentservice.h"
 #include "config/firmware.h"
 #include "config/forms.h"
 #include "config/mainform.h"
-#include "config/messages.h"
-#include "config/prompter.h"
 #include "console/filesystem.h"
 #include "console/group.h"
 #include "console/swatch.h"

@@ -1,6 +1,6 @@
 #include "boxlists.h"
 
-#include "config/codepage.h"
+#include "base/codepage.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

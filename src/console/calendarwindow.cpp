@@ -1,10 +1,10 @@
 #include "calendarwindow.h"
 
+#include "base/messages.h"
+#include "base/prompter.h"
+#include "base/safefile.h"
 #include "boxlists.h"
 #include "config/appcontext.h"
-#include "config/messages.h"
-#include "config/prompter.h"
-#include "config/safefile.h"
 #include "link/fleetmodel.h"
 #include "link/fleetstatus.h"
 #include "registry/MacGroup.h"

@@ -2,10 +2,10 @@
 
 #include "ui_cmdhistory.h"
 
+#include "base/messages.h"
+#include "base/prompter.h"
+#include "base/safefile.h"
 #include "config/appcontext.h"
-#include "config/messages.h"
-#include "config/prompter.h"
-#include "config/safefile.h"
 #include "link/cmd.h"
 #include "link/fleetmodel.h"
 #include "link/history.h"

@@ -2,14 +2,14 @@
 
 #include "ui_deploymanage.h"
 
+#include "base/codepage.h"
+#include "base/messages.h"
+#include "base/prompter.h"
 #include "config/appcontext.h"
-#include "config/codepage.h"
 #include "config/forms.h"
 #include "config/inifile.h"
 #include "config/language.h"
 #include "config/mainform.h"
-#include "config/messages.h"
-#include "config/prompter.h"
 
 #include "link/alerts.h"
 

@@ -2,8 +2,8 @@
 
 #include "ui_downloadlist.h"
 
+#include "base/codepage.h"
 #include "config/appcontext.h"
-#include "config/codepage.h"
 #include "config/forms.h"
 #include "console/filesystem.h"
 #include "link/cmd.h"

@@ -2,12 +2,12 @@
 
 #include "ui_filesystem.h"
 
+#include "base/codepage.h"
+#include "base/messages.h"
+#include "base/prompter.h"
 #include "boxfiles/uploadqueue.h"
 #include "config/appcontext.h"
-#include "config/codepage.h"
 #include "config/forms.h"
-#include "config/messages.h"
-#include "config/prompter.h"
 #include "config/settings.h"
 #include "console/boxlists.h"
 #include "console/downloadlist.h"

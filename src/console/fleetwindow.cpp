@@ -1,9 +1,9 @@
 #include "fleetwindow.h"
 
+#include "base/messages.h"
+#include "base/prompter.h"
+#include "base/safefile.h"
 #include "config/appcontext.h"
-#include "config/messages.h"
-#include "config/prompter.h"
-#include "config/safefile.h"
 #include "link/alerts.h"
 #include "link/fleetmodel.h"
 

@@ -2,14 +2,14 @@
 
 #include "ui_group.h"
 
+#include "base/codepage.h"
+#include "base/messages.h"
+#include "base/prompter.h"
 #include "boxMag.h"
 #include "boxlists.h"
 #include "config/appcontext.h"
-#include "config/codepage.h"
 #include "config/forms.h"
 #include "config/mainform.h"
-#include "config/messages.h"
-#include "config/prompter.h"
 #include "ftp/ftpfile.h"
 #include "picklists.h"
 #include "registry/MacGroup.h"

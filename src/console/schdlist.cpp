@@ -2,11 +2,11 @@
 
 #include "ui_schdlist.h"
 
+#include "base/messages.h"
+#include "base/prompter.h"
 #include "config/appcontext.h"
 #include "config/forms.h"
 #include "config/mainform.h"
-#include "config/messages.h"
-#include "config/prompter.h"
 #include "link/cmd.h"
 #include "registry/MacGroup.h"
 #include "schedule/playlistxml.h"

@@ -2,10 +2,10 @@
 
 #include "ui_ftpFastconnect.h"
 
+#include "base/messages.h"
+#include "base/prompter.h"
 #include "config/appcontext.h"
 #include "config/forms.h"
-#include "config/messages.h"
-#include "config/prompter.h"
 #include "ftpfile.h"
 #include "ftpplan.h"
 

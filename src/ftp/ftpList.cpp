@@ -2,9 +2,9 @@
 
 #include "ui_ftpList.h"
 
+#include "base/messages.h"
+#include "base/prompter.h"
 #include "config/appcontext.h"
-#include "config/messages.h"
-#include "config/prompter.h"
 #include "config/settings.h"
 #include "console/boxlists.h"
 #include "link/cmd.h"

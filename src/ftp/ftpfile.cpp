@@ -2,11 +2,11 @@
 
 #include "ui_ftpfile.h"
 
+#include "base/codepage.h"
+#include "base/messages.h"
+#include "base/prompter.h"
 #include "config/appcontext.h"
-#include "config/codepage.h"
 #include "config/forms.h"
-#include "config/messages.h"
-#include "config/prompter.h"
 #include "console/boxlists.h"
 #include "ftpFastconnect.h"
 #include "ftpList.h"

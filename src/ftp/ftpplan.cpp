@@ -2,9 +2,9 @@
 
 #include <QFile>
 
-#include "config/codepage.h"
+#include "base/codepage.h"
+#include "base/safefile.h"
 #include "config/inifile.h"
-#include "config/safefile.h"
 #include "config/settings.h"
 #include "schedule/xmldocument.h"
 

@@ -1,7 +1,7 @@
 #include "cmd.h"
 
+#include "base/codepage.h"
 #include "boxserver.h"
-#include "config/codepage.h"
 #include "history.h"
 
 #include <QDate>

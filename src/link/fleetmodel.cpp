@@ -1,6 +1,6 @@
 #include "fleetmodel.h"
 
-#include "config/codepage.h"
+#include "base/codepage.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

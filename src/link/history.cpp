@@ -1,6 +1,6 @@
 #include "history.h"
 
-#include "config/codepage.h"
+#include "base/codepage.h"
 
 #include <QTime>
 

@@ -1,6 +1,6 @@
 #include "MacGroup.h"
 
-#include "config/codepage.h"
+#include "base/codepage.h"
 #include "config/inifile.h"
 
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #include "playlistxml.h"
 
-#include "config/codepage.h"
-#include "config/safefile.h"
+#include "base/codepage.h"
+#include "base/safefile.h"
 #include "config/settings.h"
 #include "playlist.h"
 #include "xmldocument.h"

@@ -2,12 +2,12 @@
 
 #include "ui_scheduleeditor.h"
 
+#include "base/codepage.h"
+#include "base/messages.h"
+#include "base/prompter.h"
 #include "config/appcontext.h"
-#include "config/codepage.h"
 #include "config/forms.h"
 #include "config/mainform.h"
-#include "config/messages.h"
-#include "config/prompter.h"
 #include "console/boxlists.h"
 #include "console/schdlist.h"
 #include "console/swatch.h"

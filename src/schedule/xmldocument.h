@@ -1,6 +1,6 @@
 #pragma once
 
-#include "config/codepage.h"
+#include "base/codepage.h"
 
 #include <QString>
 #include <QXmlStreamWriter>

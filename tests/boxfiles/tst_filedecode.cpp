@@ -1,5 +1,5 @@
+#include "base/codepage.h"
 #include "boxfiles/filedecode.h"
-#include "config/codepage.h"
 #include "registry/MacGroup.h"
 #include "schedule/playlist.h"
 #include "schedule/playlistxml.h"

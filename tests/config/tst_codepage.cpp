@@ -1,5 +1,5 @@
 // Conversions between the program's Unicode texts and GB2312 bytes.
-#include "config/codepage.h"
+#include "base/codepage.h"
 
 #include <QTest>
 

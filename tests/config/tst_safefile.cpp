@@ -2,9 +2,9 @@
 // tests run as root, an injected writer everywhere) leaves every old file as
 // it was and is reported; FTP accounts are written for the owner only; the
 // temporaries of a killed run are cleared at start.
+#include "base/quietprompter.h"
+#include "base/safefile.h"
 #include "config/inifile.h"
-#include "config/quietprompter.h"
-#include "config/safefile.h"
 #include "config/settings.h"
 #include "registry/MacGroup.h"
 #include "schedule/playlist.h"

@@ -1,5 +1,5 @@
-#include "config/codepage.h"
-#include "config/safefile.h"
+#include "base/codepage.h"
+#include "base/safefile.h"
 #include "config/settings.h"
 #include "ftp/ftpplan.h"
 #include "testutil.h"

@@ -4,9 +4,9 @@
 // folder under a Chinese path, play logs, a disk directory decoded, a file
 // deleted on the box and another fetched, and a play list fetched by name.
 #include "appharness.h"
+#include "base/codepage.h"
 #include "boxfiles/uploadqueue.h"
 #include "boxsimulator.h"
-#include "config/codepage.h"
 #include "config/forms.h"
 #include "config/settings.h"
 #include "console/boxlists.h"

@@ -1,9 +1,9 @@
 // The box link end to end on 127.0.0.1: the real server objects and windows,
 // simulated boxes on real sockets. Every wait is for a signal or a state.
+#include "app/serverapp.h"
 #include "appharness.h"
 #include "boxsimulator.h"
 #include "config/mainform.h"
-#include "config/serverapp.h"
 #include "console/boxMag.h"
 #include "console/cmdhistory.h"
 #include "console/filesystem.h"

@@ -2,11 +2,11 @@
 // prompter, the exact line every simulated box receives, the question for
 // several boxes, the input checks, the firmware image check, file-name
 // pages, the emergency text and the list menu.
+#include "app/serverapp.h"
 #include "appharness.h"
 #include "boxsimulator.h"
 #include "config/firmware.h"
 #include "config/mainform.h"
-#include "config/serverapp.h"
 #include "console/boxMag.h"
 #include "console/boxlists.h"
 #include "console/group.h"

@@ -1,9 +1,9 @@
 // The group management window: adding, deleting, renaming and merging groups,
 // naming boxes and moving them, the refused names, and the lists of the other
 // windows following every change.
+#include "app/serverapp.h"
 #include "appharness.h"
 #include "config/mainform.h"
-#include "config/serverapp.h"
 #include "console/boxlists.h"
 #include "console/group.h"
 #include "console/picklists.h"

@@ -1,9 +1,9 @@
 // The box port faces the whole network: joined lines are all read, one peer
 // cannot fill the connection map or the connection table for good, and the
 // boxes of the registry always get through.
+#include "app/serverapp.h"
 #include "appharness.h"
 #include "boxsimulator.h"
-#include "config/serverapp.h"
 #include "link/boxserver.h"
 #include "link/cmd.h"
 #include "testutil.h"

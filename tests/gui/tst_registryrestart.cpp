@@ -2,7 +2,7 @@
 // characters that once cut MacGroup.ini short: a MAC with '[' from a box,
 // group and client names with '[' from the operator.
 #include "appharness.h"
-#include "config/codepage.h"
+#include "base/codepage.h"
 #include "config/mainform.h"
 #include "console/group.h"
 #include "scratchserver.h"

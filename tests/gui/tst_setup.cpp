@@ -1,8 +1,8 @@
 // The server setup window: its three saves to Deploy.ini with their checks,
 // and the restart.
+#include "app/serverapp.h"
 #include "appharness.h"
 #include "config/mainform.h"
-#include "config/serverapp.h"
 #include "console/boxMag.h"
 #include "console/deploymanage.h"
 #include "scriptedprompter.h"

@@ -1,8 +1,8 @@
 // Start-up of the whole program with scripted answers: the eleven windows in
 // their order, the main window's top bar, and what the operator is told when
 // start-up goes wrong.
+#include "app/serverapp.h"
 #include "config/mainform.h"
-#include "config/serverapp.h"
 #include "console/boxMag.h"
 #include "console/cmdhistory.h"
 #include "console/deploymanage.h"

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "app/serverapp.h"
 #include "boxsimulator.h"
-#include "config/serverapp.h"
 #include "scriptedprompter.h"
 
 #include <QStringList>

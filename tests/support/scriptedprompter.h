@@ -1,6 +1,6 @@
 #pragma once
 
-#include "config/prompter.h"
+#include "base/prompter.h"
 
 #include <QList>
 #include <QQueue>

@@ -1,7 +1,7 @@
 // The content HTTP service over real HTTP on 127.0.0.1: files by their
 // absolute path, byte ranges, refused paths, atomic and capped uploads, and
 // many clients at once.
-#include "config/codepage.h"
+#include "base/codepage.h"
 #include "config/contentservice.h"
 #include "config/settings.h"
 #include "testutil.h"

@@ -1,11 +1,11 @@
 // Takes pictures of the main windows with three simulated boxes connected,
 // for the documentation. Run under a real X server (make screenshots uses
 // xvfb-run). Usage: screenshots OUTPUT_FOLDER [zh|en]
+#include "app/serverapp.h"
+#include "base/quietprompter.h"
 #include "boxfiles/uploadqueue.h"
 #include "boxsimulator.h"
 #include "config/mainform.h"
-#include "config/quietprompter.h"
-#include "config/serverapp.h"
 #include "console/boxMag.h"
 #include "console/boxlists.h"
 #include "console/calendarwindow.h"

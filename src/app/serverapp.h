@@ -1,8 +1,8 @@
 #pragma once
 
-#include "appcontext.h"
-#include "contentservice.h"
-#include "forms.h"
+#include "config/appcontext.h"
+#include "config/contentservice.h"
+#include "config/forms.h"
 #include "handover.h"
 #include "link/alerts.h"
 #include "link/boxserver.h"

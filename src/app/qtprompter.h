@@ -1,6 +1,6 @@
 #pragma once
 
-#include "prompter.h"
+#include "base/prompter.h"
 
 class QWidget;
 
