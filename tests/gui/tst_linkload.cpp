@@ -58,6 +58,9 @@ QStringList snapshot(Forms &forms)
 
 } // namespace
 
+// What the program promises, not what its constant happens to say.
+constexpr int kPromisedLogLines = 20000;
+
 class TestLinkLoad : public QObject
 {
     Q_OBJECT
@@ -154,7 +157,6 @@ private slots:
         AppHarness h;
         QVERIFY(h.start());
         h.forms().form1->show();
-        QVERIFY(TForm1::kListRefreshMs <= 200);
         QTcpSocket link;
         link.connectToHost(QHostAddress::LocalHost, quint16(h.options.boxPort));
         QVERIFY(link.waitForConnected(5000));
@@ -172,7 +174,7 @@ private slots:
         QVERIFY(h.start());
         h.clickMain("sbBoxManagement");
         TForm3 *window = h.forms().form3;
-        for (int i = 0; i < TForm3::kLogLines + 5000; ++i) {
+        for (int i = 0; i < kPromisedLogLines + 5000; ++i) {
             window->appendLogLine(QStringLiteral("line %1").arg(i));
             if (i % 3000 == 0)
                 window->flushLog();
@@ -180,9 +182,9 @@ private slots:
         window->flushLog();
         const QStringList lines =
             window->findChild<QPlainTextEdit *>(QStringLiteral("mm_log"))->toPlainText().split(QLatin1Char('\n'));
-        QCOMPARE(lines.size(), TForm3::kLogLines);
+        QCOMPARE(lines.size(), kPromisedLogLines);
         QCOMPARE(lines.first(), QStringLiteral("line 5000"));
-        QCOMPARE(lines.last(), QStringLiteral("line %1").arg(TForm3::kLogLines + 4999));
+        QCOMPARE(lines.last(), QStringLiteral("line %1").arg(kPromisedLogLines + 4999));
     }
 
     void silentConnectionsAreClosed()

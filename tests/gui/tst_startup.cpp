@@ -48,6 +48,8 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         m_options = StartupOptions();
         m_options.deployFile = m_dir->filePath(QStringLiteral("Deploy.ini"));
+        // Never the default box port: a boxfleet running on this machine has it.
+        m_options.boxPort = TestUtil::freePort();
         m_prompterOwner = std::make_unique<ScriptedPrompter>();
         m_prompter = m_prompterOwner.get();
     }
