@@ -4,6 +4,7 @@
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 SANITIZE ?= OFF
+EXTRAS ?= ON
 ARGS ?=
 
 PACKAGES := cmake ninja-build g++ pkg-config make qt6-base-dev qt6-base-dev-tools libgl-dev \
@@ -14,7 +15,7 @@ BENCH_PACKAGES := nginx-light wrk curl
 PACKAGE_PACKAGES := build-essential debhelper devscripts
 CHECK_PACKAGES := lintian desktop-file-utils appstream debootstrap
 
-.PHONY: all deps test-deps configure build build-all run test bench screenshots fuzz format clean package package-check
+.PHONY: all deps test-deps configure build build-all run test bench screenshots fuzz fuzz-build fuzz-smoke format clean package package-check
 
 all: build
 
@@ -25,7 +26,7 @@ test-deps: deps
 	@tools/install-deps.sh $(TEST_PACKAGES)
 
 configure: deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DBOXFLEET_SANITIZE=$(SANITIZE) -DBOXFLEET_WERROR=ON -DBUILD_TESTING=ON
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DBOXFLEET_SANITIZE=$(SANITIZE) -DBOXFLEET_EXTRAS=$(EXTRAS) -DBOXFLEET_WERROR=ON -DBUILD_TESTING=ON
 
 # The program and what it loads; the tests, tools and benchmarks wait for build-all.
 build: configure
@@ -51,16 +52,29 @@ screenshots: build-all
 	xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb $(BUILD)/bin/screenshots docs/screenshots/en en
 
 # libFuzzer targets for the parsers of box files, box lines and FTP listings
-# (clang, not part of CI): FUZZ_RUNS executions each, seeded from
+# (clang; CI runs only `make fuzz-smoke`): FUZZ_RUNS executions each, seeded from
 # tests/fuzz/corpus. Each target takes inputs up to its parser's own limit
 # (16 MiB for box files), and a blow-up in memory or time is a finding.
 FUZZ_RUNS ?= 1000000
 FUZZ_OPTIONS ?= -rss_limit_mb=2048 -timeout=20
-fuzz: deps
+FUZZ_TARGETS := playlist:16777216 textlist:16777216 piclist:16777216 planstatus:16777216 diskdir:16777216 listline:8192 reply:1024
+fuzz-build: deps
 	@tools/install-deps.sh clang libclang-rt-dev
 	cmake -S tests/fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++
 	cmake --build build-fuzz
-	for t in playlist:16777216 textlist:16777216 piclist:16777216 planstatus:16777216 diskdir:16777216 listline:8192 reply:1024; do \
+
+# Every target built and run for a few seconds from its seeds (CI): a moved
+# source or a new crash on a seed fails.
+fuzz-smoke: fuzz-build
+	for t in $(FUZZ_TARGETS); do \
+	    name=$${t%%:*}; len=$${t##*:}; scratch=$$(mktemp -d); \
+	    build-fuzz/fuzz_$$name -max_total_time=3 -max_len=$$len $(FUZZ_OPTIONS) \
+	        $$scratch tests/fuzz/corpus/$$name || exit 1; \
+	    rm -rf $$scratch; \
+	done
+
+fuzz: fuzz-build
+	for t in $(FUZZ_TARGETS); do \
 	    name=$${t%%:*}; len=$${t##*:}; dict=; \
 	    [ -f tests/fuzz/$$name.dict ] && dict=-dict=tests/fuzz/$$name.dict; \
 	    mkdir -p build-fuzz/corpus-$$name; \
