@@ -8,16 +8,18 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QVariant>
 
 #include <atomic>
+#include <iterator>
 
 namespace {
 
-constexpr int kSchemaVersion = 1;
 constexpr qint64 kDayMs = 24LL * 3600 * 1000;
 
-const char *const kSchema[] = {
+// The tables of the first version, as every file of version 1 has them.
+const char *const kVersion1[] = {
     "CREATE TABLE IF NOT EXISTS history(id INTEGER PRIMARY KEY, at INTEGER NOT NULL, mac TEXT, client TEXT, "
     "ip TEXT, state TEXT, info TEXT, time TEXT)",
     "CREATE INDEX IF NOT EXISTS history_at ON history(at)",
@@ -37,14 +39,36 @@ QString containsPattern(QString text)
     return QLatin1Char('%') + text + QLatin1Char('%');
 }
 
-StoredHistoryRow rowFrom(const QSqlQuery &query)
+// A query's columns found by name once, then read by position.
+class Columns
+{
+public:
+    Columns(const QSqlQuery &query, std::initializer_list<const char *> names)
+    {
+        const QSqlRecord record = query.record();
+        for (const char *name : names)
+            m_at.append(record.indexOf(QLatin1String(name)));
+    }
+    QVariant value(const QSqlQuery &query, int column) const { return query.value(m_at.at(column)); }
+
+private:
+    QList<int> m_at;
+};
+
+// The history columns as a stored row holds them.
+Columns historyColumns(const QSqlQuery &query)
+{
+    return Columns(query, {"id", "at", "mac", "client", "ip", "state", "info", "time"});
+}
+
+StoredHistoryRow rowFrom(const QSqlQuery &query, const Columns &columns)
 {
     StoredHistoryRow stored;
-    stored.id = query.value(0).toLongLong();
-    stored.at = query.value(1).toLongLong();
+    stored.id = columns.value(query, 0).toLongLong();
+    stored.at = columns.value(query, 1).toLongLong();
     stored.row.at = stored.at;
     for (int c = 0; c < CommandHistory::ColumnCount; ++c)
-        stored.row.cells[c] = query.value(2 + c).toString();
+        stored.row.cells[c] = columns.value(query, 2 + c).toString();
     return stored;
 }
 
@@ -82,6 +106,27 @@ public:
     qint64 lastWritten = 0; // rows the last successful batch wrote
 
     QSqlDatabase db() const { return QSqlDatabase::database(connection, false); }
+
+    // Version 0 (no version; files of the earliest runs) to 1: the tables,
+    // and the transfer's list the earliest fleet tables lack.
+    bool upgradeTo1(QString *error, bool *damaged)
+    {
+        for (const char *statement : kVersion1) {
+            if (!exec(statement, error, damaged))
+                return false;
+        }
+        bool hasList = false;
+        {
+            QSqlQuery column(db());
+            hasList = column.exec(QStringLiteral("SELECT transfer_list FROM fleet LIMIT 0"));
+        }
+        return hasList || exec("ALTER TABLE fleet ADD COLUMN transfer_list TEXT", error, damaged);
+    }
+    // The step at index v takes a file of version v to v + 1; a new version
+    // of the file adds its step here.
+    using Upgrade = bool (HistoryDatabaseWorker::*)(QString *, bool *);
+    static constexpr Upgrade kUpgrades[] = {&HistoryDatabaseWorker::upgradeTo1};
+    static constexpr int kSchemaVersion = int(std::size(kUpgrades));
 
     // Whether SQLite said the file is no database or a damaged one; any
     // other failure (locked, a full disk, no permission) passes.
@@ -126,6 +171,7 @@ public:
             *error = QStringLiteral("journal mode %1, not WAL").arg(mode.value(0).toString());
             return false;
         }
+        mode.finish();
         if (!exec("PRAGMA synchronous=NORMAL", error, damaged))
             return false;
         // What exists is only read: a file another process holds opens all
@@ -136,19 +182,19 @@ public:
             *damaged = damagedBy(version.lastError());
             return false;
         }
-        const int found = version.value(0).toInt();
-        if (found != kSchemaVersion) {
-            for (const char *statement : kSchema) {
-                if (!exec(statement, error, damaged))
-                    return false;
-            }
-            // Files of an earlier version lack the transfer's list: add it.
-            QSqlQuery column(db());
-            if (!column.exec(QStringLiteral("SELECT transfer_list FROM fleet LIMIT 0")) &&
-                !exec("ALTER TABLE fleet ADD COLUMN transfer_list TEXT", error, damaged))
+        const int found = qMax(0, version.value(0).toInt());
+        version.finish(); // a statement still open would keep the upgrades from committing
+        // One step per version, each in a transaction of its own; a file of
+        // a newer program is used as it is, its tables probed below.
+        for (int v = found; v < kSchemaVersion; ++v) {
+            if (!exec("BEGIN IMMEDIATE", error, damaged))
                 return false;
-            if (!version.exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion))) {
-                *error = version.lastError().text();
+            if (!(this->*kUpgrades[v])(error, damaged) ||
+                !exec(QStringLiteral("PRAGMA user_version = %1").arg(v + 1).toLatin1().constData(), error, damaged) ||
+                !exec("COMMIT", error, damaged)) {
+                QString ignored;
+                bool alsoIgnored = false;
+                exec("ROLLBACK", &ignored, &alsoIgnored);
                 return false;
             }
         }
@@ -306,8 +352,9 @@ public:
             lastError = query.lastError().text();
             return rows;
         }
+        const Columns columns = historyColumns(query);
         while (query.next())
-            rows.append(rowFrom(query));
+            rows.append(rowFrom(query, columns));
         return rows;
     }
 
@@ -714,21 +761,24 @@ QHash<QString, FleetStatus::BoxStatus> HistoryDatabase::fleet()
                                            "last_reply, transfer, files_total, files_done, files_failed, "
                                            "finished_at, transfer_list FROM fleet")))
                 return;
+            const Columns c(query,
+                            {"mac", "command", "command_time", "command_type", "result", "result_text", "last_reply",
+                             "transfer", "files_total", "files_done", "files_failed", "finished_at", "transfer_list"});
             while (query.next()) {
                 FleetStatus::BoxStatus s;
-                s.command = query.value(1).toString();
-                s.commandTime = query.value(2).toLongLong();
-                s.commandType = query.value(3).toInt();
-                s.result = enumFrom(query.value(4), FleetStatus::Result::Sent);
-                s.resultText = query.value(5).toString();
-                s.lastReply = query.value(6).toString();
-                s.transfer = enumFrom(query.value(7), FleetStatus::Transfer::Failed);
-                s.filesTotal = qMax(0, query.value(8).toInt());
-                s.filesDone = qMax(0, query.value(9).toInt());
-                s.filesFailed = qMax(0, query.value(10).toInt());
-                s.finishedAt = query.value(11).toLongLong();
-                s.transferList = query.value(12).toString();
-                result.insert(query.value(0).toString(), s);
+                s.command = c.value(query, 1).toString();
+                s.commandTime = c.value(query, 2).toLongLong();
+                s.commandType = c.value(query, 3).toInt();
+                s.result = enumFrom(c.value(query, 4), FleetStatus::Result::Sent);
+                s.resultText = c.value(query, 5).toString();
+                s.lastReply = c.value(query, 6).toString();
+                s.transfer = enumFrom(c.value(query, 7), FleetStatus::Transfer::Failed);
+                s.filesTotal = qMax(0, c.value(query, 8).toInt());
+                s.filesDone = qMax(0, c.value(query, 9).toInt());
+                s.filesFailed = qMax(0, c.value(query, 10).toInt());
+                s.finishedAt = c.value(query, 11).toLongLong();
+                s.transferList = c.value(query, 12).toString();
+                result.insert(c.value(query, 0).toString(), s);
             }
         },
         Qt::BlockingQueuedConnection);
