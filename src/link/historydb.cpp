@@ -217,6 +217,22 @@ public:
         return true;
     }
 
+    // The reading connection: the same file, read only, opened when first
+    // needed (and again after it could not be).
+    bool readable()
+    {
+        if (ready)
+            return true;
+        if (path.isEmpty())
+            return false;
+        close();
+        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        database.setDatabaseName(path);
+        database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_READONLY").arg(busyMs));
+        ready = database.open();
+        return ready;
+    }
+
     void close()
     {
         ready = false;
@@ -461,6 +477,14 @@ HistoryDatabase::HistoryDatabase(QObject *parent) : QObject(parent)
     connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     m_thread.setObjectName(QStringLiteral("history database"));
     m_thread.start();
+    // Pages and searches read on a connection of their own, so they never
+    // wait behind a batch or a retention step (WAL lets readers read).
+    m_reader = new HistoryDatabaseWorker;
+    m_reader->connection = QStringLiteral("boxfleet-history-reader-%1").arg(instances);
+    m_reader->moveToThread(&m_readThread);
+    connect(&m_readThread, &QThread::finished, m_reader, &QObject::deleteLater);
+    m_readThread.setObjectName(QStringLiteral("history reads"));
+    m_readThread.start();
     m_batch.setSingleShot(true);
     m_batch.setInterval(kBatchMs);
     connect(&m_batch, &QTimer::timeout, this, &HistoryDatabase::writeBatch);
@@ -481,13 +505,18 @@ HistoryDatabase::~HistoryDatabase()
         worker, [worker] { worker->close(); }, Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
+    HistoryDatabaseWorker *reader = m_reader;
+    QMetaObject::invokeMethod(
+        reader, [reader] { reader->close(); }, Qt::BlockingQueuedConnection);
+    m_readThread.quit();
+    m_readThread.wait();
 }
 
 void HistoryDatabase::setBusyTimeout(int ms)
 {
-    HistoryDatabaseWorker *worker = m_worker;
-    QMetaObject::invokeMethod(
-        worker, [worker, ms] { worker->busyMs = ms; }, Qt::BlockingQueuedConnection);
+    for (HistoryDatabaseWorker *worker : {m_worker, m_reader})
+        QMetaObject::invokeMethod(
+            worker, [worker, ms] { worker->busyMs = ms; }, Qt::BlockingQueuedConnection);
 }
 
 HistoryDatabase::OpenResult HistoryDatabase::open(const QString &path, int keepDays, int keepRows)
@@ -546,6 +575,11 @@ HistoryDatabase::OpenResult HistoryDatabase::open(const QString &path, int keepD
         },
         Qt::BlockingQueuedConnection);
     m_open = result.ok;
+    if (m_open) {
+        HistoryDatabaseWorker *reader = m_reader;
+        QMetaObject::invokeMethod(
+            reader, [reader, path] { reader->path = path; }, Qt::BlockingQueuedConnection);
+    }
     return result;
 }
 
@@ -690,12 +724,12 @@ QList<StoredHistoryRow> HistoryDatabase::page(qint64 beforeId, int limit)
     QList<StoredHistoryRow> rows;
     if (!m_open)
         return rows;
-    HistoryDatabaseWorker *worker = m_worker;
+    HistoryDatabaseWorker *reader = m_reader;
     QMetaObject::invokeMethod(
-        worker,
-        [&, worker] {
-            if (worker->ready)
-                rows = worker->select(nullptr, worker->clearedAt(), beforeId, limit);
+        reader,
+        [&, reader] {
+            if (reader->readable())
+                rows = reader->select(nullptr, reader->clearedAt(), beforeId, limit);
         },
         Qt::BlockingQueuedConnection);
     return rows;
@@ -704,15 +738,15 @@ QList<StoredHistoryRow> HistoryDatabase::page(qint64 beforeId, int limit)
 int HistoryDatabase::requestPage(qint64 beforeId, int limit, const std::optional<CommandHistory::Row> &below)
 {
     const int ticket = m_nextTicket++;
-    HistoryDatabaseWorker *worker = m_worker;
+    HistoryDatabaseWorker *reader = m_reader;
     QPointer<HistoryDatabase> self(this);
-    QMetaObject::invokeMethod(worker, [worker, self, ticket, beforeId, limit, below] {
+    QMetaObject::invokeMethod(reader, [reader, self, ticket, beforeId, limit, below] {
         QList<StoredHistoryRow> rows;
-        if (worker->ready) {
+        if (reader->readable()) {
             // A row shown whose id is not known: the rows stored before it,
             // or, when it was never stored, the rows added before its time.
-            const qint64 anchor = below ? worker->idOf(*below) : 0;
-            rows = worker->select(nullptr, worker->clearedAt(), anchor > 0 ? anchor : beforeId, limit,
+            const qint64 anchor = below ? reader->idOf(*below) : 0;
+            rows = reader->select(nullptr, reader->clearedAt(), anchor > 0 ? anchor : beforeId, limit,
                                   below && anchor == 0 ? below->at : 0);
         }
         QMetaObject::invokeMethod(self, [self, ticket, rows = std::move(rows)] {
@@ -812,22 +846,27 @@ int HistoryDatabase::search(const HistoryFilter &filter, qint64 beforeId, int li
             this, [this, ticket] { emit searchFinished(ticket, {}, false); }, Qt::QueuedConnection);
         return ticket;
     }
-    // Rows queued here are found too: they reach the database thread first.
+    // Rows queued here are found too: the writing thread takes them first and
+    // then hands the search to the reading connection, so the search waits
+    // for those rows only, and later writes do not wait for the search.
     m_batch.stop();
     writeBatch();
     HistoryDatabaseWorker *worker = m_worker;
+    HistoryDatabaseWorker *reader = m_reader;
     QPointer<HistoryDatabase> self(this);
-    QMetaObject::invokeMethod(worker, [worker, self, filter, beforeId, limit, ticket] {
-        // One row more than asked tells whether there are more.
-        QList<StoredHistoryRow> rows;
-        if (worker->ready)
-            rows = worker->select(&filter, 0, beforeId, limit + 1);
-        const bool more = rows.size() > limit;
-        if (more)
-            rows.removeLast();
-        QMetaObject::invokeMethod(self, [self, ticket, rows = std::move(rows), more] {
-            if (self)
-                emit self->searchFinished(ticket, rows, more);
+    QMetaObject::invokeMethod(worker, [reader, self, filter, beforeId, limit, ticket] {
+        QMetaObject::invokeMethod(reader, [reader, self, filter, beforeId, limit, ticket] {
+            // One row more than asked tells whether there are more.
+            QList<StoredHistoryRow> rows;
+            if (reader->readable())
+                rows = reader->select(&filter, 0, beforeId, limit + 1);
+            const bool more = rows.size() > limit;
+            if (more)
+                rows.removeLast();
+            QMetaObject::invokeMethod(self, [self, ticket, rows = std::move(rows), more] {
+                if (self)
+                    emit self->searchFinished(ticket, rows, more);
+            });
         });
     });
     return ticket;

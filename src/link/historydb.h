@@ -145,7 +145,9 @@ private:
     void batchDone(bool waiting);
 
     QThread m_thread;
-    HistoryDatabaseWorker *m_worker = nullptr;
+    HistoryDatabaseWorker *m_worker = nullptr; // writes, on m_thread
+    QThread m_readThread;
+    HistoryDatabaseWorker *m_reader = nullptr; // pages and searches, on m_readThread
     Clock m_clock;
     QTimer m_batch;
     QTimer m_retry;
