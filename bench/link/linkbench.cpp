@@ -290,7 +290,7 @@ int main(int argc, char *argv[])
     // What keeping the history costs: on the window thread only a queued
     // row (inside the figures above); the writing happens on its own thread.
     server.database().flush();
-    const HistoryDatabase::Stats db = server.database().stats();
+    const ServerDatabase::Stats db = server.database().stats();
     std::printf("history database (boxfleet.sqlite)\n");
     std::printf("  rows written                %lld history, %lld fleet status, in %lld transactions\n", db.rows,
                 db.fleetRows, db.transactions);

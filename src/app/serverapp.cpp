@@ -217,7 +217,7 @@ bool ServerApp::flushHistory()
     if (!m_database.isOpen())
         return true;
     m_database.flush();
-    const HistoryDatabase::Unwritten left = m_database.unwritten();
+    const ServerDatabase::Unwritten left = m_database.unwritten();
     if (left.waiting == 0 && left.dropped == 0)
         return true;
     const QString message = QStringLiteral("%1 event history rows could not be written to %2 (%3)")
@@ -234,7 +234,7 @@ bool ServerApp::flushHistory()
 void ServerApp::openDatabase(bool ask)
 {
     const ServerSettings &settings = m_context.settings;
-    const HistoryDatabase::OpenResult opened =
+    const ServerDatabase::OpenResult opened =
         m_database.open(settings.historyFile, settings.historyKeepDays, settings.historyKeepRows);
     if (!opened.ok || !opened.setAside.isEmpty() || opened.waiting) {
         const QString message =
@@ -255,7 +255,7 @@ void ServerApp::openDatabase(bool ask)
     // scrolls down; the window thread never waits for them.
     m_oldestHistoryId = m_database.newestAtOpen() + 1;
     m_pageTicket = 0;
-    connect(&m_database, &HistoryDatabase::pageFinished, this,
+    connect(&m_database, &ServerDatabase::pageFinished, this,
             [this](int ticket, const QList<StoredHistoryRow> &stored) {
                 if (ticket != m_pageTicket)
                     return;
@@ -263,7 +263,7 @@ void ServerApp::openDatabase(bool ask)
                 QList<CommandHistory::Row> rows;
                 for (const StoredHistoryRow &row : stored)
                     rows.append(row.row);
-                m_oldestHistoryId = stored.size() < HistoryDatabase::kPageRows ? -1 : stored.last().id;
+                m_oldestHistoryId = stored.size() < ServerDatabase::kPageRows ? -1 : stored.last().id;
                 m_oldestKept.reset();
                 m_history.appendOlder(rows);
                 m_history.setHasOlder(m_oldestHistoryId > 0);
@@ -271,7 +271,7 @@ void ServerApp::openDatabase(bool ask)
     const auto page = [this] {
         if ((m_oldestHistoryId > 0 || m_oldestKept) && m_pageTicket == 0)
             m_pageTicket =
-                m_database.requestPage(qMax<qint64>(0, m_oldestHistoryId), HistoryDatabase::kPageRows, m_oldestKept);
+                m_database.requestPage(qMax<qint64>(0, m_oldestHistoryId), ServerDatabase::kPageRows, m_oldestKept);
         return QList<CommandHistory::Row>();
     };
     // Rows let go from memory are read back from the database, below the
@@ -291,16 +291,16 @@ void ServerApp::openDatabase(bool ask)
     connect(&m_history, &CommandHistory::rowToKeep, this, [this](const CommandHistory::Row &row, qint64 at) {
         m_database.addHistory({0, at, row});
     });
-    connect(&m_history, &CommandHistory::cleared, &m_database, &HistoryDatabase::markCleared);
+    connect(&m_history, &CommandHistory::cleared, &m_database, &ServerDatabase::markCleared);
     connect(&m_fleet, &FleetStatus::changed, this, [this](const QString &mac) {
         if (!mac.isEmpty())
             m_database.putFleet(mac, m_fleet.status(mac));
     });
-    connect(&m_database, &HistoryDatabase::writeFailed, this, [this](const QString &message) {
+    connect(&m_database, &ServerDatabase::writeFailed, this, [this](const QString &message) {
         qCritical("ERR %s", qPrintable(message));
         m_cmd.LogEvent(message, 0, LogLevel::ERR);
     });
-    connect(&m_database, &HistoryDatabase::writeResumed, this,
+    connect(&m_database, &ServerDatabase::writeResumed, this,
             [this](const QString &message) { m_cmd.LogEvent(message, 0, LogLevel::INFORcv); });
     // The retention waits until the start-up reads are answered.
     const auto retention = qScopeGuard([this] { m_database.startRetention(); });

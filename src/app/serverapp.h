@@ -9,8 +9,8 @@
 #include "link/cmd.h"
 #include "link/fleetstatus.h"
 #include "link/history.h"
-#include "link/historydb.h"
 #include "link/metrics.h"
+#include "link/serverdb.h"
 #include "registry/MacGroup.h"
 #include "schedule/playlist.h"
 
@@ -49,7 +49,7 @@ public:
     // says why when it does not.
     void restart();
     const RestartHandover &handover() const { return m_handover; }
-    HistoryDatabase &database() { return m_database; }
+    ServerDatabase &database() { return m_database; }
     FleetAlerts &alerts() { return m_alerts; }
     FleetTray *tray() const { return m_tray.get(); }
     // Where alerts go instead of the desktop's tray or notification service;
@@ -96,7 +96,7 @@ private:
     // after the last.
     MacGruoup m_registry;
     CommandHistory m_history;
-    HistoryDatabase m_database; // written until the stores above are gone
+    ServerDatabase m_database; // written until the stores above are gone
     Cmd_API m_cmd;
     FleetStatus m_fleet;
     FleetAlerts m_alerts;

@@ -11,7 +11,7 @@ class BoxServer;
 class Cmd_API;
 class FleetAlerts;
 class FleetStatus;
-class HistoryDatabase;
+class ServerDatabase;
 class CommandHistory;
 class ContentService;
 class MacGruoup;
@@ -30,12 +30,12 @@ struct AppContext
     MacGruoup *registry = nullptr;
     CommandHistory *history = nullptr;
     Cmd_API *cmd = nullptr;
-    FleetStatus *fleet = nullptr;        // commands' answers and transfers, per box
-    FleetAlerts *alerts = nullptr;       // what the operator is told without looking
-    HistoryDatabase *database = nullptr; // history and fleet status kept between runs
-    BoxServer *boxServer = nullptr;      // the socket boxes connect to
-    TPlayList *schedules = nullptr;      // the working schedule set
-    QString contentLibrary;              // the service library to load
+    FleetStatus *fleet = nullptr;       // commands' answers and transfers, per box
+    FleetAlerts *alerts = nullptr;      // what the operator is told without looking
+    ServerDatabase *database = nullptr; // history and fleet status kept between runs
+    BoxServer *boxServer = nullptr;     // the socket boxes connect to
+    TPlayList *schedules = nullptr;     // the working schedule set
+    QString contentLibrary;             // the service library to load
     // Held while this copy serves its content folder; a restart passes it on.
     std::shared_ptr<QLockFile> contentLock;
     // Where the setup window learns this computer's addresses; tests hand in

@@ -54,7 +54,7 @@ TForm6::TForm6(AppContext &context, Forms &forms, QWidget *parent)
     connect(m_ui->sb_ShowAll, &QToolButton::clicked, this, &TForm6::showLive);
     connect(m_ui->sb_ExportCsv, &QToolButton::clicked, this, &TForm6::exportCsv);
     if (m_context.database)
-        connect(m_context.database, &HistoryDatabase::searchFinished, this, &TForm6::searchFinished);
+        connect(m_context.database, &ServerDatabase::searchFinished, this, &TForm6::searchFinished);
     connect(m_context.history, &CommandHistory::rowAdded, this, [this] {
         if (m_ui->cb_AutoPrompt->isChecked() && !isVisible())
             show();

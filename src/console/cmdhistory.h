@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/historydb.h"
+#include "link/serverdb.h"
 
 #include <QWidget>
 

@@ -7,7 +7,7 @@
 #include "console/cmdhistory.h"
 #include "link/cmd.h"
 #include "link/fleetstatus.h"
-#include "link/historydb.h"
+#include "link/serverdb.h"
 #include "testutil.h"
 
 #include <QCheckBox>
@@ -157,7 +157,7 @@ private slots:
     void retentionKeepsDaysAndRows()
     {
         QTemporaryDir dir;
-        HistoryDatabase db;
+        ServerDatabase db;
         const qint64 now = 1800000000000;
         db.setClock([now] { return now; });
         QVERIFY(db.open(dir.filePath(QStringLiteral("h.sqlite")), 1, 3).ok);
@@ -174,7 +174,7 @@ private slots:
         QCOMPARE(kept.size(), 3);
         QCOMPARE(kept[0].row.cells[CommandHistory::InfoColumn], QStringLiteral("6"));
         QCOMPARE(kept[2].row.cells[CommandHistory::InfoColumn], QStringLiteral("4"));
-        const HistoryDatabase::Stats stats = db.stats();
+        const ServerDatabase::Stats stats = db.stats();
         QCOMPARE(stats.rows, 7);
         QCOMPARE(stats.transactions, 1);
     }
@@ -186,7 +186,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("h.sqlite"));
-        const auto addRows = [](HistoryDatabase &db, int from, int count) {
+        const auto addRows = [](ServerDatabase &db, int from, int count) {
             for (int i = from; i < from + count; ++i) {
                 StoredHistoryRow row;
                 row.at = 1800000000000 + i;
@@ -195,7 +195,7 @@ private slots:
             }
         };
         {
-            HistoryDatabase earlier;
+            ServerDatabase earlier;
             QVERIFY(earlier.open(path, 90, 1000000).ok);
             addRows(earlier, 0, 500);
             earlier.flush();
@@ -206,11 +206,11 @@ private slots:
             QVERIFY(other.open());
             QSqlQuery lock(other);
             QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
-            HistoryDatabase db;
+            ServerDatabase db;
             db.setBusyTimeout(20);
-            QSignalSpy failed(&db, &HistoryDatabase::writeFailed);
-            QSignalSpy resumed(&db, &HistoryDatabase::writeResumed);
-            const HistoryDatabase::OpenResult opened = db.open(path, 90, 1000000);
+            QSignalSpy failed(&db, &ServerDatabase::writeFailed);
+            QSignalSpy resumed(&db, &ServerDatabase::writeResumed);
+            const ServerDatabase::OpenResult opened = db.open(path, 90, 1000000);
             QVERIFY2(opened.ok && opened.setAside.isEmpty(), qPrintable(opened.error));
             QCOMPARE(db.newestAtOpen(), 500);
             addRows(db, 500, 3000);
@@ -260,7 +260,7 @@ private slots:
     void retentionFollowsAFlood()
     {
         QTemporaryDir dir;
-        HistoryDatabase db;
+        ServerDatabase db;
         QVERIFY(db.open(dir.filePath(QStringLiteral("h.sqlite")), 90, 10).ok);
         for (int i = 0; i < 1200; ++i) {
             StoredHistoryRow row;
@@ -291,7 +291,7 @@ private slots:
         }
         QSqlDatabase::removeDatabase(QStringLiteral("old"));
         {
-            HistoryDatabase db;
+            ServerDatabase db;
             QVERIFY(db.open(path, 90, 1000).ok);
             QCOMPARE(db.fleet().value(QStringLiteral("m1")).command, QStringLiteral("Get File"));
             FleetStatus::BoxStatus status;
@@ -300,7 +300,7 @@ private slots:
             db.putFleet(QStringLiteral("m2"), status);
             db.flush();
         }
-        HistoryDatabase again;
+        ServerDatabase again;
         QVERIFY(again.open(path, 90, 1000).ok);
         QCOMPARE(again.fleet().value(QStringLiteral("m2")).transferList, QStringLiteral("/content/XML/download_1.xml"));
         QCOMPARE(again.fleet().value(QStringLiteral("m1")).command, QStringLiteral("Get File"));

@@ -14,7 +14,7 @@
 #include <functional>
 #include <optional>
 
-class HistoryDatabaseWorker;
+class ServerDatabaseWorker;
 
 // One stored event-history row: when it was added (ms since 1970), its
 // database id (0 until written), and the texts the history window shows.
@@ -35,16 +35,17 @@ struct HistoryFilter
     qint64 to = 0;
 };
 
-// The event history, each box's fleet status and the schedule draft in one
-// SQLite file (WAL journaling). The window thread only queues what changed;
+// What the server keeps between runs besides its INI files: the event
+// history, each box's fleet status and the schedule draft, in one SQLite
+// file (WAL journaling). The window thread only queues what changed;
 // a thread of its own writes it, one transaction at most every kBatchMs.
 // What cannot be written (another process holds the file, the disk is full)
 // waits, bounded, and is tried again. The start-up reads are answered at
 // once; pages of older rows and searches arrive later by signal.
-class HistoryDatabase : public QObject
+class ServerDatabase : public QObject
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(HistoryDatabase)
+    Q_DISABLE_COPY_MOVE(ServerDatabase)
 
 public:
     static constexpr int kBatchMs = 200;
@@ -71,9 +72,9 @@ public:
     };
     using Clock = std::function<qint64()>; // ms since 1970
 
-    explicit HistoryDatabase(QObject *parent = nullptr);
+    explicit ServerDatabase(QObject *parent = nullptr);
     // Writes what is queued, then closes.
-    ~HistoryDatabase() override;
+    ~ServerDatabase() override;
 
     void setClock(Clock clock) { m_clock = std::move(clock); }
     // How long one statement waits for a file another process holds; set before open.
@@ -145,9 +146,9 @@ private:
     void batchDone(bool waiting);
 
     QThread m_thread;
-    HistoryDatabaseWorker *m_worker = nullptr; // writes, on m_thread
+    ServerDatabaseWorker *m_worker = nullptr; // writes, on m_thread
     QThread m_readThread;
-    HistoryDatabaseWorker *m_reader = nullptr; // pages and searches, on m_readThread
+    ServerDatabaseWorker *m_reader = nullptr; // pages and searches, on m_readThread
     Clock m_clock;
     QTimer m_batch;
     QTimer m_retry;

@@ -1,4 +1,4 @@
-#include "historydb.h"
+#include "serverdb.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -81,13 +81,13 @@ template <typename Enum> Enum enumFrom(const QVariant &value, Enum last)
 } // namespace
 
 // Owns the connection; lives on the database thread and is used only there.
-class HistoryDatabaseWorker : public QObject
+class ServerDatabaseWorker : public QObject
 {
 public:
     QString connection;
     QString lastError;
     QString reported; // the write error last told to the program
-    HistoryDatabase::Stats stats;
+    ServerDatabase::Stats stats;
     int keepDays = 90;
     int keepRows = 2000000;
     int busyMs = 5000;
@@ -124,8 +124,8 @@ public:
     }
     // The step at index v takes a file of version v to v + 1; a new version
     // of the file adds its step here.
-    using Upgrade = bool (HistoryDatabaseWorker::*)(QString *, bool *);
-    static constexpr Upgrade kUpgrades[] = {&HistoryDatabaseWorker::upgradeTo1};
+    using Upgrade = bool (ServerDatabaseWorker::*)(QString *, bool *);
+    static constexpr Upgrade kUpgrades[] = {&ServerDatabaseWorker::upgradeTo1};
     static constexpr int kSchemaVersion = int(std::size(kUpgrades));
 
     // Whether SQLite said the file is no database or a damaged one; any
@@ -385,11 +385,11 @@ public:
         query.prepare(QStringLiteral(
             "DELETE FROM history WHERE id IN (SELECT id FROM history WHERE at < ? ORDER BY id LIMIT ?)"));
         query.bindValue(0, now - qint64(keepDays) * kDayMs);
-        query.bindValue(1, HistoryDatabase::kPruneChunk);
+        query.bindValue(1, ServerDatabase::kPruneChunk);
         if (query.exec())
             removed += query.numRowsAffected();
         rowCount = qMax<qint64>(0, rowCount - removed);
-        const qint64 beyond = qMin<qint64>(rowCount - keepRows, HistoryDatabase::kPruneChunk - removed);
+        const qint64 beyond = qMin<qint64>(rowCount - keepRows, ServerDatabase::kPruneChunk - removed);
         if (beyond > 0) {
             query.prepare(
                 QStringLiteral("DELETE FROM history WHERE id IN (SELECT id FROM history ORDER BY id LIMIT ?)"));
@@ -404,7 +404,7 @@ public:
     qint64 prune(qint64 now)
     {
         qint64 removed = 0;
-        for (qint64 step = HistoryDatabase::kPruneChunk; step >= HistoryDatabase::kPruneChunk;) {
+        for (qint64 step = ServerDatabase::kPruneChunk; step >= ServerDatabase::kPruneChunk;) {
             step = pruneChunk(now);
             removed += step;
         }
@@ -415,7 +415,7 @@ public:
     void pruneSteps(qint64 now)
     {
         pruning = true;
-        if (pruneChunk(now) < HistoryDatabase::kPruneChunk) {
+        if (pruneChunk(now) < ServerDatabase::kPruneChunk) {
             pruning = false;
             return;
         }
@@ -434,8 +434,8 @@ public:
             fleetUnwritten.insert(it.key(), it.value());
         if (draft)
             draftUnwritten = draft;
-        if (unwritten.size() > HistoryDatabase::kMaxUnwritten) {
-            const qsizetype over = unwritten.size() - HistoryDatabase::kMaxUnwritten;
+        if (unwritten.size() > ServerDatabase::kMaxUnwritten) {
+            const qsizetype over = unwritten.size() - ServerDatabase::kMaxUnwritten;
             unwritten.remove(0, over);
             dropped += over;
         }
@@ -467,11 +467,11 @@ public:
     }
 };
 
-HistoryDatabase::HistoryDatabase(QObject *parent) : QObject(parent)
+ServerDatabase::ServerDatabase(QObject *parent) : QObject(parent)
 {
     static std::atomic<int> instances{0};
     qRegisterMetaType<StoredHistoryRow>();
-    m_worker = new HistoryDatabaseWorker;
+    m_worker = new ServerDatabaseWorker;
     m_worker->connection = QStringLiteral("boxfleet-history-%1").arg(++instances);
     m_worker->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
@@ -479,7 +479,7 @@ HistoryDatabase::HistoryDatabase(QObject *parent) : QObject(parent)
     m_thread.start();
     // Pages and searches read on a connection of their own, so they never
     // wait behind a batch or a retention step (WAL lets readers read).
-    m_reader = new HistoryDatabaseWorker;
+    m_reader = new ServerDatabaseWorker;
     m_reader->connection = QStringLiteral("boxfleet-history-reader-%1").arg(instances);
     m_reader->moveToThread(&m_readThread);
     connect(&m_readThread, &QThread::finished, m_reader, &QObject::deleteLater);
@@ -487,39 +487,39 @@ HistoryDatabase::HistoryDatabase(QObject *parent) : QObject(parent)
     m_readThread.start();
     m_batch.setSingleShot(true);
     m_batch.setInterval(kBatchMs);
-    connect(&m_batch, &QTimer::timeout, this, &HistoryDatabase::writeBatch);
+    connect(&m_batch, &QTimer::timeout, this, &ServerDatabase::writeBatch);
     m_retry.setSingleShot(true);
     m_retry.setInterval(kRetryMs);
-    connect(&m_retry, &QTimer::timeout, this, &HistoryDatabase::writeBatch);
+    connect(&m_retry, &QTimer::timeout, this, &ServerDatabase::writeBatch);
     m_pruneTimer.setInterval(int(qMin<qint64>(kPruneEveryMs, std::numeric_limits<int>::max())));
-    connect(&m_pruneTimer, &QTimer::timeout, this, &HistoryDatabase::pruneLater);
+    connect(&m_pruneTimer, &QTimer::timeout, this, &ServerDatabase::pruneLater);
 }
 
-HistoryDatabase::~HistoryDatabase()
+ServerDatabase::~ServerDatabase()
 {
     // What was queued since the program's last flush gets one try.
     if (!m_rows.isEmpty() || !m_fleet.isEmpty() || m_draft)
         flush();
-    HistoryDatabaseWorker *worker = m_worker;
+    ServerDatabaseWorker *worker = m_worker;
     QMetaObject::invokeMethod(
         worker, [worker] { worker->close(); }, Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
-    HistoryDatabaseWorker *reader = m_reader;
+    ServerDatabaseWorker *reader = m_reader;
     QMetaObject::invokeMethod(
         reader, [reader] { reader->close(); }, Qt::BlockingQueuedConnection);
     m_readThread.quit();
     m_readThread.wait();
 }
 
-void HistoryDatabase::setBusyTimeout(int ms)
+void ServerDatabase::setBusyTimeout(int ms)
 {
-    for (HistoryDatabaseWorker *worker : {m_worker, m_reader})
+    for (ServerDatabaseWorker *worker : {m_worker, m_reader})
         QMetaObject::invokeMethod(
             worker, [worker, ms] { worker->busyMs = ms; }, Qt::BlockingQueuedConnection);
 }
 
-HistoryDatabase::OpenResult HistoryDatabase::open(const QString &path, int keepDays, int keepRows)
+ServerDatabase::OpenResult ServerDatabase::open(const QString &path, int keepDays, int keepRows)
 {
     OpenResult result;
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
@@ -527,7 +527,7 @@ HistoryDatabase::OpenResult HistoryDatabase::open(const QString &path, int keepD
         return result;
     }
     const qint64 stamp = now();
-    HistoryDatabaseWorker *worker = m_worker;
+    ServerDatabaseWorker *worker = m_worker;
     QMetaObject::invokeMethod(
         worker,
         [&, worker] {
@@ -576,14 +576,14 @@ HistoryDatabase::OpenResult HistoryDatabase::open(const QString &path, int keepD
         Qt::BlockingQueuedConnection);
     m_open = result.ok;
     if (m_open) {
-        HistoryDatabaseWorker *reader = m_reader;
+        ServerDatabaseWorker *reader = m_reader;
         QMetaObject::invokeMethod(
             reader, [reader, path] { reader->path = path; }, Qt::BlockingQueuedConnection);
     }
     return result;
 }
 
-void HistoryDatabase::startRetention()
+void ServerDatabase::startRetention()
 {
     if (!m_open || m_pruneTimer.isActive())
         return;
@@ -591,7 +591,7 @@ void HistoryDatabase::startRetention()
     m_pruneTimer.start();
 }
 
-void HistoryDatabase::addHistory(const StoredHistoryRow &row)
+void ServerDatabase::addHistory(const StoredHistoryRow &row)
 {
     if (!m_open)
         return;
@@ -605,7 +605,7 @@ void HistoryDatabase::addHistory(const StoredHistoryRow &row)
         m_batch.start();
 }
 
-void HistoryDatabase::putFleet(const QString &mac, const FleetStatus::BoxStatus &status)
+void ServerDatabase::putFleet(const QString &mac, const FleetStatus::BoxStatus &status)
 {
     if (!m_open)
         return;
@@ -614,7 +614,7 @@ void HistoryDatabase::putFleet(const QString &mac, const FleetStatus::BoxStatus 
         m_batch.start();
 }
 
-void HistoryDatabase::putDraft(const QByteArray &draft)
+void ServerDatabase::putDraft(const QByteArray &draft)
 {
     if (!m_open)
         return;
@@ -623,14 +623,14 @@ void HistoryDatabase::putDraft(const QByteArray &draft)
         m_batch.start();
 }
 
-void HistoryDatabase::writeBatch()
+void ServerDatabase::writeBatch()
 {
     if (!m_open || m_inFlight || (m_rows.isEmpty() && m_fleet.isEmpty() && !m_draft && !m_workerWaiting))
         return;
     m_retry.stop();
     m_inFlight = true;
-    HistoryDatabaseWorker *worker = m_worker;
-    QPointer<HistoryDatabase> self(this);
+    ServerDatabaseWorker *worker = m_worker;
+    QPointer<ServerDatabase> self(this);
     const qint64 stamp = now();
     // The batch moves to the database thread; this thread goes on at once.
     QMetaObject::invokeMethod(worker, [worker, self, stamp, rows = std::exchange(m_rows, {}),
@@ -647,7 +647,7 @@ void HistoryDatabase::writeBatch()
                     failed = QStringLiteral("%1 event history rows were lost: more than %2 waited while the "
                                             "database could not be written; %3")
                                  .arg(worker->dropped)
-                                 .arg(HistoryDatabase::kMaxUnwritten)
+                                 .arg(ServerDatabase::kMaxUnwritten)
                                  .arg(kept);
                 else
                     resumed = kept;
@@ -677,7 +677,7 @@ void HistoryDatabase::writeBatch()
     });
 }
 
-void HistoryDatabase::batchDone(bool waiting)
+void ServerDatabase::batchDone(bool waiting)
 {
     m_inFlight = false;
     m_workerWaiting = waiting;
@@ -687,7 +687,7 @@ void HistoryDatabase::batchDone(bool waiting)
         m_batch.start();
 }
 
-void HistoryDatabase::flush()
+void ServerDatabase::flush()
 {
     m_batch.stop();
     // A batch still with the database thread goes first; then the rest.
@@ -702,10 +702,10 @@ void HistoryDatabase::flush()
     }
 }
 
-HistoryDatabase::Unwritten HistoryDatabase::unwritten()
+ServerDatabase::Unwritten ServerDatabase::unwritten()
 {
     Unwritten result;
-    HistoryDatabaseWorker *worker = m_worker;
+    ServerDatabaseWorker *worker = m_worker;
     QMetaObject::invokeMethod(
         worker,
         [&, worker] {
@@ -719,12 +719,12 @@ HistoryDatabase::Unwritten HistoryDatabase::unwritten()
     return result;
 }
 
-QList<StoredHistoryRow> HistoryDatabase::page(qint64 beforeId, int limit)
+QList<StoredHistoryRow> ServerDatabase::page(qint64 beforeId, int limit)
 {
     QList<StoredHistoryRow> rows;
     if (!m_open)
         return rows;
-    HistoryDatabaseWorker *reader = m_reader;
+    ServerDatabaseWorker *reader = m_reader;
     QMetaObject::invokeMethod(
         reader,
         [&, reader] {
@@ -735,11 +735,11 @@ QList<StoredHistoryRow> HistoryDatabase::page(qint64 beforeId, int limit)
     return rows;
 }
 
-int HistoryDatabase::requestPage(qint64 beforeId, int limit, const std::optional<CommandHistory::Row> &below)
+int ServerDatabase::requestPage(qint64 beforeId, int limit, const std::optional<CommandHistory::Row> &below)
 {
     const int ticket = m_nextTicket++;
-    HistoryDatabaseWorker *reader = m_reader;
-    QPointer<HistoryDatabase> self(this);
+    ServerDatabaseWorker *reader = m_reader;
+    QPointer<ServerDatabase> self(this);
     QMetaObject::invokeMethod(reader, [reader, self, ticket, beforeId, limit, below] {
         QList<StoredHistoryRow> rows;
         if (reader->readable()) {
@@ -757,7 +757,7 @@ int HistoryDatabase::requestPage(qint64 beforeId, int limit, const std::optional
     return ticket;
 }
 
-void HistoryDatabase::markCleared()
+void ServerDatabase::markCleared()
 {
     if (!m_open)
         return;
@@ -765,7 +765,7 @@ void HistoryDatabase::markCleared()
     // database thread takes its work in order).
     m_batch.stop();
     writeBatch();
-    HistoryDatabaseWorker *worker = m_worker;
+    ServerDatabaseWorker *worker = m_worker;
     const qint64 stamp = now();
     QMetaObject::invokeMethod(worker, [worker, stamp] {
         if (!worker->ready)
@@ -778,12 +778,12 @@ void HistoryDatabase::markCleared()
     });
 }
 
-QHash<QString, FleetStatus::BoxStatus> HistoryDatabase::fleet()
+QHash<QString, FleetStatus::BoxStatus> ServerDatabase::fleet()
 {
     QHash<QString, FleetStatus::BoxStatus> result;
     if (!m_open)
         return result;
-    HistoryDatabaseWorker *worker = m_worker;
+    ServerDatabaseWorker *worker = m_worker;
     QMetaObject::invokeMethod(
         worker,
         [&, worker] {
@@ -819,12 +819,12 @@ QHash<QString, FleetStatus::BoxStatus> HistoryDatabase::fleet()
     return result;
 }
 
-QByteArray HistoryDatabase::draft()
+QByteArray ServerDatabase::draft()
 {
     QByteArray body;
     if (!m_open)
         return body;
-    HistoryDatabaseWorker *worker = m_worker;
+    ServerDatabaseWorker *worker = m_worker;
     QMetaObject::invokeMethod(
         worker,
         [&, worker] {
@@ -838,7 +838,7 @@ QByteArray HistoryDatabase::draft()
     return body;
 }
 
-int HistoryDatabase::search(const HistoryFilter &filter, qint64 beforeId, int limit)
+int ServerDatabase::search(const HistoryFilter &filter, qint64 beforeId, int limit)
 {
     const int ticket = m_nextTicket++;
     if (!m_open) {
@@ -851,9 +851,9 @@ int HistoryDatabase::search(const HistoryFilter &filter, qint64 beforeId, int li
     // for those rows only, and later writes do not wait for the search.
     m_batch.stop();
     writeBatch();
-    HistoryDatabaseWorker *worker = m_worker;
-    HistoryDatabaseWorker *reader = m_reader;
-    QPointer<HistoryDatabase> self(this);
+    ServerDatabaseWorker *worker = m_worker;
+    ServerDatabaseWorker *reader = m_reader;
+    QPointer<ServerDatabase> self(this);
     QMetaObject::invokeMethod(worker, [reader, self, filter, beforeId, limit, ticket] {
         QMetaObject::invokeMethod(reader, [reader, self, filter, beforeId, limit, ticket] {
             // One row more than asked tells whether there are more.
@@ -872,12 +872,12 @@ int HistoryDatabase::search(const HistoryFilter &filter, qint64 beforeId, int li
     return ticket;
 }
 
-void HistoryDatabase::pruneLater()
+void ServerDatabase::pruneLater()
 {
     if (!m_open)
         return;
     // A day of rows to remove takes a while: the window thread does not wait.
-    HistoryDatabaseWorker *worker = m_worker;
+    ServerDatabaseWorker *worker = m_worker;
     const qint64 stamp = now();
     QMetaObject::invokeMethod(worker, [worker, stamp] {
         if (!worker->pruning)
@@ -885,23 +885,23 @@ void HistoryDatabase::pruneLater()
     });
 }
 
-qint64 HistoryDatabase::prune()
+qint64 ServerDatabase::prune()
 {
     if (!m_open)
         return 0;
     flush();
     qint64 removed = 0;
     const qint64 stamp = now();
-    HistoryDatabaseWorker *worker = m_worker;
+    ServerDatabaseWorker *worker = m_worker;
     QMetaObject::invokeMethod(
         worker, [&, worker] { removed = worker->prune(stamp); }, Qt::BlockingQueuedConnection);
     return removed;
 }
 
-HistoryDatabase::Stats HistoryDatabase::stats()
+ServerDatabase::Stats ServerDatabase::stats()
 {
     Stats result;
-    HistoryDatabaseWorker *worker = m_worker;
+    ServerDatabaseWorker *worker = m_worker;
     QMetaObject::invokeMethod(
         worker, [&, worker] { result = worker->stats; }, Qt::BlockingQueuedConnection);
     return result;
