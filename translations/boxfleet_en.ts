@@ -9,6 +9,125 @@
     </message>
 </context>
 <context>
+    <name>BoxWeek</name>
+    <message>
+        <source>larger than %1 MiB</source>
+        <translation>larger than %1 MiB</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>Picture</source>
+        <translation>Picture</translation>
+    </message>
+    <message>
+        <source>Media</source>
+        <translation>Media</translation>
+    </message>
+    <message>
+        <source>Loop</source>
+        <translation>Loop</translation>
+    </message>
+    <message>
+        <source>Once</source>
+        <translation>Once</translation>
+    </message>
+    <message>
+        <source>Sunday</source>
+        <translation>Sunday</translation>
+    </message>
+    <message>
+        <source>Monday</source>
+        <translation>Monday</translation>
+    </message>
+    <message>
+        <source>Tuesday</source>
+        <translation>Tuesday</translation>
+    </message>
+    <message>
+        <source>Wednesday</source>
+        <translation>Wednesday</translation>
+    </message>
+    <message>
+        <source>Thursday</source>
+        <translation>Thursday</translation>
+    </message>
+    <message>
+        <source>Friday</source>
+        <translation>Friday</translation>
+    </message>
+    <message>
+        <source>Saturday</source>
+        <translation>Saturday</translation>
+    </message>
+    <message>
+        <source>%1 holds %2 schedules; a day shows at most %3, so %4 are left out</source>
+        <translation>%1 holds %2 schedules; a day shows at most %3, so %4 are left out</translation>
+    </message>
+    <message>
+        <source>%1 cannot be decoded: %2</source>
+        <translation>%1 cannot be decoded: %2</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2</source>
+        <translation>%1 cannot be read: %2</translation>
+    </message>
+    <message>
+        <source>missing </source>
+        <translation>missing </translation>
+    </message>
+    <message>
+        <source>extra </source>
+        <translation>extra </translation>
+    </message>
+    <message>
+        <source>the box has no play list for this day (%1.xml, text-%1.xml, pic-%1.xml)</source>
+        <translation>the box has no play list for this day (%1.xml, text-%1.xml, pic-%1.xml)</translation>
+    </message>
+    <message>
+        <source>it was not uploaded where boxes upload</source>
+        <translation>it was not uploaded where boxes upload</translation>
+    </message>
+    <message>
+        <source>it is in another box&apos;s folder</source>
+        <translation>it is in another box&apos;s folder</translation>
+    </message>
+    <message>
+        <source>%1 cannot be fetched: %2</source>
+        <translation>%1 cannot be fetched: %2</translation>
+    </message>
+    <message>
+        <source>Box</source>
+        <translation>Box</translation>
+    </message>
+    <message>
+        <source>Day</source>
+        <translation>Day</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>End</source>
+        <translation>End</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>Files</source>
+        <translation>Files</translation>
+    </message>
+</context>
+<context>
     <name>CalendarWindow</name>
     <message>
         <source>日历</source>
@@ -89,6 +208,26 @@
     <message>
         <source>CSV files (*.csv)</source>
         <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source> · as sent by the last transfer</source>
+        <translation> · as sent by the last transfer</translation>
+    </message>
+    <message>
+        <source> · %1 days differ from the last transfer</source>
+        <translation> · %1 days differ from the last transfer</translation>
+    </message>
+    <message>
+        <source> · reading…</source>
+        <translation> · reading…</translation>
+    </message>
+    <message>
+        <source> · not read: offline</source>
+        <translation> · not read: offline</translation>
+    </message>
+    <message>
+        <source> · not read: no answer</source>
+        <translation> · not read: no answer</translation>
     </message>
 </context>
 <context>
@@ -2158,6 +2297,13 @@
     <message>
         <source>星期六</source>
         <translation>Saturday</translation>
+    </message>
+</context>
+<context>
+    <name>WeekView</name>
+    <message>
+        <source> ≠ sent</source>
+        <translation> ≠ sent</translation>
     </message>
 </context>
 </TS>

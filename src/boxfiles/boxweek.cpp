@@ -6,6 +6,7 @@
 #include "link/fleetstatus.h"
 #include "registry/MacGroup.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFutureWatcher>
 #include <QPromise>
@@ -17,6 +18,12 @@
 #include <algorithm>
 
 namespace {
+
+// The week's texts, in the interface's language.
+QString translated(const char *source)
+{
+    return QCoreApplication::translate("BoxWeek", source);
+}
 
 QString clock(quint32 seconds)
 {
@@ -32,7 +39,7 @@ std::optional<QByteArray> readList(const QString &path, QString *error)
         return std::nullopt;
     }
     if (file.size() > CFileDecode::kMaxBytes) {
-        *error = QStringLiteral("larger than %1 MiB").arg(CFileDecode::kMaxBytes >> 20);
+        *error = translated(QT_TRANSLATE_NOOP("BoxWeek", "larger than %1 MiB")).arg(CFileDecode::kMaxBytes >> 20);
         return std::nullopt;
     }
     return file.readAll();
@@ -44,20 +51,20 @@ QString WeekBlock::KindText(int kind)
 {
     switch (kind) {
     case DECODE_TEXTLIST:
-        return QStringLiteral("Text");
+        return translated(QT_TRANSLATE_NOOP("BoxWeek", "Text"));
     case DECODE_PICLIST:
-        return QStringLiteral("Picture");
+        return translated(QT_TRANSLATE_NOOP("BoxWeek", "Picture"));
     default:
-        return QStringLiteral("Media");
+        return translated(QT_TRANSLATE_NOOP("BoxWeek", "Media"));
     }
 }
 
 QString WeekBlock::typeText() const
 {
     if (schedule.type == QLatin1String("LOOP"))
-        return QStringLiteral("Loop");
+        return translated(QT_TRANSLATE_NOOP("BoxWeek", "Loop"));
     if (schedule.type == QLatin1String("ONCE"))
-        return QStringLiteral("Once");
+        return translated(QT_TRANSLATE_NOOP("BoxWeek", "Once"));
     return schedule.type;
 }
 
@@ -124,8 +131,12 @@ bool ParseListName(const QString &name, int *day, int *kind)
 
 QString DayName(int day)
 {
-    static const char *const names[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
-    return day >= 0 && day < 7 ? QString::fromLatin1(names[day]) : QString();
+    static const char *const names[] = {
+        QT_TRANSLATE_NOOP("BoxWeek", "Sunday"),   QT_TRANSLATE_NOOP("BoxWeek", "Monday"),
+        QT_TRANSLATE_NOOP("BoxWeek", "Tuesday"),  QT_TRANSLATE_NOOP("BoxWeek", "Wednesday"),
+        QT_TRANSLATE_NOOP("BoxWeek", "Thursday"), QT_TRANSLATE_NOOP("BoxWeek", "Friday"),
+        QT_TRANSLATE_NOOP("BoxWeek", "Saturday")};
+    return day >= 0 && day < 7 ? translated(names[day]) : QString();
 }
 
 namespace {
@@ -145,11 +156,13 @@ void addBlocks(BoxWeek &week, int day, const QString &name, const QList<WeekBloc
         ++added;
     }
     if (added < total)
-        week.notes.append({day, QStringLiteral("%1 holds %2 schedules; a day shows at most %3, so %4 are left out")
-                                    .arg(name)
-                                    .arg(total)
-                                    .arg(BoxWeek::kMaxBlocksPerDay)
-                                    .arg(total - added)});
+        week.notes.append(
+            {day, translated(
+                      QT_TRANSLATE_NOOP("BoxWeek", "%1 holds %2 schedules; a day shows at most %3, so %4 are left out"))
+                      .arg(name)
+                      .arg(total)
+                      .arg(BoxWeek::kMaxBlocksPerDay)
+                      .arg(total - added)});
 }
 
 } // namespace
@@ -161,7 +174,8 @@ void AddListToWeek(BoxWeek &week, const QString &name, const QByteArray &documen
         return;
     const DecodedSchedules read = CFileDecode::ReadSchedules(kind, document);
     if (read.result != DECODE_OK && read.result != DECODE_NOCHILDREN) {
-        week.notes.append({day, QStringLiteral("%1 cannot be decoded: %2").arg(name, read.error)});
+        week.notes.append(
+            {day, translated(QT_TRANSLATE_NOOP("BoxWeek", "%1 cannot be decoded: %2")).arg(name, read.error)});
         return;
     }
     QList<WeekBlock> blocks;
@@ -183,7 +197,7 @@ BoxWeek ReadListWeek(const QString &name, const QString &path)
     if (const auto document = readList(path, &error))
         AddListToWeek(part, name, *document);
     else
-        part.notes.append({day, QStringLiteral("%1 cannot be read: %2").arg(name, error)});
+        part.notes.append({day, translated(QT_TRANSLATE_NOOP("BoxWeek", "%1 cannot be read: %2")).arg(name, error)});
     return part;
 }
 
@@ -208,9 +222,9 @@ QString DayDifference::text() const
 {
     QStringList parts;
     if (!missing.isEmpty())
-        parts.append(QStringLiteral("missing ") + missing.join(QStringLiteral("; ")));
+        parts.append(translated(QT_TRANSLATE_NOOP("BoxWeek", "missing ")) + missing.join(QStringLiteral("; ")));
     if (!extra.isEmpty())
-        parts.append(QStringLiteral("extra ") + extra.join(QStringLiteral("; ")));
+        parts.append(translated(QT_TRANSLATE_NOOP("BoxWeek", "extra ")) + extra.join(QStringLiteral("; ")));
     return DayName(day) + QStringLiteral(": ") + parts.join(QStringLiteral("; "));
 }
 
@@ -332,9 +346,11 @@ void WeekReader::next(const QString &mac)
             const bool noted =
                 std::any_of(week.notes.cbegin(), week.notes.cend(), [day](const auto &n) { return n.first == day; });
             if (week.blocksOfDay(day).isEmpty() && !noted)
-                week.notes.append({day, QStringLiteral("the box has no play list for this day (%1.xml, text-%1.xml, "
-                                                       "pic-%1.xml)")
-                                            .arg(day)});
+                week.notes.append(
+                    {day, translated(QT_TRANSLATE_NOOP("BoxWeek",
+                                                       "the box has no play list for this day (%1.xml, text-%1.xml, "
+                                                       "pic-%1.xml)"))
+                              .arg(day)});
         }
         FinishWeek(week);
         end(mac, BoxWeek::Read);
@@ -364,18 +380,19 @@ void WeekReader::onFile(const QString &name, const QString &mac, const QString &
     const QString local = LocalPathOfUpload(m_settings, urlPath);
     QString refused;
     if (local.isEmpty()) {
-        refused = QStringLiteral("it was not uploaded where boxes upload");
+        refused = translated(QT_TRANSLATE_NOOP("BoxWeek", "it was not uploaded where boxes upload"));
     } else if (!InOwnUploadFolder(m_settings, mac, local)) {
         // Boxes put the lists they are asked for straight into filesys/ or
         // into their own folder there, never into another box's.
-        refused = QStringLiteral("it is in another box's folder");
+        refused = translated(QT_TRANSLATE_NOOP("BoxWeek", "it is in another box's folder"));
         qWarning("%s named %s, a file of another box's folder, as its %s", qPrintable(mac), qPrintable(local),
                  qPrintable(name));
     }
     if (!refused.isEmpty()) {
         int day = 0, kind = 0;
         ParseListName(name, &day, &kind);
-        m_weeks[mac].notes.append({day, QStringLiteral("%1 cannot be read: %2").arg(name, refused)});
+        m_weeks[mac].notes.append(
+            {day, translated(QT_TRANSLATE_NOOP("BoxWeek", "%1 cannot be read: %2")).arg(name, refused)});
         it->current.clear();
         next(mac);
         return;
@@ -414,7 +431,8 @@ void WeekReader::onReply(const QString &mac, int code, int klass, const QString 
     if (!display.contains(QLatin1String("NOT EXIST"))) {
         int day = 0, kind = 0;
         ParseListName(it->current, &day, &kind);
-        m_weeks[mac].notes.append({day, QStringLiteral("%1 cannot be fetched: %2").arg(it->current, display)});
+        m_weeks[mac].notes.append(
+            {day, translated(QT_TRANSLATE_NOOP("BoxWeek", "%1 cannot be fetched: %2")).arg(it->current, display)});
     }
     it->current.clear();
     next(mac);
@@ -465,8 +483,11 @@ QVariant WeekModel::data(const QModelIndex &index, int role) const
 
 QVariant WeekModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static const char *const titles[] = {"Box", "Day", "Start", "End", "Kind", "Type", "Files"};
+    static const char *const titles[] = {QT_TRANSLATE_NOOP("BoxWeek", "Box"),   QT_TRANSLATE_NOOP("BoxWeek", "Day"),
+                                         QT_TRANSLATE_NOOP("BoxWeek", "Start"), QT_TRANSLATE_NOOP("BoxWeek", "End"),
+                                         QT_TRANSLATE_NOOP("BoxWeek", "Kind"),  QT_TRANSLATE_NOOP("BoxWeek", "Type"),
+                                         QT_TRANSLATE_NOOP("BoxWeek", "Files")};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
         return {};
-    return QString::fromLatin1(titles[section]);
+    return translated(titles[section]);
 }

@@ -118,7 +118,7 @@ void WeekView::paintEvent(QPaintEvent *event)
         QString title = DayName(day);
         p.setPen(pal.color(QPalette::Text));
         if (differing.contains(day)) {
-            title += QStringLiteral(" ≠ sent");
+            title += tr(" ≠ sent");
             p.setPen(Qt::red);
         }
         p.drawText(QRect(r.left(), 0, r.width(), kHeaderHeight), Qt::AlignCenter, title);
@@ -394,22 +394,21 @@ void CalendarWindow::showBox(const QString &mac)
         if (const auto sent = SentWeek(sentList)) {
             for (const DayDifference &d : CompareWeeks(week, *sent))
                 differing.append(d.day);
-            sentLine = differing.isEmpty()
-                           ? QStringLiteral(" · as sent by the last transfer")
-                           : QStringLiteral(" · %1 days differ from the last transfer").arg(differing.size());
+            sentLine = differing.isEmpty() ? tr(" · as sent by the last transfer")
+                                           : tr(" · %1 days differ from the last transfer").arg(differing.size());
         }
     }
     m_model->setWeek(week, nameOf(mac), differing);
     QString state;
     switch (week.state) {
     case BoxWeek::Reading:
-        state = QStringLiteral(" · reading…");
+        state = tr(" · reading…");
         break;
     case BoxWeek::Offline:
-        state = QStringLiteral(" · not read: offline");
+        state = tr(" · not read: offline");
         break;
     case BoxWeek::NoAnswer:
-        state = QStringLiteral(" · not read: no answer");
+        state = tr(" · not read: no answer");
         break;
     default:
         break;
