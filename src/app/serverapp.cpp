@@ -141,6 +141,7 @@ bool ServerApp::start()
         return false;
     }
     m_context.prompter = operatorPrompter;
+    wireWindows();
     if (handingOver && !reportReady(reporting.said)) {
         destroyWindows();
         m_exitCode = 1;
@@ -210,6 +211,21 @@ int ServerApp::exec()
     destroyWindows();
     m_content.stop();
     return m_exitCode;
+}
+
+void ServerApp::wireWindows()
+{
+    // Windows announce what happened; they are joined here, never to each other.
+    connect(m_forms.form10, &TForm10::uploadRequested, m_forms.form11, &TForm11::AddTask);
+    connect(m_forms.form10, &TForm10::downloadViewRequested, m_forms.form11, [this] {
+        m_forms.form11->show();
+        m_forms.form11->raise();
+        m_forms.form11->activateWindow();
+    });
+    connect(m_forms.form11, &TForm11::fileArrived, m_forms.form10,
+            [this](const QString &name, const QString &clientName, const QString &mac, const QString &path) {
+                m_forms.form10->AddFileRow(name, clientName, mac, path);
+            });
 }
 
 bool ServerApp::flushHistory()

@@ -67,6 +67,8 @@ private:
     // Opens the history database and shows what it holds; asks whether the
     // schedule draft is to be restored.
     void openDatabase(bool ask);
+    // Joins what one window announces to the window that acts on it.
+    void wireWindows();
     // Writes the queued history; false, with the operator told, when rows
     // could not be written.
     bool flushHistory();

@@ -5,7 +5,6 @@
 #include "base/codepage.h"
 #include "config/appcontext.h"
 #include "config/forms.h"
-#include "console/filesystem.h"
 #include "link/cmd.h"
 #include "registry/MacGroup.h"
 
@@ -188,6 +187,5 @@ void TForm11::uploadDone(const QString &mac, const QString &boxPath)
         failed(*task, QStringLiteral("reported done, but %1 is missing or empty").arg(task->localPath));
         return;
     }
-    if (m_forms.form10)
-        m_forms.form10->AddFileRow(task->taskName, task->clientName, task->mac, task->localPath);
+    emit fileArrived(task->taskName, task->clientName, task->mac, task->localPath);
 }

@@ -39,6 +39,8 @@ public:
 signals:
     // A task started or ended: what the content service lets boxes upload changes.
     void runningChanged();
+    // A task's file is really there.
+    void fileArrived(const QString &name, const QString &clientName, const QString &mac, const QString &path);
 
 private:
     qint64 nowMs() const;

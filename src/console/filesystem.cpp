@@ -10,7 +10,6 @@
 #include "config/forms.h"
 #include "config/settings.h"
 #include "console/boxlists.h"
-#include "console/downloadlist.h"
 #include "link/cmd.h"
 #include "registry/MacGroup.h"
 
@@ -138,13 +137,7 @@ TForm10::TForm10(AppContext &context, Forms &forms, QWidget *parent)
     });
     m_ui->tb_DiskMsg->hide();
     connect(m_ui->sb_Clean, &QToolButton::clicked, this, &TForm10::cleanClick);
-    connect(m_ui->sbCancel, &QToolButton::clicked, this, [this] {
-        if (!m_forms.form11)
-            return;
-        m_forms.form11->show();
-        m_forms.form11->raise();
-        m_forms.form11->activateWindow();
-    });
+    connect(m_ui->sbCancel, &QToolButton::clicked, this, &TForm10::downloadViewRequested);
     BoxLists::onHeaderClick(m_ui->lv_File, this, [this](int column) {
         m_sortColumn = column;
         BoxLists::sortRows(m_ui->lv_File, column);
@@ -275,9 +268,8 @@ void TForm10::getPlayLogClick()
             return;
         for (QDate day = first; day <= last; day = day.addDays(1)) {
             const QString log = day.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".log");
-            if (m_forms.form11)
-                m_forms.form11->AddTask({log, box.clientName, box.mac, QStringLiteral("/mnt/hd1/Disc1/PlayLog/") + log,
-                                         folder + QStringLiteral("PlayLog/") + log});
+            emit uploadRequested({log, box.clientName, box.mac, QStringLiteral("/mnt/hd1/Disc1/PlayLog/") + log,
+                                  folder + QStringLiteral("PlayLog/") + log});
         }
     }
 }
@@ -289,9 +281,8 @@ void TForm10::getDiskDirClick()
         const QString folder = boxFolder(box.clientName, box.mac);
         if (folder.isEmpty())
             return;
-        if (m_forms.form11)
-            m_forms.form11->AddTask({QStringLiteral("DiskDir.xml"), box.clientName, box.mac, QString(),
-                                     folder + QStringLiteral("CONFIG/DiskDir(") + stamp + QStringLiteral(").xml")});
+        emit uploadRequested({QStringLiteral("DiskDir.xml"), box.clientName, box.mac, QString(),
+                              folder + QStringLiteral("CONFIG/DiskDir(") + stamp + QStringLiteral(").xml")});
     }
 }
 
@@ -512,8 +503,7 @@ void TForm10::uploadClick()
         // The service stores uploads only into folders that exist.
         const QString local = folder + relative;
         QDir().mkpath(QFileInfo(local).path());
-        if (m_forms.form11)
-            m_forms.form11->AddTask({row->text(0), client, mac, boxPath, local});
+        emit uploadRequested({row->text(0), client, mac, boxPath, local});
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "boxfiles/filedecode.h"
+#include "boxfiles/uploadqueue.h"
 
 #include <QHash>
 #include <QWidget>
@@ -52,6 +53,10 @@ signals:
     void decodeFinished();
     // A text file asked for by a double click is in the text view.
     void textShown();
+    // The operator asked for files from boxes: a task for each.
+    void uploadRequested(const SUPLOADFILE &task);
+    // The operator asked to see the download list.
+    void downloadViewRequested();
 
 private:
     struct PickedBox
