@@ -284,7 +284,7 @@ void TestBoxFiles::playLogRangeAndClean()
     auto *shown = child<QPlainTextEdit>(window, "mm_FileText");
     QSignalSpy texts(window, &TForm10::textShown);
     doubleClickRow(files, files->topLevelItem(3));
-    QVERIFY(texts.wait(5000));
+    QVERIFY(texts.wait(60000));
     QCOMPARE(shown->toPlainText(), text);
     QCOMPARE(window->decodeText(), QStringLiteral("Decode 0310.log:") + log);
     auto *find = child<QLineEdit>(window, "ed_Find");
@@ -296,7 +296,7 @@ void TestBoxFiles::playLogRangeAndClean()
     QCOMPARE(shown->textCursor().blockNumber(), 1);
     QCOMPARE(shown->textCursor().selectedText(), QStringLiteral("play"));
     doubleClickRow(files, files->topLevelItem(4));
-    QVERIFY(texts.wait(5000));
+    QVERIFY(texts.wait(60000));
     const QString tail = shown->toPlainText();
     QVERIFY(tail.size() <= 8 * 1024 * 1024);
     QVERIFY(tail.startsWith(QLatin1String("line ")));
@@ -307,7 +307,7 @@ void TestBoxFiles::playLogRangeAndClean()
     TestUtil::writeFile(oneLine, QByteArray(8 * 1024 * 1024 - 16, 'x') + '\n');
     window->AddFileRow(QStringLiteral("one.log"), {}, BoxSimulator::macFor(0), oneLine);
     doubleClickRow(files, files->topLevelItem(5));
-    QVERIFY(texts.wait(5000));
+    QVERIFY(texts.wait(60000));
     QCOMPARE(shown->toPlainText(), QString(kMaxBoxTextLine, QLatin1Char('x')) + QStringLiteral(" …\n"));
     QVERIFY(child<QLabel>(window, "lb_FileText")->text().endsWith(QLatin1String("(lines cut to 4096 characters: 1)")));
 }
