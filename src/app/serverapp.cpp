@@ -222,6 +222,14 @@ void ServerApp::wireWindows()
         m_forms.form11->raise();
         m_forms.form11->activateWindow();
     });
+    connect(m_forms.form7, &TForm7::fastConnectRequested, m_forms.form8, [this] {
+        m_forms.form8->ResetFields();
+        m_forms.form8->show();
+        m_forms.form8->raise();
+        m_forms.form8->activateWindow();
+    });
+    connect(m_forms.form8, &TForm8::connectRequested, m_forms.form7, &TForm7::ConnectAccount);
+    connect(m_forms.form8, &TForm8::accountSaved, m_forms.form7, &TForm7::AddAccountHistory);
     connect(m_forms.form11, &TForm11::fileArrived, m_forms.form10,
             [this](const QString &name, const QString &clientName, const QString &mac, const QString &path) {
                 m_forms.form10->AddFileRow(name, clientName, mac, path);

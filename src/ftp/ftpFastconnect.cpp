@@ -6,7 +6,6 @@
 #include "base/prompter.h"
 #include "config/appcontext.h"
 #include "config/forms.h"
-#include "ftpfile.h"
 #include "ftpplan.h"
 
 #include <QGuiApplication>
@@ -143,8 +142,7 @@ void TForm8::connectClick()
         m_ui->cb_History->setCurrentIndex(-1);
         m_ui->cb_History->setEditText(account.name);
     }
-    if (m_forms.form7)
-        m_forms.form7->ConnectAccount(account);
+    emit connectRequested(account);
 }
 
 void TForm8::saveClick()
@@ -170,6 +168,5 @@ void TForm8::saveClick()
         m_context.prompter->error(title, Msg::tr(Msg::AccountNotStorable).arg(problem));
         return;
     }
-    if (m_forms.form7)
-        m_forms.form7->AddAccountHistory(account);
+    emit accountSaved(account);
 }

@@ -35,6 +35,12 @@ public:
     void ResetFields();
     const QList<host_info> &runHistory() const { return m_history; }
 
+signals:
+    // The operator asked to connect with this account.
+    void connectRequested(const host_info &account);
+    // The operator saved this account to be remembered.
+    void accountSaved(const host_info &account);
+
 private:
     void historyChosen(int index);
     void delHistoryClick();

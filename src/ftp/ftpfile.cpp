@@ -8,7 +8,6 @@
 #include "config/appcontext.h"
 #include "config/forms.h"
 #include "console/boxlists.h"
-#include "ftpFastconnect.h"
 #include "ftpList.h"
 #include "link/cmd.h"
 
@@ -65,14 +64,7 @@ TForm7::TForm7(AppContext &context, Forms &forms, QWidget *parent)
     m_fastConnect->setShortcut(Qt::Key_F8);
     m_fastConnect->setShortcutContext(Qt::WindowShortcut);
     addAction(m_fastConnect);
-    connect(m_fastConnect, &QAction::triggered, this, [this] {
-        if (!m_forms.form8)
-            return;
-        m_forms.form8->ResetFields();
-        m_forms.form8->show();
-        m_forms.form8->raise();
-        m_forms.form8->activateWindow();
-    });
+    connect(m_fastConnect, &QAction::triggered, this, &TForm7::fastConnectRequested);
     connect(m_connectMenu, &QMenu::triggered, this, &TForm7::historyItemClicked);
     m_ui->ToolButton1->setMenu(m_connectMenu);
 

@@ -53,6 +53,8 @@ public:
 signals:
     // Every row of the latest listing is in the file list.
     void listingShown();
+    // The operator asked to type an account to connect with.
+    void fastConnectRequested();
 
 private:
     struct host_MenuItem
