@@ -14,6 +14,7 @@
 #include "console/filesystem.h"
 #include "console/fleettray.h"
 #include "console/group.h"
+#include "console/picklists.h"
 #include "console/schdlist.h"
 #include "ftp/ftpFastconnect.h"
 #include "ftp/ftpList.h"
@@ -112,15 +113,18 @@ bool ServerApp::start()
         qWarning("The English texts cannot be loaded; the windows show the Chinese ones");
     try {
         m_forms.form1 = new TForm1(m_context, m_forms);
+        m_forms.pickLists.append({PickMain, m_forms.form1->pickGroups(), m_forms.form1->pickBoxes()});
         m_forms.form2 = new TForm2(m_context, m_forms);
         m_forms.form3 = new TForm3(m_context, m_forms);
         m_forms.form4 = new TForm4(m_context, m_forms);
         m_forms.form5 = new TForm5(m_context, m_forms);
         m_forms.form6 = new TForm6(m_context, m_forms);
         m_forms.form7 = new TForm7(m_context, m_forms);
+        m_forms.pickLists.append({PickFtpFiles, m_forms.form7->pickGroups(), m_forms.form7->pickBoxes()});
         m_forms.form8 = new TForm8(m_context, m_forms);
         m_forms.form9 = new TForm9(m_context, m_forms);
         m_forms.form10 = new TForm10(m_context, m_forms);
+        m_forms.pickLists.append({PickFileSystem, m_forms.form10->pickGroups(), m_forms.form10->pickBoxes()});
         m_forms.form11 = new TForm11(m_context, m_forms);
     } catch (const StartupError &error) {
         destroyWindows();
@@ -575,7 +579,9 @@ void ServerApp::destroyWindows()
     m_desktopNotifier.reset();
     m_notifier = nullptr;
     m_tray.reset();
-    // Reverse order of creation; the main window goes last.
+    // Reverse order of creation; the main window goes last. No pick list is
+    // reached once its window starts to go.
+    m_forms.pickLists.clear();
     delete m_forms.form11;
     delete m_forms.form10;
     delete m_forms.form9;

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QList>
+
+class QComboBox;
+class QTreeWidget;
 class TForm1;
 class TForm2;
 class TForm3;
@@ -27,4 +31,14 @@ struct Forms
     TForm9 *form9 = nullptr;   // FTP plans
     TForm10 *form10 = nullptr; // box file system
     TForm11 *form11 = nullptr; // download list
+
+    // The box pick lists (a group chooser and its boxes) of the windows that
+    // carry one, handed over as each window is made; window is a PickWindow.
+    struct PickList
+    {
+        int window = 0;
+        QComboBox *groups = nullptr;
+        QTreeWidget *boxes = nullptr;
+    };
+    QList<PickList> pickLists;
 };

@@ -9,7 +9,6 @@
 #include "config/forms.h"
 #include "config/inifile.h"
 #include "config/language.h"
-#include "config/mainform.h"
 
 #include "link/alerts.h"
 
