@@ -8,6 +8,7 @@
 #include "config/mainform.h"
 
 #include "console/boxMag.h"
+#include "console/boxlists.h"
 #include "console/cmdhistory.h"
 #include "console/deploymanage.h"
 #include "console/downloadlist.h"
@@ -220,6 +221,9 @@ int ServerApp::exec()
 void ServerApp::wireWindows()
 {
     // Windows announce what happened; they are joined here, never to each other.
+    connect(m_forms.form4, &TForm4::schedulesChanged, m_forms.form1, &TForm1::RefreshSchdList);
+    connect(m_forms.form3, &TForm3::boxTakenOffline, m_forms.form2,
+            [this](const QString &mac) { BoxLists::UpdateGroupListRow(m_forms.form2->groupList(), m_registry, mac); });
     connect(m_forms.form10, &TForm10::uploadRequested, m_forms.form11, &TForm11::AddTask);
     connect(m_forms.form10, &TForm10::downloadViewRequested, m_forms.form11, [this] {
         m_forms.form11->show();

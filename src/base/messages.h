@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 
+// The program's name, the title of its main window and of its questions.
+inline constexpr char kMainWindowTitle[] = "boxfleet";
+
 // The fixed operator messages shown by several windows, in the language the
 // operator chose through tr().
 namespace Msg {

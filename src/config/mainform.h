@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/messages.h"
 #include <QList>
 #include <QPair>
 #include <QSet>
@@ -23,8 +24,6 @@ struct Forms;
 namespace Ui {
 class TForm1;
 }
-
-inline constexpr char kMainWindowTitle[] = "boxfleet";
 
 // Main window: the top bar that opens every other window, and the frame the
 // schedule editor lives in. Building it loads the settings and starts the

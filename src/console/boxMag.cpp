@@ -10,7 +10,6 @@
 #include "config/contentservice.h"
 #include "config/firmware.h"
 #include "config/forms.h"
-#include "console/group.h"
 #include "console/swatch.h"
 #include "link/cmd.h"
 #include "picklists.h"
@@ -226,8 +225,7 @@ void TForm3::sb_rebootClick()
         m_context.cmd->SendBoxCommand(CMD_REBOOT, mac);
         // The box is away until its next heartbeat.
         registry.MarkOffline(slot);
-        if (m_forms.form2)
-            BoxLists::UpdateGroupListRow(m_forms.form2->groupList(), registry, mac);
+        emit boxTakenOffline(mac);
         BoxLists::UpdateDetailRow(m_ui->lv_OnlineBox, registry, BoxFilter::Online, mac);
         UpdatePickLists(m_forms, registry, PickAll, BoxLists::PickRemoveBox, mac);
     }

@@ -52,6 +52,10 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
 
+signals:
+    // A box was taken offline here (it reboots): lists of other windows follow.
+    void boxTakenOffline(const QString &mac);
+
 private:
     struct st_TBoxFilename
     {

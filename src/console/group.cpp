@@ -9,7 +9,6 @@
 #include "boxlists.h"
 #include "config/appcontext.h"
 #include "config/forms.h"
-#include "config/mainform.h"
 #include "ftp/ftpfile.h"
 #include "picklists.h"
 #include "registry/MacGroup.h"

@@ -6,7 +6,6 @@
 #include "base/prompter.h"
 #include "config/appcontext.h"
 #include "config/forms.h"
-#include "config/mainform.h"
 #include "link/cmd.h"
 #include "registry/MacGroup.h"
 #include "schedule/playlistxml.h"
@@ -63,8 +62,7 @@ bool TForm4::event(QEvent *event)
     if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show) {
         layoutHeader();
         fillGrid();
-        if (m_forms.form1)
-            m_forms.form1->RefreshSchdList();
+        emit schedulesChanged();
     }
     return QWidget::event(event);
 }
@@ -196,8 +194,7 @@ void TForm4::sortBy(int mode)
         return;
     m_context.schedules->SortSchd(mode);
     fillGrid();
-    if (m_forms.form1)
-        m_forms.form1->RefreshSchdList();
+    emit schedulesChanged();
 }
 
 void TForm4::spb_SendClick()

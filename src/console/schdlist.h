@@ -36,6 +36,10 @@ public:
 protected:
     bool event(QEvent *event) override;
 
+signals:
+    // The working schedules were shown anew or re-sorted: the main window's list follows.
+    void schedulesChanged();
+
 private:
     void fillBoxes(const QList<sBoxInfo> &boxes, bool checked);
     void copyCheck(QListWidget *to, QListWidgetItem *item);

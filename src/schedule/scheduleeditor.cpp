@@ -7,7 +7,6 @@
 #include "base/prompter.h"
 #include "config/appcontext.h"
 #include "config/forms.h"
-#include "config/mainform.h"
 #include "console/boxlists.h"
 #include "console/schdlist.h"
 #include "console/swatch.h"
