@@ -20,6 +20,7 @@
 #include "ftp/ftpFastconnect.h"
 #include "ftp/ftpList.h"
 #include "ftp/ftpfile.h"
+#include "schedule/scheduleeditor.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -222,6 +223,17 @@ void ServerApp::wireWindows()
 {
     // Windows announce what happened; they are joined here, never to each other.
     connect(m_forms.form4, &TForm4::schedulesChanged, m_forms.form1, &TForm1::RefreshSchdList);
+    ScheduleEditor *editor = m_forms.form1->editor();
+    connect(editor, &ScheduleEditor::scheduleListRequested, m_forms.form4, &QWidget::show);
+    connect(editor, &ScheduleEditor::allSchedulesRequested, m_forms.form4, [this] {
+        m_forms.form4->OpenAllBoxes();
+        m_forms.form4->show();
+    });
+    connect(editor, &ScheduleEditor::transferRequested, m_forms.form4,
+            [this](const QList<sBoxInfo> &boxes, const QString &command) {
+                m_forms.form4->OpenForTransfer(boxes, command);
+                m_forms.form4->show();
+            });
     connect(m_forms.form3, &TForm3::boxTakenOffline, m_forms.form2,
             [this](const QString &mac) { BoxLists::UpdateGroupListRow(m_forms.form2->groupList(), m_registry, mac); });
     connect(m_forms.form10, &TForm10::uploadRequested, m_forms.form11, &TForm11::AddTask);

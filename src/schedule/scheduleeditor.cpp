@@ -8,7 +8,6 @@
 #include "config/appcontext.h"
 #include "config/forms.h"
 #include "console/boxlists.h"
-#include "console/schdlist.h"
 #include "console/swatch.h"
 #include "playlist.h"
 #include "playlistxml.h"
@@ -143,10 +142,7 @@ ScheduleEditor::ScheduleEditor(AppContext &context, Forms &forms, QWidget *paren
         menu.exec(m_ui->ListBoxSchdList->viewport()->mapToGlobal(at));
     });
     connect(m_ui->ListBoxSchdList, &QListWidget::itemClicked, this, &ScheduleEditor::loadBack);
-    connect(m_ui->ListBoxSchdList, &QListWidget::itemDoubleClicked, this, [this] {
-        if (m_forms.form4)
-            m_forms.form4->show();
-    });
+    connect(m_ui->ListBoxSchdList, &QListWidget::itemDoubleClicked, this, &ScheduleEditor::scheduleListRequested);
     BoxLists::onHeaderClick(m_ui->lv_pictureLib, this, [this](int column) {
         m_sortColumn = column;
         BoxLists::sortRows(m_ui->lv_pictureLib, column);
@@ -572,10 +568,7 @@ void ScheduleEditor::checkAllSchedule()
 {
     if (m_context.schedules->isEmpty())
         return message(Msg::EmptyScheduleList);
-    if (!m_forms.form4)
-        return;
-    m_forms.form4->OpenAllBoxes();
-    m_forms.form4->show();
+    emit allSchedulesRequested();
 }
 
 void ScheduleEditor::bnTransferClick()
@@ -607,8 +600,5 @@ void ScheduleEditor::bnTransferClick()
     }
     if (boxes.isEmpty())
         return message(Msg::NoEffectiveBox);
-    if (!m_forms.form4)
-        return;
-    m_forms.form4->OpenForTransfer(boxes, command);
-    m_forms.form4->show();
+    emit transferRequested(boxes, command);
 }

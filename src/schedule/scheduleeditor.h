@@ -1,5 +1,7 @@
 #pragma once
 
+#include "schedule/playlist.h"
+
 #include <QSet>
 #include <QString>
 #include <QWidget>
@@ -62,6 +64,12 @@ public:
 signals:
     // The lists of changed media folders were refilled.
     void libraryRefreshed();
+    // The operator asked to see the schedule list.
+    void scheduleListRequested();
+    // The operator asked to check every schedule on every box.
+    void allSchedulesRequested();
+    // The play lists are written: the transfer goes to these boxes with this command line.
+    void transferRequested(const QList<sBoxInfo> &boxes, const QString &command);
 
 private:
     void fillFileList(QListWidget *list);
