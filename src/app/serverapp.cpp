@@ -223,6 +223,9 @@ void ServerApp::wireWindows()
 {
     // Windows announce what happened; they are joined here, never to each other.
     connect(m_forms.form4, &TForm4::schedulesChanged, m_forms.form1, &TForm1::RefreshSchdList);
+    connect(m_forms.form2, &TForm2::boxListStale, m_forms.form3,
+            [this] { BoxLists::FillDetailList(m_forms.form3->boxList(), m_registry, BoxFilter::Online); });
+    connect(m_forms.form2, &TForm2::boxRenamed, m_forms.form3, &TForm3::RenameBoxPage);
     ScheduleEditor *editor = m_forms.form1->editor();
     connect(editor, &ScheduleEditor::scheduleListRequested, m_forms.form4, &QWidget::show);
     connect(editor, &ScheduleEditor::allSchedulesRequested, m_forms.form4, [this] {

@@ -5,7 +5,6 @@
 #include "base/codepage.h"
 #include "base/messages.h"
 #include "base/prompter.h"
-#include "boxMag.h"
 #include "boxlists.h"
 #include "config/appcontext.h"
 #include "config/forms.h"
@@ -27,8 +26,6 @@ TForm2::TForm2(AppContext &context, Forms &forms, QWidget *parent)
     // file is a first start.
     LoadRegistryFile(registry, m_context.settings.registryFile);
     BoxLists::FillGroupList(groupList(), registry, BoxFilter::All);
-    if (m_forms.form3)
-        BoxLists::FillDetailList(m_forms.form3->boxList(), registry, BoxFilter::Online);
     BoxLists::FillGroupListBox(groupListBox(), registry);
     BoxLists::FillGroupCombo(groupCombo(), registry);
     UpdatePickLists(m_forms, registry, PickMain, BoxLists::PickRefresh);
@@ -114,8 +111,7 @@ bool TForm2::acceptableName(const QString &name)
 void TForm2::refreshAfterGroupChange()
 {
     const MacGruoup &registry = *m_context.registry;
-    if (m_forms.form3)
-        BoxLists::FillDetailList(m_forms.form3->boxList(), registry, BoxFilter::Online);
+    emit boxListStale();
     BoxLists::FillGroupListBox(groupListBox(), registry);
     BoxLists::FillGroupCombo(groupCombo(), registry);
     UpdatePickLists(m_forms, registry, PickMain | PickFtpFiles, BoxLists::PickRefresh);
@@ -149,8 +145,7 @@ void TForm2::sbDelGroupClick()
     for (int slot : moved)
         BoxLists::UpdateGroupListRow(groupList(), registry, registry.Box(slot).MacAdd);
     // The detail list shows each box's group too.
-    if (m_forms.form3)
-        BoxLists::FillDetailList(m_forms.form3->boxList(), registry, BoxFilter::Online);
+    emit boxListStale();
     BoxLists::FillGroupListBox(groupListBox(), registry);
     BoxLists::FillGroupCombo(groupCombo(), registry);
     UpdatePickLists(m_forms, registry, PickMain | PickFtpFiles, BoxLists::PickGroupDeleted, name);
@@ -218,8 +213,8 @@ void TForm2::sbMACNodeModifyClick()
         const int result = registry.SetBoxName(slot, client);
         if (result == RES_NAMETAKEN)
             message(windowTitle(), Msg::RepeatName);
-        else if (result == RES_OK && m_forms.form3)
-            m_forms.form3->RenameBoxPage(mac, client);
+        else if (result == RES_OK)
+            emit boxRenamed(mac, client);
     }
     if (!groupName.isEmpty())
         registry.SetBoxGroup(slot, groupName);

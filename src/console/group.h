@@ -29,6 +29,12 @@ public:
     QListWidget *groupListBox() const;
     QComboBox *groupCombo() const;
 
+signals:
+    // The boxes' groups or names changed: box lists of other windows follow.
+    void boxListStale();
+    // A box was renamed here.
+    void boxRenamed(const QString &mac, const QString &clientName);
+
 private:
     void lv_GroupListSelect();
     void sbAddGroupClick();
