@@ -252,6 +252,13 @@ void ServerApp::wireWindows()
         m_forms.form8->activateWindow();
     });
     connect(m_forms.form8, &TForm8::connectRequested, m_forms.form7, &TForm7::ConnectAccount);
+    connect(m_forms.form7, &TForm7::planRequested, m_forms.form9,
+            [this](const QList<FtpScheduleRow> &rows, const QList<BoxBasicInfo> &boxes) {
+                m_forms.form9->LoadPlan(rows, boxes);
+                m_forms.form9->show();
+                m_forms.form9->raise();
+                m_forms.form9->activateWindow();
+            });
     connect(m_forms.form8, &TForm8::accountSaved, m_forms.form7, &TForm7::AddAccountHistory);
     connect(m_forms.form11, &TForm11::fileArrived, m_forms.form10,
             [this](const QString &name, const QString &clientName, const QString &mac, const QString &path) {

@@ -8,7 +8,6 @@
 #include "config/appcontext.h"
 #include "config/forms.h"
 #include "console/boxlists.h"
-#include "ftpList.h"
 #include "link/cmd.h"
 
 #include <QAction>
@@ -476,10 +475,5 @@ void TForm7::validationClick()
         m_context.prompter->error(title, Msg::tr(Msg::EmptyFtpList));
         return;
     }
-    if (!m_forms.form9)
-        return;
-    m_forms.form9->LoadPlan(scheduleRows(), boxes);
-    m_forms.form9->show();
-    m_forms.form9->raise();
-    m_forms.form9->activateWindow();
+    emit planRequested(scheduleRows(), boxes);
 }

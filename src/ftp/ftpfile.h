@@ -55,6 +55,8 @@ signals:
     void listingShown();
     // The operator asked to type an account to connect with.
     void fastConnectRequested();
+    // The operator asked for a plan of these rows for these boxes.
+    void planRequested(const QList<FtpScheduleRow> &rows, const QList<BoxBasicInfo> &boxes);
 
 private:
     struct host_MenuItem
