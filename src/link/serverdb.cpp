@@ -12,7 +12,6 @@
 #include <QVariant>
 
 #include <atomic>
-#include <iterator>
 
 namespace {
 
@@ -122,11 +121,19 @@ public:
         }
         return hasList || exec("ALTER TABLE fleet ADD COLUMN transfer_list TEXT", error, damaged);
     }
-    // The step at index v takes a file of version v to v + 1; a new version
-    // of the file adds its step here.
-    using Upgrade = bool (ServerDatabaseWorker::*)(QString *, bool *);
-    static constexpr Upgrade kUpgrades[] = {&ServerDatabaseWorker::upgradeTo1};
-    static constexpr int kSchemaVersion = int(std::size(kUpgrades));
+    // The step that takes a file of this version to the next; a new version
+    // of the file adds its step here and raises kSchemaVersion.
+    static constexpr int kSchemaVersion = 1;
+    bool upgradeFrom(int version, QString *error, bool *damaged)
+    {
+        switch (version) {
+        case 0:
+            return upgradeTo1(error, damaged);
+        default:
+            *error = QStringLiteral("no upgrade from version %1").arg(version);
+            return false;
+        }
+    }
 
     // Whether SQLite said the file is no database or a damaged one; any
     // other failure (locked, a full disk, no permission) passes.
@@ -189,7 +196,7 @@ public:
         for (int v = found; v < kSchemaVersion; ++v) {
             if (!exec("BEGIN IMMEDIATE", error, damaged))
                 return false;
-            if (!(this->*kUpgrades[v])(error, damaged) ||
+            if (!upgradeFrom(v, error, damaged) ||
                 !exec(QStringLiteral("PRAGMA user_version = %1").arg(v + 1).toLatin1().constData(), error, damaged) ||
                 !exec("COMMIT", error, damaged)) {
                 QString ignored;
