@@ -521,9 +521,10 @@ ServerDatabase::~ServerDatabase()
 
 void ServerDatabase::setBusyTimeout(int ms)
 {
+    // Each thread takes its work in order: the setting is in place before
+    // anything asked of it later, so nobody waits for it.
     for (ServerDatabaseWorker *worker : {m_worker, m_reader})
-        QMetaObject::invokeMethod(
-            worker, [worker, ms] { worker->busyMs = ms; }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(worker, [worker, ms] { worker->busyMs = ms; });
 }
 
 ServerDatabase::OpenResult ServerDatabase::open(const QString &path, int keepDays, int keepRows)
@@ -584,8 +585,8 @@ ServerDatabase::OpenResult ServerDatabase::open(const QString &path, int keepDay
     m_open = result.ok;
     if (m_open) {
         ServerDatabaseWorker *reader = m_reader;
-        QMetaObject::invokeMethod(
-            reader, [reader, path] { reader->path = path; }, Qt::BlockingQueuedConnection);
+        // Queued ahead of every page and search, so no wait is needed.
+        QMetaObject::invokeMethod(reader, [reader, path] { reader->path = path; });
     }
     return result;
 }
