@@ -222,9 +222,34 @@ int ServerApp::exec()
 void ServerApp::wireWindows()
 {
     // Windows announce what happened; they are joined here, never to each other.
-    connect(m_forms.form4, &TForm4::schedulesChanged, m_forms.form1, &TForm1::RefreshSchdList);
-    connect(m_forms.form2, &TForm2::boxListStale, m_forms.form3,
-            [this] { BoxLists::FillDetailList(m_forms.form3->boxList(), m_registry, BoxFilter::Online); });
+    const auto raise = [](QWidget *window) {
+        window->show();
+        window->raise();
+        window->activateWindow();
+    };
+    TForm1 *main = m_forms.form1;
+    connect(main, &TForm1::groupsRequested, m_forms.form2, [this, raise] {
+        m_forms.form2->refill();
+        m_forms.form3->refill();
+        raise(m_forms.form2);
+    });
+    connect(main, &TForm1::boxesRequested, m_forms.form3, [this, raise] {
+        m_forms.form3->refill();
+        m_forms.form3->SetImageFolder(m_context.settings.binDir);
+        raise(m_forms.form3);
+    });
+    connect(main, &TForm1::historyRequested, m_forms.form6, [this, raise] { raise(m_forms.form6); });
+    connect(main, &TForm1::ftpFilesRequested, m_forms.form7, [this, raise] { raise(m_forms.form7); });
+    connect(main, &TForm1::fileSystemRequested, m_forms.form10, [this, raise] { raise(m_forms.form10); });
+    connect(main, &TForm1::setupRequested, m_forms.form5, [this, raise] {
+        m_forms.form5->FillFromDeploy();
+        raise(m_forms.form5);
+    });
+    connect(main, &TForm1::boxesChanged, m_forms.form2, &TForm2::followBoxes);
+    connect(main, &TForm1::boxesChanged, m_forms.form3,
+            [this](const QList<BoxLists::BoxChange> &changes) { m_forms.form3->followBoxes(changes); });
+    connect(m_forms.form4, &TForm4::schedulesChanged, main, &TForm1::RefreshSchdList);
+    connect(m_forms.form2, &TForm2::boxListStale, m_forms.form3, &TForm3::refill);
     connect(m_forms.form2, &TForm2::boxRenamed, m_forms.form3, &TForm3::RenameBoxPage);
     ScheduleEditor *editor = m_forms.form1->editor();
     connect(editor, &ScheduleEditor::scheduleListRequested, m_forms.form4, &QWidget::show);
@@ -237,27 +262,18 @@ void ServerApp::wireWindows()
                 m_forms.form4->OpenForTransfer(boxes, command);
                 m_forms.form4->show();
             });
-    connect(m_forms.form3, &TForm3::boxTakenOffline, m_forms.form2,
-            [this](const QString &mac) { BoxLists::UpdateGroupListRow(m_forms.form2->groupList(), m_registry, mac); });
+    connect(m_forms.form3, &TForm3::boxTakenOffline, m_forms.form2, &TForm2::followBox);
     connect(m_forms.form10, &TForm10::uploadRequested, m_forms.form11, &TForm11::AddTask);
-    connect(m_forms.form10, &TForm10::downloadViewRequested, m_forms.form11, [this] {
-        m_forms.form11->show();
-        m_forms.form11->raise();
-        m_forms.form11->activateWindow();
-    });
-    connect(m_forms.form7, &TForm7::fastConnectRequested, m_forms.form8, [this] {
+    connect(m_forms.form10, &TForm10::downloadViewRequested, m_forms.form11, [this, raise] { raise(m_forms.form11); });
+    connect(m_forms.form7, &TForm7::fastConnectRequested, m_forms.form8, [this, raise] {
         m_forms.form8->ResetFields();
-        m_forms.form8->show();
-        m_forms.form8->raise();
-        m_forms.form8->activateWindow();
+        raise(m_forms.form8);
     });
     connect(m_forms.form8, &TForm8::connectRequested, m_forms.form7, &TForm7::ConnectAccount);
     connect(m_forms.form7, &TForm7::planRequested, m_forms.form9,
-            [this](const QList<FtpScheduleRow> &rows, const QList<BoxBasicInfo> &boxes) {
+            [this, raise](const QList<FtpScheduleRow> &rows, const QList<BoxBasicInfo> &boxes) {
                 m_forms.form9->LoadPlan(rows, boxes);
-                m_forms.form9->show();
-                m_forms.form9->raise();
-                m_forms.form9->activateWindow();
+                raise(m_forms.form9);
             });
     connect(m_forms.form8, &TForm8::accountSaved, m_forms.form7, &TForm7::AddAccountHistory);
     connect(m_forms.form11, &TForm11::fileArrived, m_forms.form10,

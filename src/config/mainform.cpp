@@ -3,12 +3,10 @@
 #include "ui_mainform.h"
 
 #include "appcontext.h"
-#include "base/codepage.h"
 #include "base/messages.h"
 #include "base/prompter.h"
 #include "contentservice.h"
 #include "forms.h"
-#include "inifile.h"
 #include "link/boxserver.h"
 #include "link/cmd.h"
 #include "link/fleetmodel.h"
@@ -16,20 +14,13 @@
 #include "registry/MacGroup.h"
 #include "schedule/scheduleeditor.h"
 
-#include "../console/boxMag.h"
 #include "../console/boxlists.h"
 #include "../console/calendarwindow.h"
-#include "../console/cmdhistory.h"
-#include "../console/deploymanage.h"
-#include "../console/filesystem.h"
 #include "../console/fleetwindow.h"
-#include "../console/group.h"
 #include "../console/picklists.h"
-#include "../ftp/ftpfile.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLockFile>
 #include <QToolButton>
@@ -123,7 +114,6 @@ TForm1::TForm1(AppContext &context, Forms &forms, QWidget *parent)
     }
     if (m_context.cmd) {
         connect(m_context.cmd, &Cmd_API::boxMerged, this, &TForm1::boxHeard);
-        attachLink();
     }
     if (m_context.registry) {
         BoxLists::PickList(pickGroups(), pickBoxes(), *m_context.registry, BoxLists::PickRefresh);
@@ -142,12 +132,12 @@ TForm1::TForm1(AppContext &context, Forms &forms, QWidget *parent)
     connect(m_timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     m_timer1->start();
 
-    connect(m_ui->sbGroup, &QToolButton::clicked, this, &TForm1::sbGroupClick);
-    connect(m_ui->sbBoxManagement, &QToolButton::clicked, this, &TForm1::sbBoxManagementClick);
-    connect(m_ui->sb_CMDPrompt, &QToolButton::clicked, this, &TForm1::sb_CMDPromptClick);
+    connect(m_ui->sbGroup, &QToolButton::clicked, this, &TForm1::groupsRequested);
+    connect(m_ui->sbBoxManagement, &QToolButton::clicked, this, &TForm1::boxesRequested);
+    connect(m_ui->sb_CMDPrompt, &QToolButton::clicked, this, &TForm1::historyRequested);
     connect(m_ui->sb_FtpFile, &QToolButton::clicked, this, &TForm1::sb_FtpFileClick);
     connect(m_ui->sb_Filestyle, &QToolButton::clicked, this, &TForm1::sb_FilestyleClick);
-    connect(m_ui->sbDeploy, &QToolButton::clicked, this, &TForm1::sbDeployClick);
+    connect(m_ui->sbDeploy, &QToolButton::clicked, this, &TForm1::setupRequested);
     if (m_context.fleet && m_context.registry) {
         m_fleetWindow = std::make_unique<FleetWindow>(m_context);
         connect(m_sbFleetStatus, &QToolButton::clicked, this, [this] { showWindow(m_fleetWindow.get()); });
@@ -196,18 +186,6 @@ void TForm1::RefreshSchdList()
     m_editor->RefreshSchdList();
 }
 
-void TForm1::showEvent(QShowEvent *event)
-{
-    attachLink();
-    QWidget::showEvent(event);
-}
-
-void TForm1::attachLink()
-{
-    if (m_context.cmd && m_forms.form3)
-        m_context.cmd->AttachLink(m_forms.form3, m_context.boxServer);
-}
-
 void TForm1::boxHeard(const QString &mac, int result)
 {
     // Only the first heartbeat since the box was last silent changes where
@@ -245,28 +223,15 @@ void TForm1::scheduleListRefresh()
 void TForm1::refreshChangedBoxes()
 {
     const MacGruoup &registry = *m_context.registry;
-    const QList<QPair<QString, bool>> events = std::exchange(m_boxEvents, {});
+    const QList<BoxLists::BoxChange> events = std::exchange(m_boxEvents, {});
     m_heardPending.clear();
     const bool newBox = std::exchange(m_newBoxSeen, false);
-    for (const auto &[mac, heard] : events) {
-        if (m_forms.form2)
-            BoxLists::UpdateGroupListRow(m_forms.form2->groupList(), registry, mac);
-        if (heard) {
-            if (m_forms.form3)
-                BoxLists::UpdateDetailRow(m_forms.form3->boxList(), registry, BoxFilter::Online, mac);
-            UpdatePickLists(m_forms, registry, PickAll, BoxLists::PickUpdateBox, mac);
-        } else {
-            // The box left the online lists then, even if it is back now.
-            if (m_forms.form3)
-                delete BoxLists::findByCaption(m_forms.form3->boxList(), mac);
-            UpdatePickLists(m_forms, registry, PickAll, BoxLists::PickRemoveBox, mac);
-        }
+    for (const BoxLists::BoxChange &change : events) {
+        // A box gone silent left the online lists then, even if it is back now.
+        UpdatePickLists(m_forms, registry, PickAll, change.heard ? BoxLists::PickUpdateBox : BoxLists::PickRemoveBox,
+                        change.mac);
     }
-    if (m_forms.form2) {
-        BoxLists::FillGroupListBox(m_forms.form2->groupListBox(), registry);
-        if (newBox)
-            BoxLists::FillGroupCombo(m_forms.form2->groupCombo(), registry);
-    }
+    emit boxesChanged(events, newBox);
     if (m_context.fleet) {
         updateFleetSummary();
         if (m_fleetWindow && m_fleetWindow->isVisible())
@@ -281,61 +246,16 @@ void TForm1::closeEvent(QCloseEvent *event)
     emit closed();
 }
 
-void TForm1::sbGroupClick()
-{
-    if (!m_forms.form2)
-        return;
-    const MacGruoup &registry = *m_context.registry;
-    BoxLists::FillGroupList(m_forms.form2->groupList(), registry, BoxFilter::All);
-    BoxLists::FillGroupListBox(m_forms.form2->groupListBox(), registry);
-    BoxLists::FillGroupCombo(m_forms.form2->groupCombo(), registry);
-    if (m_forms.form3)
-        BoxLists::FillDetailList(m_forms.form3->boxList(), registry, BoxFilter::Online);
-    showWindow(m_forms.form2);
-}
-
-void TForm1::sbBoxManagementClick()
-{
-    if (!m_forms.form3)
-        return;
-    BoxLists::FillDetailList(m_forms.form3->boxList(), *m_context.registry, BoxFilter::Online);
-    m_forms.form3->SetImageFolder(m_context.settings.binDir);
-    showWindow(m_forms.form3);
-}
-
-void TForm1::sb_CMDPromptClick()
-{
-    showWindow(m_forms.form6);
-}
-
 void TForm1::sb_FtpFileClick()
 {
-    if (!m_forms.form7)
-        return;
     UpdatePickLists(m_forms, *m_context.registry, PickFtpFiles, BoxLists::PickRefresh);
-    showWindow(m_forms.form7);
+    emit ftpFilesRequested();
 }
 
 void TForm1::sb_FilestyleClick()
 {
-    if (!m_forms.form10)
-        return;
     UpdatePickLists(m_forms, *m_context.registry, PickFileSystem, BoxLists::PickRefresh);
-    showWindow(m_forms.form10);
-}
-
-void TForm1::sbDeployClick()
-{
-    if (!m_forms.form5)
-        return;
-    // The setup window shows what Deploy.ini holds now, which may differ
-    // from the settings this run started with.
-    QByteArray content;
-    const QByteArray fallback = CodePage::toGb2312(DefaultContentRoot());
-    IniReadString("PATH", "CONTENT", content, 256, fallback.constData(), m_context.settings.deployFile);
-    m_forms.form5->FillSetup(CodePage::fromGb2312(content), m_context.settings.serviceIp,
-                             m_context.settings.servicePort, m_context.settings.deployFile);
-    showWindow(m_forms.form5);
+    emit fileSystemRequested();
 }
 
 void TForm1::Timer1Timer()

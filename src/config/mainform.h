@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/messages.h"
+#include "registry/boxchange.h"
 #include <QList>
 #include <QPair>
 #include <QSet>
@@ -60,6 +61,16 @@ public:
 signals:
     // The operator (or a termination signal) closed the main window.
     void closed();
+    // The top bar's buttons: the operator asks for a window.
+    void groupsRequested();
+    void boxesRequested();
+    void historyRequested();
+    void ftpFilesRequested();
+    void fileSystemRequested();
+    void setupRequested();
+    // Boxes heard or gone silent since the last refresh, in order; newBox:
+    // the registry took in a box. Box lists of other windows follow.
+    void boxesChanged(const QList<BoxLists::BoxChange> &changes, bool newBox);
     // The box lists of every window show the boxes' latest state.
     void listsRefreshed();
     // The fleet's summary line changed; someOffline: a box is offline.
@@ -67,17 +78,11 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void showEvent(QShowEvent *event) override;
 
 private:
-    void sbGroupClick();
-    void sbBoxManagementClick();
-    void sb_CMDPromptClick();
     void sb_FtpFileClick();
     void sb_FilestyleClick();
-    void sbDeployClick();
     void Timer1Timer();
-    void attachLink();
     // Every list that shows the box follows a heartbeat or its silence.
     void boxHeard(const QString &mac, int result);
     void boxesSilent(const QList<int> &silent);
@@ -95,9 +100,8 @@ private:
     std::unique_ptr<FleetWindow> m_fleetWindow;
     QToolButton *m_sbCalendar = nullptr;
     std::unique_ptr<CalendarWindow> m_calendarWindow;
-    // What happened to the boxes since the lists were last refreshed, in
-    // order: a box heard (true) or gone silent (false).
-    QList<QPair<QString, bool>> m_boxEvents;
+    // What happened to the boxes since the lists were last refreshed, in order.
+    QList<BoxLists::BoxChange> m_boxEvents;
     QSet<QString> m_heardPending; // heard since their last silence
     bool m_newBoxSeen = false;
     ScheduleEditor *m_editor = nullptr;

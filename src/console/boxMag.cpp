@@ -434,3 +434,21 @@ void TForm3::showEvent(QShowEvent *event)
         m_context.cmd->AttachLink(this, m_context.boxServer);
     QWidget::showEvent(event);
 }
+
+void TForm3::refill()
+{
+    if (m_context.registry)
+        BoxLists::FillDetailList(boxList(), *m_context.registry, BoxFilter::Online);
+}
+
+void TForm3::followBoxes(const QList<BoxLists::BoxChange> &changes)
+{
+    if (!m_context.registry)
+        return;
+    for (const BoxLists::BoxChange &change : changes) {
+        if (change.heard)
+            BoxLists::UpdateDetailRow(boxList(), *m_context.registry, BoxFilter::Online, change.mac);
+        else // the box left the online list then, even if it is back now
+            delete BoxLists::findByCaption(boxList(), change.mac);
+    }
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/cmd.h"
+#include "registry/boxchange.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -30,6 +31,10 @@ public:
 
     // The online boxes with their details.
     QTreeWidget *boxList() const;
+    // The online boxes again, as the registry holds them now.
+    void refill();
+    // Rows follow boxes heard (added or updated) or gone silent (removed).
+    void followBoxes(const QList<BoxLists::BoxChange> &changes);
 
     // The start folder of the firmware image dialog.
     void SetImageFolder(const QString &folder) { m_imageFolder = folder; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "registry/MacGroup.h"
+#include "registry/boxchange.h"
 
 #include <QObject>
 

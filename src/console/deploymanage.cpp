@@ -9,6 +9,7 @@
 #include "config/forms.h"
 #include "config/inifile.h"
 #include "config/language.h"
+#include "config/settings.h"
 
 #include "link/alerts.h"
 
@@ -205,4 +206,13 @@ void TForm5::sb_RebootClick()
     close();
     if (m_context.restart)
         m_context.restart();
+}
+
+void TForm5::FillFromDeploy()
+{
+    QByteArray content;
+    const QByteArray fallback = CodePage::toGb2312(DefaultContentRoot());
+    IniReadString("PATH", "CONTENT", content, 256, fallback.constData(), m_context.settings.deployFile);
+    FillSetup(CodePage::fromGb2312(content), m_context.settings.serviceIp, m_context.settings.servicePort,
+              m_context.settings.deployFile);
 }

@@ -29,6 +29,9 @@ public:
 
     // The settings as Deploy.ini holds them, shown for editing.
     void FillSetup(const QString &contentPath, const QString &serviceIp, int servicePort, const QString &deployFile);
+    // The settings as Deploy.ini holds them now, which may differ from the
+    // ones this run started with.
+    void FillFromDeploy();
 
     QString contentPath() const { return m_contentPath; }
     QString serviceIp() const { return m_serviceIp; }

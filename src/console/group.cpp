@@ -8,7 +8,6 @@
 #include "boxlists.h"
 #include "config/appcontext.h"
 #include "config/forms.h"
-#include "ftp/ftpfile.h"
 #include "picklists.h"
 #include "registry/MacGroup.h"
 
@@ -25,9 +24,7 @@ TForm2::TForm2(AppContext &context, Forms &forms, QWidget *parent)
     // The registry file is read once, when this window is made; a missing
     // file is a first start.
     LoadRegistryFile(registry, m_context.settings.registryFile);
-    BoxLists::FillGroupList(groupList(), registry, BoxFilter::All);
-    BoxLists::FillGroupListBox(groupListBox(), registry);
-    BoxLists::FillGroupCombo(groupCombo(), registry);
+    refill();
     UpdatePickLists(m_forms, registry, PickMain, BoxLists::PickRefresh);
 
     connect(m_ui->lv_GroupList, &QTreeWidget::itemSelectionChanged, this, &TForm2::lv_GroupListSelect);
@@ -225,4 +222,32 @@ void TForm2::sbMACNodeModifyClick()
     const int index = m_ui->cbGroupName->findText(registry.GroupNameOf(slot), Qt::MatchExactly);
     if (index >= 0)
         m_ui->cbGroupName->setCurrentIndex(index);
+}
+
+void TForm2::refill()
+{
+    if (!m_context.registry)
+        return;
+    const MacGruoup &registry = *m_context.registry;
+    BoxLists::FillGroupList(groupList(), registry, BoxFilter::All);
+    BoxLists::FillGroupListBox(groupListBox(), registry);
+    BoxLists::FillGroupCombo(groupCombo(), registry);
+}
+
+void TForm2::followBoxes(const QList<BoxLists::BoxChange> &changes, bool newBox)
+{
+    if (!m_context.registry)
+        return;
+    const MacGruoup &registry = *m_context.registry;
+    for (const BoxLists::BoxChange &change : changes)
+        BoxLists::UpdateGroupListRow(groupList(), registry, change.mac);
+    BoxLists::FillGroupListBox(groupListBox(), registry);
+    if (newBox)
+        BoxLists::FillGroupCombo(groupCombo(), registry);
+}
+
+void TForm2::followBox(const QString &mac)
+{
+    if (m_context.registry)
+        BoxLists::UpdateGroupListRow(groupList(), *m_context.registry, mac);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "registry/boxchange.h"
 #include <QWidget>
 
 #include <memory>
@@ -28,6 +29,13 @@ public:
     QTreeWidget *groupList() const;
     QListWidget *groupListBox() const;
     QComboBox *groupCombo() const;
+
+    // Every box and group again, as the registry holds them now.
+    void refill();
+    // Rows follow boxes heard or gone silent; newBox: the registry took in a box.
+    void followBoxes(const QList<BoxLists::BoxChange> &changes, bool newBox);
+    // One box's row follows the registry.
+    void followBox(const QString &mac);
 
 signals:
     // The boxes' groups or names changed: box lists of other windows follow.
