@@ -9,17 +9,20 @@
 
 #include "console/boxMag.h"
 #include "console/boxlists.h"
+#include "console/calendarwindow.h"
 #include "console/cmdhistory.h"
 #include "console/deploymanage.h"
 #include "console/downloadlist.h"
 #include "console/filesystem.h"
 #include "console/fleettray.h"
+#include "console/fleetwindow.h"
 #include "console/group.h"
 #include "console/picklists.h"
 #include "console/schdlist.h"
 #include "ftp/ftpFastconnect.h"
 #include "ftp/ftpList.h"
 #include "ftp/ftpfile.h"
+#include "link/fleetmodel.h"
 #include "schedule/scheduleeditor.h"
 
 #include <QApplication>
@@ -217,6 +220,24 @@ int ServerApp::exec()
     destroyWindows();
     m_content.stop();
     return m_exitCode;
+}
+
+void ServerApp::setClock(const Clock &clock)
+{
+    m_registry.setClock(clock);
+    m_database.setClock(clock);
+    m_cmd.setClock(clock);
+    m_history.setClock(clock);
+    m_fleet.setClock(clock);
+    m_alerts.setClock(clock);
+    if (TForm1 *main = m_forms.form1) {
+        if (main->fleetWindow())
+            main->fleetWindow()->model()->setClock(clock);
+        if (main->calendarWindow())
+            main->calendarWindow()->setClock(clock);
+    }
+    if (m_forms.form11)
+        m_forms.form11->setClock(clock);
 }
 
 void ServerApp::wireWindows()

@@ -51,6 +51,9 @@ public:
     const RestartHandover &handover() const { return m_handover; }
     ServerDatabase &database() { return m_database; }
     FleetAlerts &alerts() { return m_alerts; }
+    // Every store, service and window of the program reads this clock from
+    // now on (the machine's until then); it must outlive the program object.
+    void setClock(const Clock &clock);
     FleetTray *tray() const { return m_tray.get(); }
     // Where alerts go instead of the desktop's tray or notification service;
     // set before start().

@@ -292,9 +292,9 @@ CalendarWindow::CalendarWindow(AppContext &context, QWidget *parent) : QWidget(p
 
 CalendarWindow::~CalendarWindow() = default;
 
-void CalendarWindow::setClock(std::function<QDateTime()> clock)
+void CalendarWindow::setClock(const Clock &clock)
 {
-    m_clock = std::move(clock);
+    m_clock = &clock;
     updateNow();
 }
 
@@ -433,7 +433,7 @@ void CalendarWindow::updateNow()
     int slot = -1;
     const qint64 diff =
         m_context.registry->FindBox(mac, &slot) == RES_FOUND ? m_context.registry->Box(slot).TimeDiff : 0;
-    const QDateTime box = (m_clock ? m_clock() : QDateTime::currentDateTime()).addSecs(-diff);
+    const QDateTime box = m_clock->now().addSecs(-diff);
     const int day = box.date().dayOfWeek() % 7; // Qt counts Monday 1 … Sunday 7
     const int second = box.time().msecsSinceStartOfDay() / 1000;
     m_view->setNow(day, second);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/clock.h"
 #include "boxfiles/boxweek.h"
 
 #include <QDateTime>
@@ -65,7 +66,7 @@ public:
     WeekReader *reader() const { return m_reader; }
     WeekView *view() const { return m_view; }
     // The server's clock, for the current-time line; tests set their own.
-    void setClock(std::function<QDateTime()> clock);
+    void setClock(const Clock &clock);
     // Shows a read box's week.
     void showBox(const QString &mac);
     // Fills the pick list from the registry.
@@ -100,5 +101,5 @@ private:
     QLabel *m_readState = nullptr;
     QTimer *m_nowTimer = nullptr;
     QStringList m_reading; // the boxes of the last "读取"
-    std::function<QDateTime()> m_clock;
+    const Clock *m_clock = &Clock::system();
 };

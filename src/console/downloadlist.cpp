@@ -68,7 +68,6 @@ TForm11::TForm11(AppContext &context, Forms &forms, QWidget *parent)
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     connect(m_timer, &QTimer::timeout, this, &TForm11::tick);
-    m_steady.start();
     m_timer->start(1000);
 
     connect(m_ui->sb_CancelPlan, &QToolButton::clicked, this, [this] {
@@ -112,14 +111,14 @@ void TForm11::AddTask(const SUPLOADFILE &task)
     m_ui->lv_TaskFile->addTopLevelItem(taskRow(m_queue.waiting().last()));
 }
 
-void TForm11::setClock(std::function<qint64()> clock)
+void TForm11::setClock(const Clock &clock)
 {
-    m_clock = std::move(clock);
+    m_clock = &clock;
 }
 
 qint64 TForm11::nowMs() const
 {
-    return m_clock ? m_clock() : m_steady.elapsed();
+    return m_clock->steadyMsecs();
 }
 
 void TForm11::failed(const SUPLOADFILE &task, const QString &why)

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/clock.h"
 #include "boxfiles/uploadqueue.h"
 
-#include <QElapsedTimer>
 #include <QWidget>
 
 #include <functional>
@@ -32,9 +32,8 @@ public:
 
     void AddTask(const SUPLOADFILE &task);
     const UploadQueue &queue() const { return m_queue; }
-    // A steady clock in milliseconds for the tasks' time limit; tests hand
-    // in their own.
-    void setClock(std::function<qint64()> clock);
+    // The steady clock of the tasks' time limit.
+    void setClock(const Clock &clock);
 
 signals:
     // A task started or ended: what the content service lets boxes upload changes.
@@ -55,6 +54,5 @@ private:
     Forms &m_forms;
     UploadQueue m_queue;
     QTimer *m_timer = nullptr;
-    QElapsedTimer m_steady;
-    std::function<qint64()> m_clock;
+    const Clock *m_clock = &Clock::system();
 };

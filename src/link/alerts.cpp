@@ -36,7 +36,7 @@ FleetAlerts::FleetAlerts(const MacGruoup &registry, FleetStatus &fleet, QObject 
 
 qint64 FleetAlerts::now() const
 {
-    return m_clock ? m_clock() : QDateTime::currentSecsSinceEpoch();
+    return m_clock->secsSinceEpoch();
 }
 
 void FleetAlerts::setEnabled(FleetAlert::Kind kind, bool on)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/clock.h"
 #include "fleetstatus.h"
 
 #include <QHash>
@@ -62,11 +63,9 @@ public:
     static constexpr int kQuietSeconds = 60;
     static constexpr int kNamesShown = 3;
 
-    using Clock = std::function<qint64()>; // seconds since 1970
-
     FleetAlerts(const MacGruoup &registry, FleetStatus &fleet, QObject *parent = nullptr);
 
-    void setClock(Clock clock) { m_clock = std::move(clock); }
+    void setClock(const Clock &clock) { m_clock = &clock; }
     void setEnabled(FleetAlert::Kind kind, bool on);
     bool isEnabled(FleetAlert::Kind kind) const { return m_enabled[kind]; }
 
@@ -92,7 +91,7 @@ private:
 
     const MacGruoup &m_registry;
     FleetStatus &m_fleet;
-    Clock m_clock;
+    const Clock *m_clock = &Clock::system();
     QTimer m_timer;
     std::array<bool, FleetAlert::KindCount> m_enabled{true, true, true, true, true};
     std::array<Pending, FleetAlert::KindCount> m_pending;

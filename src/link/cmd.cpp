@@ -807,10 +807,11 @@ void Cmd_API::LogEvent(const QByteArray &text, int code, LogLevel level)
         return;
     // One time stamp a second: a burst of messages must not convert and
     // format the local time for each of them.
-    const qint64 second = QDateTime::currentSecsSinceEpoch();
+    const qint64 second = m_clock->secsSinceEpoch();
     if (second != m_stampSecond) {
         m_stampSecond = second;
-        m_stamp = QLatin1Char('[') + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
+        m_stamp = QLatin1Char('[') +
+                  QDateTime::fromSecsSinceEpoch(second).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
                   QStringLiteral("] ");
     }
     m_memo->appendLogLine(m_stamp + line);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/clock.h"
 #include "registry/MacGroup.h"
 
 #include <QByteArray>
@@ -153,7 +154,7 @@ public:
     static QString FormatLogLine(const QByteArray &text, int code, LogLevel level);
 
     // The clock used for "set box time" and the box clock difference.
-    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+    void setClock(const Clock &clock) { m_clock = &clock; }
 
 signals:
     // A recognised reply from a known box, heartbeats excepted.
@@ -184,7 +185,7 @@ private:
     // Forgets a box's unfinished file-name list.
     void dropTransfer(const QString &mac);
     void removeMapEntry(qsizetype i);
-    QDateTime now() const { return m_clock ? m_clock() : QDateTime::currentDateTime(); }
+    QDateTime now() const { return m_clock->now(); }
 
     MacGruoup &m_registry;
     CommandHistory *m_history;
@@ -195,7 +196,7 @@ private:
     QList<int> m_Port;
     QList<cmd_Info> m_table;
     QList<st_BoxFilenameStyle> m_transfers;
-    std::function<QDateTime()> m_clock;
+    const Clock *m_clock = &Clock::system();
     qint64 m_stampSecond = -1; // the second m_stamp shows
     QString m_stamp;
 };

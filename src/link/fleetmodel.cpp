@@ -14,7 +14,7 @@ FleetModel::FleetModel(const MacGruoup &registry, const FleetStatus &fleet, QObj
 
 qint64 FleetModel::now() const
 {
-    return m_clock ? m_clock() : QDateTime::currentSecsSinceEpoch();
+    return m_clock->secsSinceEpoch();
 }
 
 void FleetModel::refresh()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/clock.h"
 #include "fleetstatus.h"
 
 #include <QAbstractTableModel>
@@ -40,9 +41,8 @@ public:
     // True for a row to show in red: offline, or a failure.
     static constexpr int AlertRole = Qt::UserRole + 1;
 
-    using Clock = std::function<qint64()>;
     FleetModel(const MacGruoup &registry, const FleetStatus &fleet, QObject *parent = nullptr);
-    void setClock(Clock clock) { m_clock = std::move(clock); }
+    void setClock(const Clock &clock) { m_clock = &clock; }
 
     void refresh();
 
@@ -68,7 +68,7 @@ private:
 
     const MacGruoup &m_registry;
     const FleetStatus &m_fleet;
-    Clock m_clock;
+    const Clock *m_clock = &Clock::system();
     QList<Row> m_rows;
 };
 

@@ -71,7 +71,7 @@ FleetStatus::FleetStatus(const MacGruoup &registry, Cmd_API &cmd, QObject *paren
 
 qint64 FleetStatus::now() const
 {
-    return m_clock ? m_clock() : QDateTime::currentSecsSinceEpoch();
+    return m_clock->secsSinceEpoch();
 }
 
 FleetStatus::BoxStatus FleetStatus::status(const QString &mac) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/clock.h"
 #include "cmd.h"
 
 #include <QHash>
@@ -55,10 +56,8 @@ public:
         QString transferList; // the download list of the last transfer
     };
 
-    using Clock = std::function<qint64()>; // seconds since 1970
-
     FleetStatus(const MacGruoup &registry, Cmd_API &cmd, QObject *parent = nullptr);
-    void setClock(Clock clock) { m_clock = std::move(clock); }
+    void setClock(const Clock &clock) { m_clock = &clock; }
 
     // The box's state; a default one for a box nothing was sent to.
     BoxStatus status(const QString &mac) const;
@@ -92,7 +91,7 @@ private:
 
     const MacGruoup &m_registry;
     Cmd_API &m_cmd;
-    Clock m_clock;
+    const Clock *m_clock = &Clock::system();
     QHash<QString, BoxStatus> m_boxes;
     QSet<QString> m_offline; // taken offline by the check, not heard since
     QString m_listLine;      // the last transfer command, and its file count

@@ -25,7 +25,7 @@ void CommandHistory::AddReply(const QString &mac, const QString &clientName, con
 
 void CommandHistory::addRow(Row row)
 {
-    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime now = m_clock->now();
     row.cells[TimeColumn] = now.time().toString(QStringLiteral("HH:mm:ss"));
     row.at = now.toMSecsSinceEpoch();
     beginInsertRows({}, 0, 0);

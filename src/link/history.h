@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/clock.h"
+
 #include <QAbstractTableModel>
 #include <QDateTime>
 #include <QList>
@@ -27,6 +29,9 @@ public:
         TimeColumn,
         ColumnCount
     };
+
+    // The clock that stamps new rows.
+    void setClock(const Clock &clock) { m_clock = &clock; }
 
     struct Row
     {
@@ -83,6 +88,7 @@ signals:
 private:
     void addRow(Row row);
 
+    const Clock *m_clock = &Clock::system();
     QList<Row> m_rows;
     std::function<QList<Row>()> m_older;
     bool m_hasOlder = false;

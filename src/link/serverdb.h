@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/clock.h"
 #include "fleetstatus.h"
 #include "history.h"
 
@@ -70,16 +71,15 @@ public:
         qint64 transactions = 0; // batches written
         qint64 writeNs = 0;      // time spent writing them, on the database thread
     };
-    using Clock = std::function<qint64()>; // ms since 1970
 
     explicit ServerDatabase(QObject *parent = nullptr);
     // Writes what is queued, then closes.
     ~ServerDatabase() override;
 
-    void setClock(Clock clock) { m_clock = std::move(clock); }
+    void setClock(const Clock &clock) { m_clock = &clock; }
     // How long one statement waits for a file another process holds; set before open.
     void setBusyTimeout(int ms);
-    qint64 now() const { return m_clock ? m_clock() : QDateTime::currentMSecsSinceEpoch(); }
+    qint64 now() const { return m_clock->msecsSinceEpoch(); }
 
     // Opens or creates the file. One SQLite finds no database or damaged is
     // renamed aside and a fresh one is started; one that is only locked or
@@ -149,7 +149,7 @@ private:
     ServerDatabaseWorker *m_worker = nullptr; // writes, on m_thread
     QThread m_readThread;
     ServerDatabaseWorker *m_reader = nullptr; // pages and searches, on m_readThread
-    Clock m_clock;
+    const Clock *m_clock = &Clock::system();
     QTimer m_batch;
     QTimer m_retry;
     QTimer m_pruneTimer;

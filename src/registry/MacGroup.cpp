@@ -28,7 +28,7 @@ bool storable(const QString &text)
 
 } // namespace
 
-MacGruoup::MacGruoup(Clock clock) : m_clock(std::move(clock))
+MacGruoup::MacGruoup(const Clock &clock) : m_clock(&clock)
 {
     m_groups.resize(MAX_InitCount + 1);
     m_groups[1] = QString::fromLatin1(kNoGroup);
@@ -36,7 +36,7 @@ MacGruoup::MacGruoup(Clock clock) : m_clock(std::move(clock))
 
 qint64 MacGruoup::now() const
 {
-    return m_clock ? m_clock() : QDateTime::currentSecsSinceEpoch();
+    return m_clock->secsSinceEpoch();
 }
 
 bool MacGruoup::IsValidName(const QString &name)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/clock.h"
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -87,11 +88,8 @@ struct RowText
 class MacGruoup
 {
 public:
-    using Clock = std::function<qint64()>;
-
-    // The clock gives seconds since 1970; tests step their own.
-    explicit MacGruoup(Clock clock = {});
-    void setClock(Clock clock) { m_clock = std::move(clock); }
+    explicit MacGruoup(const Clock &clock = Clock::system());
+    void setClock(const Clock &clock) { m_clock = &clock; }
 
     // RES_FOUND and the slot, or RES_NOTFOUND.
     int FindBox(const QString &mac, int *slot = nullptr) const;
@@ -148,7 +146,7 @@ public:
 private:
     qint64 now() const;
 
-    Clock m_clock;
+    const Clock *m_clock;
     QList<MacGroupData> m_boxes;
     QList<QString> m_groups; // by slot number; empty is a free slot; slot 0 unused
     int m_groupCount = 1;

@@ -2,6 +2,7 @@
 // tests run as root, an injected writer everywhere) leaves every old file as
 // it was and is reported; FTP accounts are written for the owner only; the
 // temporaries of a killed run are cleared at start.
+#include "base/clock.h"
 #include "base/quietprompter.h"
 #include "base/safefile.h"
 #include "config/inifile.h"
@@ -30,7 +31,8 @@ constexpr QFileDevice::Permissions kModeBits = QFileDevice::Permissions(0x7077);
 // A registry of n boxes with Chinese names, as MacGroup.ini holds them.
 MacGruoup registryOf(int n)
 {
-    MacGruoup reg([] { return qint64(1000); });
+    static const ManualClock clock(QDateTime::fromSecsSinceEpoch(1000));
+    MacGruoup reg(clock);
     for (int i = 0; i < n; ++i) {
         MacGroupData r;
         r.MacAdd = QStringLiteral("02:00:00:00:%1:%2")

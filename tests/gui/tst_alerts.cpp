@@ -5,6 +5,7 @@
 // the setup window raises nothing, and stays off at the next start. The tray
 // icon's tool tip is the summary line and its menu opens the fleet window.
 #include "appharness.h"
+#include "base/clock.h"
 #include "boxsimulator.h"
 #include "config/inifile.h"
 #include "config/mainform.h"
@@ -79,25 +80,20 @@ class TestAlerts : public QObject
 
 private:
     static constexpr int kBoxes = 40;
-    // The registry's clock decides who is offline, the fleet's when a command
-    // has no answer, the alerts' when gathered events are raised.
-    qint64 m_registryNow = 0;
-    qint64 m_fleetNow = 0;
-    qint64 m_alertNow = 0;
+    // It decides who is offline, when a command has no answer and when
+    // gathered events are raised.
+    ManualClock m_clock;
 
-    void useClocks(AppHarness &h)
+    void useClock(AppHarness &h)
     {
-        m_registryNow = m_fleetNow = m_alertNow = QDateTime::currentSecsSinceEpoch();
-        h.registry().setClock([this] { return m_registryNow; });
-        h.context().fleet->setClock([this] { return m_fleetNow; });
-        h.app->alerts().setClock([this] { return m_alertNow; });
-        // The offline check and the answer sweep look often; the stepped clocks decide.
+        h.app->setClock(m_clock);
+        // The offline check and the answer sweep look often; the stepped clock decides.
         h.forms().form1->findChild<QTimer *>(QStringLiteral("Timer1"))->start(5);
     }
     // Lets the gathering time pass and raises what is due.
     void passGathering(AppHarness &h, int seconds = FleetAlerts::kQuietSeconds)
     {
-        m_alertNow += seconds;
+        m_clock.advanceSecs(seconds);
         h.app->alerts().tick();
     }
     QString downloadList(AppHarness &h)
@@ -128,9 +124,9 @@ private:
         QTRY_COMPARE(h.context().fleet->status(BoxSimulator::macFor(0)).result, FleetStatus::Result::Failed);
         boxes.box(39)->stop();
         h.context().cmd->SendBoxCommand(CMD_MODE, BoxSimulator::macFor(39), {{1, 0}, {}});
-        m_fleetNow += FleetStatus::kAnswerSeconds;
+        m_clock.advanceSecs(FleetStatus::kAnswerSeconds);
         QTRY_COMPARE(h.context().fleet->status(BoxSimulator::macFor(39)).result, FleetStatus::Result::NoAnswer);
-        m_registryNow += OfflineAfterSeconds + 1;
+        m_clock.advanceSecs(OfflineAfterSeconds + 1);
         QTRY_VERIFY(h.registry().Box(4).Online == 0);
     }
     static QString eventLog(AppHarness &h)
@@ -156,10 +152,10 @@ private slots:
             QCOMPARE(h.registry().FindBox(BoxSimulator::macFor(i), &slot), RES_FOUND);
             QCOMPARE(h.registry().SetBoxName(slot, QStringLiteral("大厅%1").arg(i)), RES_OK);
         }
-        useClocks(h);
+        useClock(h);
 
         // All 40 fall silent within a few seconds of each other.
-        m_registryNow += OfflineAfterSeconds + 1;
+        m_clock.advanceSecs(OfflineAfterSeconds + 1);
         QTRY_VERIFY(h.registry().Box(kBoxes - 1).Online == 0);
         passGathering(h, FleetAlerts::kGatherSeconds - 1);
         QVERIFY(notifier.shown.isEmpty());
@@ -241,10 +237,10 @@ private slots:
         {
             BoxSimulator boxes(2, h.boxOptions());
             QVERIFY(h.connectBoxes(boxes, 2));
-            useClocks(h);
+            useClock(h);
             boxes.box(1)->stop();
             h.context().cmd->SendBoxCommand(CMD_MODE, BoxSimulator::macFor(1), {{1, 0}, {}});
-            m_fleetNow += FleetStatus::kAnswerSeconds;
+            m_clock.advanceSecs(FleetStatus::kAnswerSeconds);
             QTRY_COMPARE(h.context().fleet->status(BoxSimulator::macFor(1)).result, FleetStatus::Result::NoAnswer);
             passGathering(h);
             QCOMPARE(notifier.ofKind(FleetAlert::NoAnswer).size(), 1);
@@ -257,7 +253,7 @@ private slots:
         QCOMPARE(h.context().fleet->status(BoxSimulator::macFor(1)).result, FleetStatus::Result::NoAnswer);
         BoxSimulator boxes(2, h.boxOptions());
         QVERIFY(h.connectBoxes(boxes, 2));
-        useClocks(h);
+        useClock(h);
         QTRY_VERIFY(boxes.box(1)->isConnected());
         boxes.box(1)->sendHeartbeat();
         boxes.box(1)->sendLine("info set box time");

@@ -4,6 +4,7 @@
 // folder under a Chinese path, play logs, a disk directory decoded, a file
 // deleted on the box and another fetched, and a play list fetched by name.
 #include "appharness.h"
+#include "base/clock.h"
 #include "base/codepage.h"
 #include "boxfiles/uploadqueue.h"
 #include "boxsimulator.h"
@@ -120,8 +121,8 @@ void TestBoxFiles::queueStartsOneATickSixteenAtMost()
     AppHarness h;
     QVERIFY(h.start());
     TForm11 *list = h.forms().form11;
-    qint64 now = 0;
-    list->setClock([&now] { return now; });
+    ManualClock clock;
+    list->setClock(clock);
     list->show();
     QVERIFY(QTest::qWaitForWindowExposed(list));
     // A copy left by an earlier fetch goes when its task starts, so it can
@@ -171,12 +172,12 @@ void TestBoxFiles::queueStartsOneATickSixteenAtMost()
     QCOMPARE(waiting->topLevelItemCount(), 0);
 
     // Tasks no box reports within ten minutes end as failed and free their places.
-    now += UploadQueue::kMaxRunningMs - 1;
+    clock.advance(UploadQueue::kMaxRunningMs - 1);
     QSignalSpy ticks(timer, &QTimer::timeout);
     timer->start(1);
     QVERIFY(ticks.wait());
     QCOMPARE(running->topLevelItemCount(), 15);
-    now += 1;
+    clock.advance(1);
     QTRY_COMPARE(running->topLevelItemCount(), 0);
     QVERIFY(
         child<QStatusBar>(list, "stb_Failed")->currentMessage().contains(QLatin1String("no report within 10 minutes")));

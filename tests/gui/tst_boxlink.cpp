@@ -2,6 +2,7 @@
 // simulated boxes on real sockets. Every wait is for a signal or a state.
 #include "app/serverapp.h"
 #include "appharness.h"
+#include "base/clock.h"
 #include "boxsimulator.h"
 #include "config/mainform.h"
 #include "console/boxMag.h"
@@ -48,7 +49,7 @@ private:
     ScriptedPrompter *m_prompter = nullptr;
     ServerApp *m_app = nullptr;
     std::unique_ptr<BoxSimulator> m_boxes;
-    qint64 m_now = 0;
+    ManualClock m_clock;
     SimulatorOptions m_simOptions;
 
     Forms &forms() { return m_app->forms(); }
@@ -108,8 +109,8 @@ private slots:
         m_prompter = &m_harness->prompter;
         m_app = m_harness->app.get();
         QVERIFY(m_app->context().boxServer->isListening());
-        m_now = QDateTime::currentSecsSinceEpoch();
-        m_app->context().registry->setClock([this] { return m_now; });
+        m_clock.setNow(QDateTime::currentDateTime());
+        m_app->setClock(m_clock);
         m_simOptions = SimulatorOptions();
         m_simOptions.port = quint16(m_harness->options.boxPort);
         m_simOptions.heartbeatMs = 0;
@@ -269,10 +270,10 @@ private slots:
         QTreeWidget *pick = tree(forms().form1, "lv_OnlineBox");
         QTreeWidget *groupList = tree(forms().form2, "lv_GroupList");
         QCOMPARE(details->topLevelItemCount(), 2);
-        m_now += 20;
+        m_clock.advanceSecs(20);
         m_boxes->box(1)->sendHeartbeat();
         QTRY_COMPARE(countLog(QStringLiteral(" 6   [!INFORcv]")), 1);
-        m_now += 11; // box 0 silent for 31 s, box 1 for 11 s
+        m_clock.advanceSecs(11); // box 0 silent for 31 s, box 1 for 11 s
         forms().form1->findChild<QTimer *>(QStringLiteral("Timer1"))->start(5);
         QTRY_COMPARE(details->topLevelItemCount(), 1);
         QCOMPARE(column(details, 0), QStringList{BoxSimulator::macFor(1)});

@@ -1,6 +1,7 @@
 // The registry's rows in Qt views: pick-list operations, detail lists that
 // keep their check marks, group lists and the group choosers.
 #include "appharness.h"
+#include "base/clock.h"
 #include "console/boxlists.h"
 
 #include <QComboBox>
@@ -30,7 +31,7 @@ class TestBoxLists : public QObject
     Q_OBJECT
 
 private:
-    qint64 m_now = 1000;
+    ManualClock m_clock{QDateTime::fromSecsSinceEpoch(1000)};
     std::unique_ptr<MacGruoup> m_reg;
     QComboBox m_groups;
     QTreeWidget m_boxes;
@@ -38,7 +39,7 @@ private:
 private slots:
     void init()
     {
-        m_reg = std::make_unique<MacGruoup>([this] { return m_now; });
+        m_reg = std::make_unique<MacGruoup>(m_clock);
         for (const char *mac : {"a", "b", "c", "d"})
             m_reg->MergeHeartbeat(box(QString::fromLatin1(mac)));
         m_reg->AddGroup(QStringLiteral("Hall"));
@@ -80,7 +81,7 @@ private slots:
         // A box of another group is not added to this group's list.
         PickList(&m_groups, &m_boxes, *m_reg, PickUpdateBox, QStringLiteral("a"));
         QCOMPARE(m_boxes.topLevelItemCount(), 2);
-        m_now += 31;
+        m_clock.advanceSecs(31);
         m_reg->CheckOffline();
         PickList(&m_groups, &m_boxes, *m_reg, PickRemoveBox, QStringLiteral("b"));
         QCOMPARE(column(&m_boxes, 1), QStringList{"c"});
@@ -128,7 +129,7 @@ private slots:
         QCOMPARE(column(&details, 0), (QStringList{"a", "b", "c", "d"}));
         details.topLevelItem(1)->setCheckState(0, Qt::Checked);
         details.topLevelItem(3)->setCheckState(0, Qt::Checked);
-        m_now += 31;
+        m_clock.advanceSecs(31);
         m_reg->MergeHeartbeat(box(QStringLiteral("a")));
         m_reg->MergeHeartbeat(box(QStringLiteral("b")));
         m_reg->CheckOffline();

@@ -5,6 +5,7 @@
 // from what the box's last transfer sent are marked; "now" follows the
 // clock; the week exports as CSV rows and as an A4 picture.
 #include "appharness.h"
+#include "base/clock.h"
 #include "boxsimulator.h"
 #include "config/mainform.h"
 #include "console/boxlists.h"
@@ -28,6 +29,7 @@ class TestCalendar : public QObject
     Q_OBJECT
 
 private:
+    ManualClock m_clock;
     static constexpr int kBoxes = 5;
 
     // The composed week goes to the boxes the way the transfer window sends it.
@@ -131,7 +133,8 @@ private slots:
         h.clickMain("sbCalendar");
         CalendarWindow *window = h.forms().form1->calendarWindow();
         QVERIFY(QTest::qWaitForWindowExposed(window));
-        window->setClock([] { return QDateTime(QDate(2026, 12, 9), QTime(19, 0)); }); // a Wednesday
+        m_clock.setNow(QDateTime(QDate(2026, 12, 9), QTime(19, 0))); // a Wednesday
+        window->setClock(m_clock);
         auto *groups = GuiUtil::child<QComboBox>(window, "cb_Group");
         // The group chosen as a person does: the list opened with the mouse,
         // the entry chosen with the keys.

@@ -3,6 +3,7 @@
 // sort, each filter shows its rows, offline and failed rows are red, and the
 // CSV export reads back.
 #include "appharness.h"
+#include "base/clock.h"
 #include "boxsimulator.h"
 #include "config/mainform.h"
 #include "console/fleetwindow.h"
@@ -81,7 +82,9 @@ private slots:
 
         // One box goes away: offline, red, and counted.
         boxes.box(7)->stop();
-        h.registry().setClock([] { return QDateTime::currentSecsSinceEpoch() + OfflineAfterSeconds + 1; });
+        ManualClock later;
+        later.advanceSecs(OfflineAfterSeconds + 1);
+        h.registry().setClock(later);
         for (int slot = 0; slot < 256; ++slot) {
             if (slot != 7)
                 h.registry().MergeHeartbeat(h.registry().Box(slot));

@@ -3,6 +3,7 @@
 // windows following every change.
 #include "app/serverapp.h"
 #include "appharness.h"
+#include "base/clock.h"
 #include "config/mainform.h"
 #include "console/boxlists.h"
 #include "console/group.h"
@@ -35,7 +36,7 @@ private:
     QTemporaryDir *m_dir = nullptr;
     ScriptedPrompter *m_prompter = nullptr;
     ServerApp *m_app = nullptr;
-    qint64 m_now = 1000;
+    ManualClock m_clock{QDateTime::fromSecsSinceEpoch(1000)};
 
     TForm2 *window() { return m_app->forms().form2; }
     MacGruoup &registry() { return *m_app->context().registry; }
@@ -67,7 +68,7 @@ private slots:
         m_dir = &m_harness->dir;
         m_prompter = &m_harness->prompter;
         m_app = m_harness->app.get();
-        registry().setClock([this] { return m_now; });
+        m_app->setClock(m_clock);
         for (const char *mac : {"00:00:00:00:00:0C", "00:00:00:00:00:0A", "00:00:00:00:00:0B"}) {
             MacGroupData r;
             r.MacAdd = QString::fromLatin1(mac);
@@ -283,7 +284,7 @@ private slots:
                                     list->viewport()->mapToGlobal(rect.center()));
             QApplication::sendEvent(list->viewport(), &press);
         };
-        m_now += 31;
+        m_clock.advanceSecs(31);
         registry().CheckOffline();
         registry().MergeHeartbeat([] {
             MacGroupData r;
@@ -313,7 +314,7 @@ private slots:
 
     void sortsByAColumn()
     {
-        m_now += 31;
+        m_clock.advanceSecs(31);
         registry().CheckOffline();
         MacGroupData r;
         r.MacAdd = QStringLiteral("00:00:00:00:00:0B");

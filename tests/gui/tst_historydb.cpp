@@ -2,6 +2,7 @@
 // fleet status and the schedule being composed, kept in boxfleet.sqlite; the
 // history search and export; a broken database set aside; retention.
 #include "appharness.h"
+#include "base/clock.h"
 #include "boxsimulator.h"
 #include "config/mainform.h"
 #include "console/cmdhistory.h"
@@ -159,7 +160,8 @@ private slots:
         QTemporaryDir dir;
         ServerDatabase db;
         const qint64 now = 1800000000000;
-        db.setClock([now] { return now; });
+        const ManualClock clock(QDateTime::fromMSecsSinceEpoch(now));
+        db.setClock(clock);
         QVERIFY(db.open(dir.filePath(QStringLiteral("h.sqlite")), 1, 3).ok);
         const qint64 day = 24LL * 3600 * 1000;
         for (int i = 0; i < 7; ++i) {

@@ -3,6 +3,7 @@
 // refresh of the lists, the event log keeps its newest lines, and
 // connections that fall silent are closed.
 #include "appharness.h"
+#include "base/clock.h"
 #include "config/mainform.h"
 #include "console/boxMag.h"
 #include "console/filesystem.h"
@@ -66,7 +67,7 @@ class TestLinkLoad : public QObject
     Q_OBJECT
 
 private:
-    qint64 m_now = 1'000'000;
+    ManualClock m_clock;
 
     // 40 boxes known and listed, some checked; then box silence and a second
     // wave of heartbeats (20 known boxes, 20 new ones), all at once or one by
@@ -76,10 +77,9 @@ private:
         AppHarness h;
         if (!h.start())
             return {QStringLiteral("no start")};
-        m_now = 1'000'000;
-        h.registry().setClock([this] { return m_now; });
         // The boxes' clocks are right.
-        h.context().cmd->setClock([] { return QDateTime(QDate(2026, 3, 1), QTime(12, 0, 0)); });
+        m_clock.setNow(QDateTime(QDate(2026, 3, 1), QTime(12, 0, 0)));
+        h.app->setClock(m_clock);
         Forms &forms = h.forms();
         forms.form1->show();
         h.clickMain("sbGroup");
@@ -101,13 +101,16 @@ private:
 
         // 31 s on, boxes 30 to 39 have spoken again and the others fall
         // silent; then the second wave.
-        m_now += 31;
+        m_clock.advanceSecs(31);
         QByteArray keepers;
         for (int box = 30; box < 40; ++box)
             keepers += heartbeat(box) + '\0';
         link.write(keepers);
-        if (!QTest::qWaitFor([&] { return h.registry().Box(39).LastHeard == m_now && !forms.form1->listsPending(); },
-                             10000))
+        if (!QTest::qWaitFor(
+                [&] {
+                    return h.registry().Box(39).LastHeard == m_clock.secsSinceEpoch() && !forms.form1->listsPending();
+                },
+                10000))
             return {QStringLiteral("keepers")};
         auto *offlineCheck = forms.form1->findChild<QTimer *>(QStringLiteral("Timer1"));
         offlineCheck->start(5);

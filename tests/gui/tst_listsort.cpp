@@ -3,6 +3,7 @@
 // the ASCII letters folded (北京, 广州, 上海), the state column with "Online"
 // first where the lists say so.
 #include "appharness.h"
+#include "base/clock.h"
 #include "config/mainform.h"
 #include "console/boxMag.h"
 #include "console/boxlists.h"
@@ -35,7 +36,7 @@ class TestListSort : public QObject
 
 private:
     std::unique_ptr<AppHarness> m_h;
-    qint64 m_now = 1000;
+    ManualClock m_clock{QDateTime::fromSecsSinceEpoch(1000)};
 
     QTreeWidget *tree(QWidget *window, const char *name)
     {
@@ -52,7 +53,7 @@ private slots:
             QImage(4, 4, QImage::Format_RGB32).save(bmp + QString::fromUtf8(name), "BMP");
         QVERIFY(m_h->start());
         MacGruoup &reg = m_h->registry();
-        reg.setClock([this] { return m_now; });
+        reg.setClock(m_clock);
         for (int i = 0; i < kNames.size(); ++i) {
             MacGroupData r;
             r.MacAdd = QStringLiteral("02:00:00:00:00:0%1").arg(i);
@@ -62,7 +63,7 @@ private slots:
             QCOMPARE(reg.SetBoxName(i, kNames[i]), RES_OK);
         }
         // The last two go offline.
-        m_now += 31;
+        m_clock.advanceSecs(31);
         reg.MergeHeartbeat([] {
             MacGroupData r;
             r.MacAdd = QStringLiteral("02:00:00:00:00:00");
@@ -105,7 +106,7 @@ private slots:
         m_h->clickMain("sbBoxManagement");
         QTreeWidget *list = tree(m_h->forms().form3, "lv_OnlineBox");
         QCOMPARE(list->topLevelItemCount(), 1);
-        m_now -= 31;
+        m_clock.advanceSecs(-31);
         for (int i = 1; i < kNames.size(); ++i) {
             MacGroupData r;
             r.MacAdd = QStringLiteral("02:00:00:00:00:0%1").arg(i);

@@ -1,6 +1,7 @@
 // The command service without sockets: the reply table, heartbeat and
 // file-name parsing, the connection map, every command line byte for byte,
 // the history names and the event log's line format.
+#include "base/clock.h"
 #include "link/cmd.h"
 #include "link/history.h"
 
@@ -33,6 +34,7 @@ class TestCmd : public QObject
     Q_OBJECT
 
 private:
+    ManualClock m_clock;
     std::unique_ptr<MacGruoup> m_registry;
     std::unique_ptr<CommandHistory> m_history;
     std::unique_ptr<Cmd_API> m_cmd;
@@ -106,7 +108,8 @@ private slots:
     void parsesHeartbeats()
     {
         const QDateTime box(QDate(2007, 12, 27), QTime(15, 44, 8));
-        m_cmd->setClock([box] { return box.addSecs(100); });
+        m_clock.setNow(box.addSecs(100));
+        m_cmd->setClock(m_clock);
         ParsedReply r = m_cmd->ParseReply(
             ip, port, "heatbeat 192.0.2.7 00:11:22:33:44:55 1.0.3 0 0 1000 200 27-12-2007-15:44:08 3");
         QCOMPARE(r.status, 0);
@@ -155,7 +158,8 @@ private slots:
     {
         QFETCH(int, offset);
         const QDateTime box(QDate(2026, 3, 1), QTime(12, 0, 0));
-        m_cmd->setClock([box, offset] { return box.addSecs(offset); });
+        m_clock.setNow(box.addSecs(offset));
+        m_cmd->setClock(m_clock);
         const auto r = m_cmd->ParseReply(ip, port, "heatbeat 1.2.3.4 m 1 0 0 10 5 01-03-2026-12:00:00");
         QTEST(r.record->TimeDiff, "expected");
     }

@@ -2,6 +2,7 @@
 // answered, refused or never answered, a reply nobody asked for, a transfer
 // that ends ready, one with failed files, one whose box goes away, and the
 // offline alerts in the event log.
+#include "base/clock.h"
 #include "boxsimulator.h"
 #include "config/contentservice.h"
 #include "config/settings.h"
@@ -45,7 +46,7 @@ private:
     std::unique_ptr<ContentService> m_content;
     std::unique_ptr<BoxSimulator> m_boxes;
     MemoryLog m_log;
-    qint64 m_now = 1'000'000;
+    ManualClock m_clock;
 
     void startBoxes(int count, const SimulatorOptions &extra = {})
     {
@@ -91,8 +92,8 @@ private slots:
         QDir().mkpath(m_settings.xmlDir);
         m_content = std::make_unique<ContentService>();
         QCOMPARE(m_content->start(QStringLiteral(VESTRID_LIBRARY), m_settings), ContentService::Started);
-        m_now = 1'000'000;
-        m_registry = std::make_unique<MacGruoup>([this] { return m_now; });
+        m_clock.setNow(QDateTime::fromSecsSinceEpoch(1'000'000));
+        m_registry = std::make_unique<MacGruoup>(m_clock);
         m_history = std::make_unique<CommandHistory>();
         m_cmd = std::make_unique<Cmd_API>(*m_registry, m_history.get());
         m_server = std::make_unique<BoxServer>();
@@ -101,7 +102,7 @@ private slots:
         // The command service merges heartbeats into the registry itself.
         m_cmd->AttachLink(&m_log, m_server.get());
         m_fleet = std::make_unique<FleetStatus>(*m_registry, *m_cmd);
-        m_fleet->setClock([this] { return m_now; });
+        m_fleet->setClock(m_clock);
     }
 
     // A box whose clock runs 90 s ahead shows +90; a cell from a box that a
@@ -183,7 +184,7 @@ private slots:
         m_cmd->SendBoxCommand(CMD_MODE, BoxSimulator::macFor(0), {{1, 0}, {}});
         m_fleet->sweep();
         QCOMPARE(status(0).result, FleetStatus::Result::Waiting);
-        m_now += FleetStatus::kAnswerSeconds;
+        m_clock.advanceSecs(FleetStatus::kAnswerSeconds);
         m_fleet->sweep();
         QCOMPARE(status(0).result, FleetStatus::Result::NoAnswer);
 
@@ -202,7 +203,7 @@ private slots:
         QCOMPARE(status(0).filesTotal, 2);
         QTRY_COMPARE(status(0).transfer, FleetStatus::Transfer::Ready);
         QCOMPARE(status(0).filesDone, 2);
-        QCOMPARE(status(0).finishedAt, m_now);
+        QCOMPARE(status(0).finishedAt, m_clock.secsSinceEpoch());
         QCOMPARE(status(0).result, FleetStatus::Result::Done);
 
         // Box 1: two files whose sizes do not match fail.
@@ -222,7 +223,7 @@ private slots:
         });
         transfer(2, downloadList({{QStringLiteral("f.mp4"), 100}, {QStringLiteral("g.mp4"), 100}}));
         QTRY_VERIFY(!m_boxes->box(2)->isConnected());
-        m_now += OfflineAfterSeconds + 1;
+        m_clock.advanceSecs(OfflineAfterSeconds + 1);
         m_registry->MergeHeartbeat(m_registry->Box(0)); // box 0 and 1 stay
         m_registry->MergeHeartbeat(m_registry->Box(1));
         m_fleet->boxesWentOffline(m_registry->CheckOffline());
@@ -235,7 +236,7 @@ private slots:
     void backOnlineIsLogged()
     {
         startBoxes(1);
-        m_now += OfflineAfterSeconds + 1;
+        m_clock.advanceSecs(OfflineAfterSeconds + 1);
         m_fleet->boxesWentOffline(m_registry->CheckOffline());
         m_boxes->box(0)->sendHeartbeat();
         QTRY_VERIFY(m_log.lines.last().contains(QStringLiteral("Box back online: Mac=") + BoxSimulator::macFor(0)));

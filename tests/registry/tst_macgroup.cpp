@@ -1,5 +1,6 @@
 // The box registry: heartbeat merges, the offline clock, groups, names, the
 // registry file and the row texts every window shows.
+#include "base/clock.h"
 #include "config/inifile.h"
 #include "registry/MacGroup.h"
 #include "testutil.h"
@@ -33,14 +34,11 @@ class TestMacGroup : public QObject
     Q_OBJECT
 
 private:
-    qint64 m_now = 1'000'000;
-    MacGruoup makeRegistry()
-    {
-        return MacGruoup([this] { return m_now; });
-    }
+    ManualClock m_clock;
+    MacGruoup makeRegistry() { return MacGruoup(m_clock); }
 
 private slots:
-    void init() { m_now = 1'000'000; }
+    void init() { m_clock.setNow(QDateTime::fromSecsSinceEpoch(1'000'000)); }
 
     void mergesHeartbeats()
     {
@@ -119,16 +117,16 @@ private slots:
     {
         MacGruoup reg = makeRegistry();
         reg.MergeHeartbeat(heartbeat(QStringLiteral("a")));
-        m_now += 10;
+        m_clock.advanceSecs(10);
         reg.MergeHeartbeat(heartbeat(QStringLiteral("b")));
-        m_now += 20; // a silent for 30 s
+        m_clock.advanceSecs(20); // a silent for 30 s
         QVERIFY(reg.CheckOffline().isEmpty());
-        m_now += 1; // a silent for 31 s
+        m_clock.advanceSecs(1); // a silent for 31 s
         QCOMPARE(reg.CheckOffline(), QList<int>{0});
         QCOMPARE(reg.Box(0).Online, 0u);
         QCOMPARE(reg.Box(0).LastHeard, 1'000'000u);
         QVERIFY(reg.CheckOffline().isEmpty());
-        m_now += 10;
+        m_clock.advanceSecs(10);
         QCOMPARE(reg.CheckOffline(), QList<int>{1});
         // Back from offline: unchanged, whatever its address.
         QCOMPARE(reg.MergeHeartbeat(heartbeat(QStringLiteral("a"), QStringLiteral("10.9.9.9"))), RES_UNCHANGED);

@@ -2,6 +2,7 @@
 // for the documentation. Run under a real X server (make screenshots uses
 // xvfb-run). Usage: screenshots OUTPUT_FOLDER [zh|en]
 #include "app/serverapp.h"
+#include "base/clock.h"
 #include "base/quietprompter.h"
 #include "boxfiles/uploadqueue.h"
 #include "boxsimulator.h"
@@ -168,7 +169,8 @@ bool calendarPicture(Forms &forms, const MacGruoup &registry, const QString &out
 {
     ::click(forms.form1, "sbCalendar");
     CalendarWindow *calendar = forms.form1->calendarWindow();
-    calendar->setClock([] { return QDateTime(QDate(2026, 12, 9), QTime(12, 30)); });
+    static ManualClock noon(QDateTime(QDate(2026, 12, 9), QTime(12, 30)));
+    calendar->setClock(noon);
     auto *groups = calendar->findChild<QComboBox *>(QStringLiteral("cb_Group"));
     groups->setCurrentIndex(0);
     BoxLists::ShowChosenGroup(groups, calendar->findChild<QTreeWidget *>(QStringLiteral("lv_OnlineBox")), registry);
@@ -354,9 +356,10 @@ int main(int argc, char *argv[])
                                                  {{}, {TransferCommand(local, transfer.downloadList)}});
     }
     boxes.box(3)->stop();
-    const qint64 later = QDateTime::currentSecsSinceEpoch() + OfflineAfterSeconds + 1;
-    registry.setClock([later] { return later; });
-    forms.form1->fleetWindow()->model()->setClock([later] { return later; });
+    static ManualClock later;
+    later.advanceSecs(OfflineAfterSeconds + 1);
+    registry.setClock(later);
+    forms.form1->fleetWindow()->model()->setClock(later);
     wait(1500);
     auto *offlineCheck = forms.form1->findChild<QTimer *>(QStringLiteral("Timer1"));
     offlineCheck->start(5);
