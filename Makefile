@@ -60,15 +60,17 @@ FUZZ_OPTIONS ?= -rss_limit_mb=2048 -timeout=20
 FUZZ_TARGETS := playlist:16777216 textlist:16777216 piclist:16777216 planstatus:16777216 diskdir:16777216 listline:8192 reply:1024
 fuzz-build: deps
 	@tools/install-deps.sh clang libclang-rt-dev
-	cmake -S tests/fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++
-	cmake --build build-fuzz
+	@grep -qsx 'CMAKE_HOME_DIRECTORY:INTERNAL=$(CURDIR)' build-fuzz/CMakeCache.txt || rm -rf build-fuzz
+	cmake -S . -B build-fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	    -DBOXFLEET_FUZZ=ON -DBUILD_TESTING=OFF -DBOXFLEET_EXTRAS=OFF -DBOXFLEET_WERROR=ON
+	cmake --build build-fuzz --target fuzz_targets
 
 # Every target built and run for a few seconds from its seeds (CI): a moved
 # source or a new crash on a seed fails.
 fuzz-smoke: fuzz-build
 	for t in $(FUZZ_TARGETS); do \
 	    name=$${t%%:*}; len=$${t##*:}; scratch=$$(mktemp -d); \
-	    build-fuzz/fuzz_$$name -max_total_time=3 -max_len=$$len $(FUZZ_OPTIONS) \
+	    build-fuzz/bin/fuzz_$$name -max_total_time=3 -max_len=$$len $(FUZZ_OPTIONS) \
 	        $$scratch tests/fuzz/corpus/$$name || exit 1; \
 	    rm -rf $$scratch; \
 	done
@@ -78,7 +80,7 @@ fuzz: fuzz-build
 	    name=$${t%%:*}; len=$${t##*:}; dict=; \
 	    [ -f tests/fuzz/$$name.dict ] && dict=-dict=tests/fuzz/$$name.dict; \
 	    mkdir -p build-fuzz/corpus-$$name; \
-	    build-fuzz/fuzz_$$name -runs=$(FUZZ_RUNS) -max_len=$$len $(FUZZ_OPTIONS) $$dict \
+	    build-fuzz/bin/fuzz_$$name -runs=$(FUZZ_RUNS) -max_len=$$len $(FUZZ_OPTIONS) $$dict \
 	        build-fuzz/corpus-$$name tests/fuzz/corpus/$$name || exit 1; \
 	done
 

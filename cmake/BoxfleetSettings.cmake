@@ -16,3 +16,12 @@ if(BOXFLEET_SANITIZE)
                                                        -fno-sanitize-recover=undefined)
     target_link_options(boxfleet_settings INTERFACE -fsanitize=address,undefined)
 endif()
+# The libFuzzer targets (clang): every library is built with the fuzzer's
+# coverage and the sanitizers, and the fuzz targets link the same libraries
+# the program does.
+option(BOXFLEET_FUZZ "Build the libFuzzer targets of the box and FTP parsers (clang)" OFF)
+if(BOXFLEET_FUZZ)
+    target_compile_options(boxfleet_settings INTERFACE -fsanitize=fuzzer-no-link,address,undefined
+                                                       -fno-omit-frame-pointer)
+    target_link_options(boxfleet_settings INTERFACE -fsanitize=address,undefined)
+endif()
