@@ -65,6 +65,11 @@ ContentService::Result ContentService::start(const QString &libraryPath, const S
         if (const auto setLimit = reinterpret_cast<CountFunction>(m_library.resolve("VodServerSetPerAddressLimit")))
             setLimit(unsigned(m_perAddressLimit));
     }
+    if (m_idleSeconds > 0) {
+        using CountFunction = void (*)(unsigned);
+        if (const auto setIdle = reinterpret_cast<CountFunction>(m_library.resolve("VodServerSetIdleTimeout")))
+            setIdle(unsigned(m_idleSeconds));
+    }
     if (init(window, m_bufferA, m_bufferB, settings.servicePort) != 0)
         return NotListening;
     m_running = true;

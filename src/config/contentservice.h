@@ -48,6 +48,8 @@ public:
     void setUploadPermits(const QStringList &boxAddresses, const QList<std::pair<QString, QString>> &tasks);
     // Connections one peer address may hold (0: no limit); used by start().
     void setPerAddressLimit(int connections) { m_perAddressLimit = connections; }
+    // Seconds a connection may stay silent (0: the library's own 20 s); used by start().
+    void setIdleTimeout(int seconds) { m_idleSeconds = seconds; }
     // Uploads that would leave less free space than this are refused.
     void setFreeSpaceReserve(qint64 bytes);
 
@@ -79,6 +81,7 @@ private:
     QLibrary m_library;
     bool m_running = false;
     int m_perAddressLimit = -1; // the library's own default
+    int m_idleSeconds = 0;
     char m_bufferA[16] = {};
     char m_bufferB[16] = {};
 };

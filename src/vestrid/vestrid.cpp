@@ -46,7 +46,7 @@ constexpr uint64_t kSmallFileSize = 32 * 1024;
 // registry has boxes, and no more, so that it cannot take the service. A
 // connection silent for this long (a stalled download among them) is closed.
 constexpr unsigned kDefaultPerAddressLimit = 256;
-constexpr unsigned kConnectionTimeoutSeconds = 20;
+constexpr unsigned kDefaultIdleSeconds = 20;
 constexpr unsigned kConnectionLimit = 4000;
 // One line repeated within this many seconds is counted, not written again.
 constexpr int kRepeatWindowSeconds = 10;
@@ -74,6 +74,7 @@ struct Config
     long long uploadLimit = kDefaultUploadLimit;
     long long freeSpaceReserve = kDefaultFreeSpaceReserve;
     unsigned perAddressLimit = kDefaultPerAddressLimit;
+    unsigned idleSeconds = kDefaultIdleSeconds;
     // Who may upload what, once the program has said so: box addresses may
     // put files straight into the upload folder; inside a box's folder only
     // the exact file a running task asked that box for.
@@ -1029,12 +1030,13 @@ int VodServerInit(void *, char *, char *, int port)
     std::signal(SIGPIPE, SIG_IGN);
     const unsigned threads = std::max(4u, 2 * std::thread::hardware_concurrency());
     const unsigned perAddress = currentConfig()->perAddressLimit;
+    const unsigned idleSeconds = currentConfig()->idleSeconds;
     g_daemon = MHD_start_daemon(MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_ERROR_LOG, static_cast<uint16_t>(port), nullptr,
                                 nullptr, &handleRequest, nullptr, MHD_OPTION_EXTERNAL_LOGGER, &mhdLogger, nullptr,
-                                MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_TIMEOUT,
-                                kConnectionTimeoutSeconds, MHD_OPTION_CONNECTION_LIMIT, kConnectionLimit,
-                                MHD_OPTION_PER_IP_CONNECTION_LIMIT, perAddress, MHD_OPTION_URI_LOG_CALLBACK, &uriSeen,
-                                nullptr, MHD_OPTION_NOTIFY_COMPLETED, &requestCompleted, nullptr, MHD_OPTION_END);
+                                MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_TIMEOUT, idleSeconds,
+                                MHD_OPTION_CONNECTION_LIMIT, kConnectionLimit, MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+                                perAddress, MHD_OPTION_URI_LOG_CALLBACK, &uriSeen, nullptr, MHD_OPTION_NOTIFY_COMPLETED,
+                                &requestCompleted, nullptr, MHD_OPTION_END);
     if (!g_daemon) {
         logLine("cannot listen on port %d", port);
         return 1;
@@ -1124,6 +1126,11 @@ void VodServerSetFreeSpaceReserve(long long bytes)
     changeConfig([&](Config &c) { c.freeSpaceReserve = bytes < 0 ? 0 : bytes; });
 }
 
+void VodServerSetIdleTimeout(unsigned seconds)
+{
+    changeConfig([&](Config &c) { c.idleSeconds = std::max(1u, seconds); });
+}
+
 void VodServerSetPerAddressLimit(unsigned connections)
 {
     changeConfig([&](Config &c) { c.perAddressLimit = connections; });
@@ -1168,8 +1175,8 @@ int VodServerMetricsStart(const char *address, int port)
     g_metricsDaemon = MHD_start_daemon(
         MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_ERROR_LOG, static_cast<uint16_t>(port), nullptr,
         nullptr, &handleMetrics, nullptr, MHD_OPTION_SOCK_ADDR, &where, MHD_OPTION_EXTERNAL_LOGGER, &mhdLogger, nullptr,
-        MHD_OPTION_CONNECTION_TIMEOUT, kConnectionTimeoutSeconds, MHD_OPTION_CONNECTION_LIMIT, kMetricsConnectionLimit,
-        MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+        MHD_OPTION_CONNECTION_TIMEOUT, currentConfig()->idleSeconds, MHD_OPTION_CONNECTION_LIMIT,
+        kMetricsConnectionLimit, MHD_OPTION_PER_IP_CONNECTION_LIMIT,
         currentConfig()->perAddressLimit == 0 ? kMetricsPerAddressLimit
                                               : std::min(kMetricsPerAddressLimit, currentConfig()->perAddressLimit),
         MHD_OPTION_NOTIFY_CONNECTION, &metricsConnectionNotice, nullptr, MHD_OPTION_END);

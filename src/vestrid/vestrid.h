@@ -50,6 +50,10 @@ VESTRID_EXPORT void VodServerSetFreeSpaceReserve(long long bytes);
 // when the service starts. 256 unless set.
 VESTRID_EXPORT void VodServerSetPerAddressLimit(unsigned connections);
 
+// Seconds a connection may stay silent before the service closes it (at
+// least 1); read when the service starts. 20 unless set.
+VESTRID_EXPORT void VodServerSetIdleTimeout(unsigned seconds);
+
 // What the service has answered since it was loaded: the number of
 // responses per status code (up to capacity codes, written into codes and
 // counts; the number written is returned) and the bytes of file bodies sent
