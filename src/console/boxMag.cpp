@@ -124,11 +124,12 @@ QStringList TForm3::takeSelection(const QString &askFor)
         error(Msg::NoEffectiveBox);
         return {};
     }
-    // The question names what is about to go to how many boxes.
-    if (!askFor.isEmpty() && macs.size() > 1 &&
+    // A command for several boxes is asked once; the question names what is
+    // about to go to how many boxes.
+    if (macs.size() > 1 &&
         m_context.prompter->message(Msg::tr(Msg::WarningTitle),
                                     Msg::tr(Msg::SendToBoxesQuestion).arg(askFor).arg(macs.size()),
-                                    Prompter::Buttons::YesNoCancel, Prompter::Icon::Warning) != Prompter::Button::Yes)
+                                    Prompter::Buttons::YesNo, Prompter::Icon::Warning) != Prompter::Button::Yes)
         return {};
     return macs;
 }
@@ -141,12 +142,12 @@ void TForm3::sendToAll(const QStringList &macs, int type, const BoxCommandArgs &
 
 void TForm3::sb_CalibrateTimeClick()
 {
-    sendToAll(takeSelection(), CMD_SETTIME);
+    sendToAll(takeSelection(m_ui->sb_CalibrateTime->text()), CMD_SETTIME);
 }
 
 void TForm3::SpeedButton2Click()
 {
-    const QStringList macs = takeSelection();
+    const QStringList macs = takeSelection(m_ui->gb_Language->title().trimmed());
     const int language = m_ui->ComboBox1->currentIndex();
     if (language < 0 || language > 1)
         return;
@@ -155,7 +156,7 @@ void TForm3::SpeedButton2Click()
 
 void TForm3::SpeedButton3Click()
 {
-    const QStringList macs = takeSelection();
+    const QStringList macs = takeSelection(m_ui->gb_OutMode->title().trimmed());
     const int mode = m_ui->ComboBox2->currentIndex();
     const int layout = m_ui->ComboBox3->currentIndex();
     if (mode < 0 || mode > 3 || layout < 0 || layout > 4)
@@ -165,12 +166,12 @@ void TForm3::SpeedButton3Click()
 
 void TForm3::sp_OnoffClick()
 {
-    sendToAll(takeSelection(), CMD_PLAYMODE, {{m_ui->cb_Onoff->currentIndex()}, {}});
+    sendToAll(takeSelection(m_ui->gb_Onoff->title().trimmed()), CMD_PLAYMODE, {{m_ui->cb_Onoff->currentIndex()}, {}});
 }
 
 void TForm3::sp_DownloadSpeedClick()
 {
-    const QStringList macs = takeSelection();
+    const QStringList macs = takeSelection(m_ui->gb_DownloadSpeed->title().trimmed());
     const QString typed = m_ui->me_DownloadSpeed->text().trimmed();
     sendToAll(macs, CMD_DOWNLOADSPEED, {{typed.isEmpty() ? 0 : typed.toInt()}, {}});
 }
@@ -362,7 +363,7 @@ void TForm3::sb_PlayTextClick()
             Msg::tr(Msg::TextTooLong).arg(QString::number(bytes), QString::number(kMaxTextBytes)));
         return;
     }
-    const QStringList macs = takeSelection();
+    const QStringList macs = takeSelection(m_ui->PageControl1->tabText(m_ui->PageControl1->indexOf(m_ui->TabSheet4)));
     const auto rgb = [](quint32 colour) {
         return QStringLiteral(" %1 %2 %3").arg((colour >> 16) & 0xFF).arg((colour >> 8) & 0xFF).arg(colour & 0xFF);
     };

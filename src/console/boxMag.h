@@ -69,11 +69,9 @@ private:
         QListWidget *view = nullptr;
     };
 
-    // The checked boxes in list order; empty after a refusal. With ask, more
-    // than one box needs a Yes.
-    // The checked boxes; with askFor, the operator confirms sending it to
-    // more than one box.
-    QStringList takeSelection(const QString &askFor = QString());
+    // The checked boxes in list order; empty after a refusal. Sending the
+    // command named askFor to more than one box needs a Yes.
+    QStringList takeSelection(const QString &askFor);
     void sendToAll(const QStringList &macs, int type, const BoxCommandArgs &args = {});
     void error(const char *text);
 

@@ -141,9 +141,15 @@ private slots:
         click("sb_reboot");
         // The question names the command and how many boxes it goes to.
         expectMessage(QStringLiteral("Warning"), QStringLiteral("Send \"重启设备\" to 2 boxes?"));
+        QCOMPARE(m_prompter->asked.last().buttons, Prompter::Buttons::YesNo);
         QCOMPARE(sentCommands(), 0);
-        m_prompter->answerMessage(Prompter::Button::Cancel);
-        click("sb_reboot");
+        // Every command for several boxes asks, named as the window names it.
+        m_prompter->answerMessage(Prompter::Button::No);
+        click("sb_CalibrateTime");
+        expectMessage(QStringLiteral("Warning"), QStringLiteral("Send \"同步时间\" to 2 boxes?"));
+        m_prompter->answerMessage(Prompter::Button::No);
+        click("SpeedButton2");
+        expectMessage(QStringLiteral("Warning"), QStringLiteral("Send \"语言\" to 2 boxes?"));
         QCOMPARE(sentCommands(), 0);
 
         QSignalSpy away0(box(0), &SimulatedBox::disconnected);

@@ -15,7 +15,7 @@ template <typename T> std::optional<T> take(QQueue<std::optional<T>> &queue, int
 
 Prompter::Button ScriptedPrompter::message(const QString &title, const QString &text, Buttons buttons, Icon)
 {
-    asked.append({QStringLiteral("message"), title, text, QString()});
+    asked.append({QStringLiteral("message"), title, text, QString(), buttons});
     if (!m_messages.isEmpty())
         return m_messages.dequeue();
     return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Button::Yes : Button::Ok;

@@ -17,6 +17,7 @@ public:
         QString title;
         QString text;
         QString initial;
+        Buttons buttons = Buttons::Ok; // of a message
     };
 
     void answerMessage(Button button) { m_messages.enqueue(button); }
