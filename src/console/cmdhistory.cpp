@@ -6,6 +6,7 @@
 #include "base/prompter.h"
 #include "base/safefile.h"
 #include "config/appcontext.h"
+#include "config/inifile.h"
 #include "link/cmd.h"
 #include "link/fleetmodel.h"
 #include "link/history.h"
@@ -55,9 +56,21 @@ TForm6::TForm6(AppContext &context, Forms &forms, QWidget *parent)
     connect(m_ui->sb_ExportCsv, &QToolButton::clicked, this, &TForm6::exportCsv);
     if (m_context.database)
         connect(m_context.database, &ServerDatabase::searchFinished, this, &TForm6::searchFinished);
+    // The operator's choice to have it pop up is kept for the next start.
+    const QString deployFile = m_context.settings.deployFile;
+    m_ui->cb_AutoPrompt->setChecked(deployFile.isEmpty() || IniReadInt("HISTORY", "POP UP", 1, deployFile) != 0);
+    connect(m_ui->cb_AutoPrompt, &QCheckBox::toggled, this, [deployFile](bool on) {
+        if (!deployFile.isEmpty() && IniWriteString("HISTORY", "POP UP", on ? "1" : "0", deployFile) == 0)
+            qWarning("The choice to pop up the event history cannot be kept in %s", qPrintable(deployFile));
+    });
     connect(m_context.history, &CommandHistory::rowAdded, this, [this] {
-        if (m_ui->cb_AutoPrompt->isChecked() && !isVisible())
+        if (m_ui->cb_AutoPrompt->isChecked() && !isVisible()) {
+            // It comes up beside the operator's work without taking the
+            // keyboard from the window being typed in.
+            setAttribute(Qt::WA_ShowWithoutActivating, true);
             show();
+            setAttribute(Qt::WA_ShowWithoutActivating, false);
+        }
     });
     if (m_context.cmd) {
         connect(m_context.cmd, &Cmd_API::eventReply, this,

@@ -1,6 +1,7 @@
 #include "fleetmodel.h"
 
 #include "base/codepage.h"
+#include "history.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -213,8 +214,11 @@ QByteArray FleetCsv(const QAbstractItemModel &model)
     csv += line.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     for (int r = 0; r < model.rowCount(); ++r) {
         line.clear();
-        for (int c = 0; c < model.columnCount(); ++c)
-            line.append(field(model.index(r, c).data().toString()));
+        for (int c = 0; c < model.columnCount(); ++c) {
+            const QModelIndex index = model.index(r, c);
+            const QVariant exported = index.data(kExportRole);
+            line.append(field(exported.isValid() ? exported.toString() : index.data().toString()));
+        }
         csv += line.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     }
     return QByteArray("\xEF\xBB\xBF") + csv.toUtf8();

@@ -105,5 +105,6 @@ private:
 QString FleetSummary(const MacGruoup &registry, const FleetStatus &fleet);
 
 // The rows a view shows, as CSV in UTF-8 with a byte-order mark, so that
-// spreadsheet programs read Chinese names.
+// spreadsheet programs read Chinese names; kExportRole's text where a model
+// gives one.
 QByteArray FleetCsv(const QAbstractItemModel &model);

@@ -94,7 +94,10 @@ void CommandHistory::sortByColumn(int column)
     std::vector<Key> keys;
     keys.reserve(size_t(m_rows.size()));
     for (qsizetype i = 0; i < m_rows.size(); ++i)
-        keys.push_back({CodePage::sortKey(m_rows[i].cells[column]), i});
+        keys.push_back({column == TimeColumn && m_rows[i].at > 0
+                            ? QByteArray::number(m_rows[i].at).rightJustified(20, '0')
+                            : CodePage::sortKey(m_rows[i].cells[column]),
+                        i});
     std::stable_sort(keys.begin(), keys.end(), [](const Key &a, const Key &b) { return a.folded < b.folded; });
     emit layoutAboutToBeChanged();
     std::vector<int> newRowOf(keys.size());
@@ -125,11 +128,29 @@ int CommandHistory::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
+bool CommandHistory::isToday(qint64 at) const
+{
+    const qint64 now = m_clock->msecsSinceEpoch();
+    if (now < m_todayFrom || now >= m_todayTo) {
+        const QDate today = QDateTime::fromMSecsSinceEpoch(now).date();
+        m_todayFrom = today.startOfDay().toMSecsSinceEpoch();
+        m_todayTo = today.addDays(1).startOfDay().toMSecsSinceEpoch();
+    }
+    return at >= m_todayFrom && at < m_todayTo;
+}
+
 QVariant CommandHistory::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows.size())
+    if ((role != Qt::DisplayRole && role != kExportRole) || !index.isValid() || index.row() >= m_rows.size())
         return {};
-    return m_rows.at(index.row()).cells[index.column()];
+    const Row &row = m_rows.at(index.row());
+    // The time column shows the time of today's rows; older rows and
+    // exports carry the date too.
+    if (index.column() == TimeColumn && row.at > 0 && (role == kExportRole || !isToday(row.at)))
+        return QDateTime::fromMSecsSinceEpoch(row.at).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (role == kExportRole)
+        return {};
+    return row.cells[index.column()];
 }
 
 QVariant CommandHistory::headerData(int section, Qt::Orientation orientation, int role) const

@@ -13,6 +13,10 @@
 // newest first. Rows are added at the top; older ones kept elsewhere (the
 // database) come in at the bottom as the view scrolls down. They are removed
 // all together.
+// The text an export writes where it says more than the cell shows (a whole
+// date and time where the table shows a time of today).
+inline constexpr int kExportRole = Qt::UserRole + 64;
+
 class CommandHistory : public QAbstractTableModel
 {
     Q_OBJECT
@@ -87,8 +91,10 @@ signals:
 
 private:
     void addRow(Row row);
+    bool isToday(qint64 at) const;
 
     const Clock *m_clock = &Clock::system();
+    mutable qint64 m_todayFrom = 0, m_todayTo = 0; // ms since 1970
     QList<Row> m_rows;
     std::function<QList<Row>()> m_older;
     bool m_hasOlder = false;

@@ -15,6 +15,7 @@
 #include <QDateTimeEdit>
 #include <QDir>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -66,6 +67,8 @@ private:
 private slots:
     void historyFleetStatusAndDraftSurviveARestart()
     {
+        ManualClock tomorrow; // outlives the program
+        tomorrow.advanceSecs(24 * 3600);
         AppHarness h;
         QVERIFY(h.start());
         BoxSimulator boxes(2, h.boxOptions());
@@ -132,6 +135,33 @@ private slots:
             QString::fromUtf8(TestUtil::readFile(csv).mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 5);
         QCOMPARE(lines[1].split(QLatin1Char(','))[0], history[0][0]);
+        // The export carries each row's date; the table shows it for rows
+        // not from today.
+        const QString when = lines[1].split(QLatin1Char(',')).last();
+        QVERIFY2(
+            QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$")).match(when).hasMatch(),
+            qPrintable(when));
+        QCOMPARE(when.right(8), history[0][CommandHistory::TimeColumn]);
+        h.app->setClock(tomorrow);
+        QCOMPARE(h.context().history->index(0, CommandHistory::TimeColumn).data().toString(), when);
+    }
+
+    // A new event brings the history up; unticked, it stays away, also
+    // after a restart.
+    void popUpChoiceIsKept()
+    {
+        AppHarness h;
+        QVERIFY(h.start());
+        h.context().history->AddReply(BoxSimulator::macFor(0), {}, QStringLiteral("10.0.0.2"), QStringLiteral("x"), {});
+        QVERIFY(h.forms().form6->isVisible());
+
+        auto *popUp = h.forms().form6->findChild<QCheckBox *>(QStringLiteral("cb_AutoPrompt"));
+        QTest::mouseClick(popUp, Qt::LeftButton, {}, QPoint(8, popUp->height() / 2));
+        QVERIFY(!popUp->isChecked());
+        restart(h);
+        QVERIFY(!h.forms().form6->findChild<QCheckBox *>(QStringLiteral("cb_AutoPrompt"))->isChecked());
+        h.context().history->AddReply(BoxSimulator::macFor(0), {}, QStringLiteral("10.0.0.2"), QStringLiteral("y"), {});
+        QVERIFY(!h.forms().form6->isVisible());
     }
 
     void aBrokenDatabaseIsSetAside()
