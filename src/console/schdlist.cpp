@@ -18,7 +18,7 @@ constexpr int kFixedColumns = 13;
 
 QString timeText(int hour, int minute)
 {
-    return QString::asprintf("%2d:%2d", hour, minute);
+    return QString::asprintf("%02d:%02d", hour, minute);
 }
 
 QString typeText(quint32 type)

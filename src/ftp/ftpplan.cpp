@@ -136,7 +136,7 @@ QList<sPlayList> BuildDaySlots(const QList<FtpScheduleRow> &rows, int day)
 
 QString SlotTimeText(int hour, int minute)
 {
-    return QString::number(hour) + QLatin1Char(':') + QString::number(minute);
+    return QString::asprintf("%02d:%02d", hour, minute);
 }
 
 bool PlanTimesValid(const PlanTimes &times)

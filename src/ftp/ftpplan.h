@@ -92,7 +92,7 @@ QList<sFtpFile> BuildDownloadList(const QList<FtpScheduleRow> &rows);
 // minute share the first one's slot, end and kind.
 QList<sPlayList> BuildDaySlots(const QList<FtpScheduleRow> &rows, int day);
 
-// "8:0": hours and minutes without leading zeros.
+// "08:00": hours and minutes, two digits each.
 QString SlotTimeText(int hour, int minute);
 
 // start < end < activation < start + loop days, as local times.

@@ -19,7 +19,6 @@
 #include <QFileSystemWatcher>
 #include <QHeaderView>
 #include <QImageReader>
-#include <QLocale>
 #include <QMenu>
 #include <QMimeData>
 #include <QSet>
@@ -241,8 +240,11 @@ void ScheduleEditor::fillPictureLibrary()
         item->setCheckState(0, checked.contains(file.fileName()) ? Qt::Checked : Qt::Unchecked);
         item->setText(0, file.fileName());
         item->setText(1, QString::number(size.width()) + u'×' + QString::number(size.height()));
-        item->setText(2, QLocale::system().toString(file.lastModified(), QLocale::ShortFormat));
+        item->setText(2, file.lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
     }
+    // The whole date shows, not a cut one.
+    for (int column = 0; column < view->columnCount(); ++column)
+        view->resizeColumnToContents(column);
 }
 
 bool ScheduleEditor::dropFromLibrary(QListWidget *source)

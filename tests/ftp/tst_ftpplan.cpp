@@ -155,8 +155,8 @@ void tst_FtpPlan::mondaySlotsMerge()
         row(QStringLiteral("08:00"), QStringLiteral("12:00"), {1}, {fileB}, QStringLiteral("Once"))};
     const QList<sPlayList> monday = BuildDaySlots(rows, 1);
     QCOMPARE(monday.size(), 1);
-    QCOMPARE(SlotTimeText(monday[0].startHour, monday[0].startMin), QStringLiteral("8:0"));
-    QCOMPARE(SlotTimeText(monday[0].endHour, monday[0].endMin), QStringLiteral("10:0"));
+    QCOMPARE(SlotTimeText(monday[0].startHour, monday[0].startMin), QStringLiteral("08:00"));
+    QCOMPARE(SlotTimeText(monday[0].endHour, monday[0].endMin), QStringLiteral("10:00"));
     QCOMPARE(monday[0].kind, QStringLiteral("Loop"));
     QCOMPARE(monday[0].files, QList<sFtpFile>({fileA, fileB}));
     QVERIFY(BuildDaySlots(rows, 0).isEmpty());
@@ -171,9 +171,9 @@ void tst_FtpPlan::slotsInStartOrder()
                                      row(QStringLiteral("12:05"), QStringLiteral("13:00"), {2}, {fileA})};
     const QList<sPlayList> tuesday = BuildDaySlots(rows, 2);
     QCOMPARE(tuesday.size(), 3);
-    QCOMPARE(SlotTimeText(tuesday[0].startHour, tuesday[0].startMin), QStringLiteral("8:30"));
-    QCOMPARE(SlotTimeText(tuesday[1].startHour, tuesday[1].startMin), QStringLiteral("12:5"));
-    QCOMPARE(SlotTimeText(tuesday[2].startHour, tuesday[2].startMin), QStringLiteral("20:0"));
+    QCOMPARE(SlotTimeText(tuesday[0].startHour, tuesday[0].startMin), QStringLiteral("08:30"));
+    QCOMPARE(SlotTimeText(tuesday[1].startHour, tuesday[1].startMin), QStringLiteral("12:05"));
+    QCOMPARE(SlotTimeText(tuesday[2].startHour, tuesday[2].startMin), QStringLiteral("20:00"));
 }
 
 void tst_FtpPlan::downloadListOnceDayFilesPerSlot()

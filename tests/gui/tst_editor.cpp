@@ -353,7 +353,7 @@ private slots:
                 cells.append(grid->item(r, c) ? grid->item(r, c)->text() : QString());
             return cells;
         };
-        QCOMPARE(row(0).mid(0, 13), (QStringList{"1", "Media", " 8: 0", "22: 0", "LOOP", "NO", "YES", "NO", "NO", "NO",
+        QCOMPARE(row(0).mid(0, 13), (QStringList{"1", "Media", "08:00", "22:00", "LOOP", "NO", "YES", "NO", "NO", "NO",
                                                  "NO", "NO", "a.mp4"}));
         QCOMPARE(row(0).at(16), QStringLiteral("b.avi"));
         // Each heading stands over its own column, as wide as it: the cell
@@ -376,7 +376,7 @@ private slots:
         window->findChild<QComboBox *>(QStringLiteral("cb_1"))->setCurrentIndex(0);
         // "Sunday" puts the Sunday entry first, and the main window's list follows.
         window->findChild<QToolButton *>(QStringLiteral("spb_4"))->click();
-        QCOMPARE(row(0).at(2), QStringLiteral(" 7:30"));
+        QCOMPARE(row(0).at(2), QStringLiteral("07:30"));
         QCOMPARE(schedules().first(), QStringLiteral("Media[0] 07:30--08:00"));
 
         // Opened for all boxes: nothing to send.

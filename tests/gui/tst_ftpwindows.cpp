@@ -384,7 +384,7 @@ void TestFtpWindows::planSentToBoxes()
     QVERIFY(plans->isVisible());
 
     // What the plans window shows: both boxes checked, the files once, the
-    // Monday slots merged at 8:0.
+    // Monday slots merged at 08:00.
     auto *macs = child<QListWidget>(plans, "clb_MacAdd");
     QCOMPARE(GuiUtil::entries(macs), QStringList({BoxSimulator::macFor(0), BoxSimulator::macFor(1)}));
     QCOMPARE(GuiUtil::column(child<QTreeWidget>(plans, "lv_Download"), 0),
@@ -392,8 +392,8 @@ void TestFtpWindows::planSentToBoxes()
     auto *monday = child<QTreeWidget>(plans, "lv_Day1");
     // The second row starts at the same minute: one slot, the first row's
     // end and kind, the files of both.
-    QCOMPARE(GuiUtil::column(monday, 0), QStringList({"8:0", "", "", "", "", ""}));
-    QCOMPARE(GuiUtil::column(monday, 1), QStringList({"22:0", "", "", "", "", ""}));
+    QCOMPARE(GuiUtil::column(monday, 0), QStringList({"08:00", "", "", "", "", ""}));
+    QCOMPARE(GuiUtil::column(monday, 1), QStringList({"22:00", "", "", "", "", ""}));
     QCOMPARE(GuiUtil::column(monday, 2), QStringList({"Loop", "", "", "", "", ""}));
     QCOMPARE(GuiUtil::column(monday, 3),
              QStringList({"b.mpg", "clip one.mpg", "广告.mpg", "b.mpg", "clip one.mpg", "广告.mpg"}));
