@@ -1927,7 +1927,7 @@
     </message>
     <message>
         <source>Dsconnected</source>
-        <translation>Disconnected</translation>
+        <translation>Disconnect</translation>
     </message>
     <message>
         <source>Disconnect</source>

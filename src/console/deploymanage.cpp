@@ -26,7 +26,8 @@ TForm5::TForm5(AppContext &context, Forms &forms, QWidget *parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::TForm5>()), m_context(context), m_forms(forms)
 {
     m_ui->setupUi(this);
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    // Kept above the main window, with a title bar to move it by.
+    setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint);
     m_ui->dcb_DirContent->addItems(ContentBaseFolders());
     fillAddresses();
     connect(m_ui->SpeedButton1, &QToolButton::clicked, this, &TForm5::SpeedButton1Click);

@@ -29,8 +29,9 @@ TForm8::TForm8(AppContext &context, Forms &forms, QWidget *parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::TForm8>()), m_context(context), m_forms(forms)
 {
     m_ui->setupUi(this);
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    m_ui->ld_PassWord->setEchoMode(QLineEdit::Normal);
+    // Kept above the main window, with a title bar to move it by.
+    setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint);
+    m_ui->ld_PassWord->setEchoMode(QLineEdit::Password);
     // The list holds the run history and nothing else: Enter adds no entry.
     m_ui->cb_History->setInsertPolicy(QComboBox::NoInsert);
     ResetFields();
