@@ -140,7 +140,11 @@ TForm1::TForm1(AppContext &context, Forms &forms, QWidget *parent)
     connect(m_ui->sbDeploy, &QToolButton::clicked, this, &TForm1::setupRequested);
     if (m_context.fleet && m_context.registry) {
         m_fleetWindow = std::make_unique<FleetWindow>(m_context);
-        connect(m_sbFleetStatus, &QToolButton::clicked, this, [this] { showWindow(m_fleetWindow.get()); });
+        // From the top bar the window shows every box, whatever alert it showed last.
+        connect(m_sbFleetStatus, &QToolButton::clicked, this, [this] {
+            m_fleetWindow->showAllBoxes();
+            showWindow(m_fleetWindow.get());
+        });
         m_calendarWindow = std::make_unique<CalendarWindow>(m_context);
         connect(m_sbCalendar, &QToolButton::clicked, this, [this] { showWindow(m_calendarWindow.get()); });
         connect(m_context.fleet, &FleetStatus::changed, this, &TForm1::scheduleListRefresh);

@@ -75,11 +75,7 @@ FleetWindow::FleetWindow(AppContext &context, QWidget *parent) : QWidget(parent)
     m_allBoxes->setText(tr("全部设备"));
     m_alertLine->hide();
     m_allBoxes->hide();
-    connect(m_allBoxes, &QToolButton::clicked, this, [this] {
-        m_filter->setOnly({});
-        m_alertLine->hide();
-        m_allBoxes->hide();
-    });
+    connect(m_allBoxes, &QToolButton::clicked, this, &FleetWindow::showAllBoxes);
 
     auto *bar = new QHBoxLayout;
     bar->addWidget(new QLabel(tr("Show"), this));
@@ -124,6 +120,13 @@ void FleetWindow::showAlert(const FleetAlert &alert)
     m_alertLine->show();
     m_allBoxes->show();
     refresh();
+}
+
+void FleetWindow::showAllBoxes()
+{
+    m_filter->setOnly({});
+    m_alertLine->hide();
+    m_allBoxes->hide();
 }
 
 void FleetWindow::fitColumns()

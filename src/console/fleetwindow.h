@@ -29,6 +29,8 @@ public:
     void refresh();
     // Shows only the boxes of the alert, under a line that says which.
     void showAlert(const FleetAlert &alert);
+    // Every box again, as the filter chooser says.
+    void showAllBoxes();
 
 signals:
     void refreshed();

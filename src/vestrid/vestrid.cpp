@@ -1174,7 +1174,7 @@ int VodServerMetricsStart(const char *address, int port)
     std::signal(SIGPIPE, SIG_IGN);
     g_metricsDaemon = MHD_start_daemon(
         MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_ERROR_LOG, static_cast<uint16_t>(port), nullptr,
-        nullptr, &handleMetrics, nullptr, MHD_OPTION_SOCK_ADDR, &where, MHD_OPTION_EXTERNAL_LOGGER, &mhdLogger, nullptr,
+        nullptr, &handleMetrics, nullptr, MHD_OPTION_EXTERNAL_LOGGER, &mhdLogger, nullptr, MHD_OPTION_SOCK_ADDR, &where,
         MHD_OPTION_CONNECTION_TIMEOUT, currentConfig()->idleSeconds, MHD_OPTION_CONNECTION_LIMIT,
         kMetricsConnectionLimit, MHD_OPTION_PER_IP_CONNECTION_LIMIT,
         currentConfig()->perAddressLimit == 0 ? kMetricsPerAddressLimit

@@ -197,6 +197,11 @@ private slots:
         QVERIFY(window->findChild<QLabel *>(QStringLiteral("lb_Alert"))->text().contains(QLatin1String("back online")));
         GuiUtil::click(window, "sb_AllBoxes");
         QCOMPARE(table->model()->rowCount(), kBoxes);
+        // Opened from the top bar, it shows every box, not the last alert's.
+        notifier.click(notifier.ofKind(FleetAlert::Online).first());
+        QCOMPARE(table->model()->rowCount(), 5);
+        h.clickMain("sbFleetStatus");
+        QCOMPARE(table->model()->rowCount(), kBoxes);
 
         // Each kind switched off in the setup window: nothing is raised.
         h.clickMain("sbDeploy");
