@@ -9,6 +9,7 @@
 #include "console/boxlists.h"
 #include "link/cmd.h"
 #include "registry/MacGroup.h"
+#include "timebox.h"
 
 #include <QDate>
 #include <QEvent>
@@ -39,12 +40,8 @@ TForm9::TForm9(AppContext &context, Forms &forms, QWidget *parent)
     m_ui->cb_ActivateHour->setCurrentIndex(6);
     // Typing into a time box replaces its two digits.
     for (QComboBox *box : {m_ui->cbStartHour, m_ui->cbStartMin, m_ui->cbEndHour, m_ui->cbEndMin, m_ui->cb_ActivateHour,
-                           m_ui->cb_ActivateMin}) {
-        box->setInsertPolicy(QComboBox::NoInsert);
-        box->lineEdit()->setMaxLength(2);
-        box->installEventFilter(this);
-        box->lineEdit()->installEventFilter(this);
-    }
+                           m_ui->cb_ActivateMin})
+        MakeTimeBox(box);
     for (int d = 1; d <= 14; ++d)
         m_ui->cb_LoopDay->addItem(QString::number(d));
     m_ui->cb_LoopDay->setCurrentIndex(6);
@@ -65,19 +62,6 @@ TForm9::TForm9(AppContext &context, Forms &forms, QWidget *parent)
 }
 
 TForm9::~TForm9() = default;
-
-bool TForm9::eventFilter(QObject *watched, QEvent *event)
-{
-    // After the click that gave the focus has placed the cursor.
-    if (event->type() == QEvent::FocusIn) {
-        QLineEdit *edit = qobject_cast<QLineEdit *>(watched);
-        if (auto *box = qobject_cast<QComboBox *>(watched))
-            edit = box->lineEdit();
-        if (edit)
-            QTimer::singleShot(0, edit, &QLineEdit::selectAll);
-    }
-    return QWidget::eventFilter(watched, event);
-}
 
 QTreeWidget *TForm9::dayList(int day) const
 {

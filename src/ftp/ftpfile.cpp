@@ -9,6 +9,7 @@
 #include "config/forms.h"
 #include "console/boxlists.h"
 #include "link/cmd.h"
+#include "timebox.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -106,6 +107,8 @@ TForm7::TForm7(AppContext &context, Forms &forms, QWidget *parent)
         m_ui->cb_StMin->addItem(twoDigits(m));
         m_ui->cb_EndMin->addItem(twoDigits(m));
     }
+    for (QComboBox *box : {m_ui->cb_StHour, m_ui->cb_StMin, m_ui->cb_EndHour, m_ui->cb_EndMin})
+        MakeTimeBox(box);
     m_ui->cb_StHour->setCurrentIndex(8);
     m_ui->cb_EndHour->setCurrentIndex(22);
     m_ui->lv_FtpFileList->setColumnWidth(0, 220);

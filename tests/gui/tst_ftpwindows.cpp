@@ -305,6 +305,14 @@ void TestFtpWindows::browseAndComposePlan()
     QCOMPARE(schedule->topLevelItem(0)->text(0), QStringLiteral("Media [08:00~22:00]"));
     QCOMPARE(schedule->topLevelItem(0)->text(5), QStringLiteral("YES"));
     QCOMPARE(files->scheduleRows().first().files.size(), 4);
+    // Clicking into an hour box and typing replaces its digits.
+    QApplication::setActiveWindow(files);
+    QVERIFY(QTest::qWaitForWindowActive(files));
+    QLineEdit *startHour = child<QComboBox>(files, "cb_StHour")->lineEdit();
+    QTest::mouseClick(startHour, Qt::LeftButton);
+    QTRY_COMPARE(startHour->selectedText(), startHour->text());
+    QTest::keyClicks(startHour, "10");
+    QCOMPARE(startHour->text(), QStringLiteral("10"));
     typeInCombo(child<QComboBox>(files, "cb_StHour"), QStringLiteral("09"));
     typeInCombo(child<QComboBox>(files, "cb_EndHour"), QStringLiteral("23"));
     click(files, "sb_FtpSchdAdd");
