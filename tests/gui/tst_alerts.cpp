@@ -143,6 +143,7 @@ private slots:
         RecordingNotifier notifier;
         h.notifier = &notifier;
         QVERIFY(h.start());
+        useClock(h);
         SimulatorOptions options = h.boxOptions();
         options.failTypes = {CMD_LANGUAGE};
         BoxSimulator boxes(kBoxes, options);
@@ -152,7 +153,6 @@ private slots:
             QCOMPARE(h.registry().FindBox(BoxSimulator::macFor(i), &slot), RES_FOUND);
             QCOMPARE(h.registry().SetBoxName(slot, QStringLiteral("大厅%1").arg(i)), RES_OK);
         }
-        useClock(h);
 
         // All 40 fall silent within a few seconds of each other.
         m_clock.advanceSecs(OfflineAfterSeconds + 1);
@@ -239,10 +239,10 @@ private slots:
         RecordingNotifier notifier;
         h.notifier = &notifier;
         QVERIFY(h.start());
+        useClock(h);
         {
             BoxSimulator boxes(2, h.boxOptions());
             QVERIFY(h.connectBoxes(boxes, 2));
-            useClock(h);
             boxes.box(1)->stop();
             h.context().cmd->SendBoxCommand(CMD_MODE, BoxSimulator::macFor(1), {{1, 0}, {}});
             m_clock.advanceSecs(FleetStatus::kAnswerSeconds);
@@ -255,10 +255,10 @@ private slots:
         h.app.reset();
         notifier.shown.clear();
         QVERIFY(h.start());
+        useClock(h);
         QCOMPARE(h.context().fleet->status(BoxSimulator::macFor(1)).result, FleetStatus::Result::NoAnswer);
         BoxSimulator boxes(2, h.boxOptions());
         QVERIFY(h.connectBoxes(boxes, 2));
-        useClock(h);
         QTRY_VERIFY(boxes.box(1)->isConnected());
         boxes.box(1)->sendHeartbeat();
         boxes.box(1)->sendLine("info set box time");
