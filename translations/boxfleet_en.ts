@@ -128,6 +128,237 @@
     </message>
 </context>
 <context>
+    <name>BoxWords</name>
+    <message>
+        <source>Set Max Download Speed: %1KB/s</source>
+        <translation>Set Max Download Speed: %1 KB/s</translation>
+    </message>
+    <message>
+        <source>Status Report</source>
+        <translation>Status report</translation>
+    </message>
+    <message>
+        <source>Sync Time Succeed</source>
+        <translation>Time set</translation>
+    </message>
+    <message>
+        <source>Sync Time Failed</source>
+        <translation>Setting the time failed</translation>
+    </message>
+    <message>
+        <source>Set Language Succeed</source>
+        <translation>Language set</translation>
+    </message>
+    <message>
+        <source>Set Language Failed</source>
+        <translation>Setting the language failed</translation>
+    </message>
+    <message>
+        <source>Set Box reboot Succeed</source>
+        <translation>Reboot succeeded</translation>
+    </message>
+    <message>
+        <source>Set Outmode Succeed</source>
+        <translation>Output mode set</translation>
+    </message>
+    <message>
+        <source>Set Outmode Failed</source>
+        <translation>Setting the output mode failed</translation>
+    </message>
+    <message>
+        <source>Set Box Network Succeed</source>
+        <translation>Box network set</translation>
+    </message>
+    <message>
+        <source>Set Box Network Failed(INVALID IPADDR)</source>
+        <translation>Setting the box network failed (invalid IP address)</translation>
+    </message>
+    <message>
+        <source>Set Server Network Succeed</source>
+        <translation>Server address set</translation>
+    </message>
+    <message>
+        <source>Set Server Failed(INVALID IPADDR)</source>
+        <translation>Setting the server address failed (invalid IP address)</translation>
+    </message>
+    <message>
+        <source>Set Server Failed(INVALID PORT)</source>
+        <translation>Setting the server address failed (invalid port)</translation>
+    </message>
+    <message>
+        <source>Image Update Begin</source>
+        <translation>Firmware update started</translation>
+    </message>
+    <message>
+        <source>Image Update Failed(INVALID PARAM)</source>
+        <translation>Firmware update failed (invalid parameter)</translation>
+    </message>
+    <message>
+        <source>Download Failed(TASK CONFLICT)</source>
+        <translation>Download failed (another download is running)</translation>
+    </message>
+    <message>
+        <source>Download Failed(INVALID DOWNLOAD MODE)</source>
+        <translation>Download failed (invalid download mode)</translation>
+    </message>
+    <message>
+        <source>Connect Failed</source>
+        <translation>Connection failed</translation>
+    </message>
+    <message>
+        <source>Image Update Succeed</source>
+        <translation>Firmware update succeeded</translation>
+    </message>
+    <message>
+        <source>Image Update Succeed(INVALID BIN)</source>
+        <translation>Firmware update failed (invalid image)</translation>
+    </message>
+    <message>
+        <source>File Update Begin</source>
+        <translation>Transfer started</translation>
+    </message>
+    <message>
+        <source>File Download Failed(INVALID PARAM)</source>
+        <translation>Transfer failed (invalid parameter)</translation>
+    </message>
+    <message>
+        <source>File Download Failed(INVALID MODE)</source>
+        <translation>Transfer failed (invalid mode)</translation>
+    </message>
+    <message>
+        <source>File Download Failed(PARSED XML ERROR)</source>
+        <translation>Transfer failed (the list could not be read)</translation>
+    </message>
+    <message>
+        <source>File Download Succeed(ALL XML DONE)</source>
+        <translation>Lists downloaded</translation>
+    </message>
+    <message>
+        <source>File Download Succeed(ALL DONE)</source>
+        <translation>Transfer finished</translation>
+    </message>
+    <message>
+        <source>Get Dir Succeed</source>
+        <translation>File names received</translation>
+    </message>
+    <message>
+        <source>Get Dir Failed(INVALID PARAM)</source>
+        <translation>Getting file names failed (invalid parameter)</translation>
+    </message>
+    <message>
+        <source>Get Dir Failed(INVALID FILE)</source>
+        <translation>Getting file names failed (too many files)</translation>
+    </message>
+    <message>
+        <source>Get File Succeed</source>
+        <translation>File received</translation>
+    </message>
+    <message>
+        <source>Get Ftp Download Status Succeed</source>
+        <translation>FTP download status received</translation>
+    </message>
+    <message>
+        <source>Command Accepted</source>
+        <translation>Command accepted</translation>
+    </message>
+    <message>
+        <source>File Upload Failed(INVALID PARAM)</source>
+        <translation>Upload failed (invalid parameter)</translation>
+    </message>
+    <message>
+        <source>File Upload Failed</source>
+        <translation>Upload failed</translation>
+    </message>
+    <message>
+        <source>File Upload Failed(FILE IS NOT EXIST)</source>
+        <translation>Upload failed (no such file)</translation>
+    </message>
+    <message>
+        <source>File Upload Start</source>
+        <translation>Upload started</translation>
+    </message>
+    <message>
+        <source>File Upload Done</source>
+        <translation>Upload finished</translation>
+    </message>
+    <message>
+        <source>Set Time</source>
+        <translation>Set Time</translation>
+    </message>
+    <message>
+        <source>Set Lanuage</source>
+        <translation>Set Language</translation>
+    </message>
+    <message>
+        <source>Set Reboot</source>
+        <translation>Reboot</translation>
+    </message>
+    <message>
+        <source>Set Mode</source>
+        <translation>Set Output Mode</translation>
+    </message>
+    <message>
+        <source>Set Box Address</source>
+        <translation>Set Box Network</translation>
+    </message>
+    <message>
+        <source>Set Server Address</source>
+        <translation>Set Server Address</translation>
+    </message>
+    <message>
+        <source>Set FileupData</source>
+        <translation>Transfer files</translation>
+    </message>
+    <message>
+        <source>Set Imageupdate</source>
+        <translation>Update Firmware</translation>
+    </message>
+    <message>
+        <source>Get FileName</source>
+        <translation>Get File Names</translation>
+    </message>
+    <message>
+        <source>Play Emergency Text</source>
+        <translation>Play Emergency Text</translation>
+    </message>
+    <message>
+        <source>Play On-off</source>
+        <translation>Standby On/Off</translation>
+    </message>
+    <message>
+        <source>Get File</source>
+        <translation>Get File</translation>
+    </message>
+    <message>
+        <source>Get Ftp Download Status</source>
+        <translation>Get FTP Download Status</translation>
+    </message>
+    <message>
+        <source>Get Fie</source>
+        <translation>Get File</translation>
+    </message>
+    <message>
+        <source>Delete Fie</source>
+        <translation>Delete File</translation>
+    </message>
+    <message>
+        <source>Command Send</source>
+        <translation>Command sent</translation>
+    </message>
+    <message>
+        <source>Setup Succeed</source>
+        <translation>Succeeded</translation>
+    </message>
+    <message>
+        <source>Setup Failed</source>
+        <translation>Failed</translation>
+    </message>
+    <message>
+        <source>Other</source>
+        <translation>Other</translation>
+    </message>
+</context>
+<context>
     <name>CalendarWindow</name>
     <message>
         <source>日历</source>

@@ -7,6 +7,7 @@
 #include "base/safefile.h"
 #include "config/appcontext.h"
 #include "config/inifile.h"
+#include "link/boxwords.h"
 #include "link/cmd.h"
 #include "link/fleetmodel.h"
 #include "link/history.h"
@@ -113,7 +114,9 @@ void TForm6::search()
     if (!m_context.database || !m_context.database->isOpen())
         return;
     // What was added a moment ago is found too: the search queues it first.
-    m_filter = {m_ui->ed_Filter->text().trimmed(), 0, 0};
+    const QString text = m_ui->ed_Filter->text().trimmed();
+    // Rows are found by the words shown as well as by the words kept.
+    m_filter = {text, KeptWordsReadAs(text, Cmd_API::HistoryWords() + CommandHistory::SentStates()), 0, 0};
     if (m_ui->cb_TimeRange->isChecked()) {
         m_filter.from = m_ui->dt_From->dateTime().toMSecsSinceEpoch();
         // The minute shown at the end counts whole.

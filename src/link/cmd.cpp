@@ -16,6 +16,9 @@ namespace {
 
 constexpr int kLineMax = 255;
 
+// The kept word of a download speed command; %1 is the speed.
+constexpr char kDownloadSpeedWord[] = QT_TRANSLATE_NOOP("BoxWords", "Set Max Download Speed: %1KB/s");
+
 cmd_Info row(const char *key, int code, const char *display, int klass)
 {
     return {QByteArray(key), code, QString::fromLatin1(display), klass};
@@ -125,47 +128,62 @@ std::optional<QString> urlPath(const QByteArray &url)
 const QList<cmd_Info> &Cmd_API::ReplyTable()
 {
     static const QList<cmd_Info> table = {
-        row("heatbeat", 9, "Status Report", 4),
-        row("info set box time", 0, "Sync Time Succeed", 2),
-        row("error set box time failed (NETWORK_ERROR_INVALID_TIMEVAL)", 0, "Sync Time Failed", 3),
-        row("info set box language", 1, "Set Language Succeed", 2),
-        row("error set box language failed (NETWORK_ERROR_INVALID_LANGTYPE)", 1, "Set Language Failed", 3),
-        row("info set box reboot", 2, "Set Box reboot Succeed", 2),
-        row("info set mode outmode", 4, "Set Outmode Succeed", 2),
-        row("error set mode outmode failed (NETWORK_ERROR_INVALID_MODE)", 4, "Set Outmode Failed", 3),
-        row("info set network boxattr", 5, "Set Box Network Succeed", 2),
+        row("heatbeat", 9, QT_TRANSLATE_NOOP("BoxWords", "Status Report"), 4),
+        row("info set box time", 0, QT_TRANSLATE_NOOP("BoxWords", "Sync Time Succeed"), 2),
+        row("error set box time failed (NETWORK_ERROR_INVALID_TIMEVAL)", 0,
+            QT_TRANSLATE_NOOP("BoxWords", "Sync Time Failed"), 3),
+        row("info set box language", 1, QT_TRANSLATE_NOOP("BoxWords", "Set Language Succeed"), 2),
+        row("error set box language failed (NETWORK_ERROR_INVALID_LANGTYPE)", 1,
+            QT_TRANSLATE_NOOP("BoxWords", "Set Language Failed"), 3),
+        row("info set box reboot", 2, QT_TRANSLATE_NOOP("BoxWords", "Set Box reboot Succeed"), 2),
+        row("info set mode outmode", 4, QT_TRANSLATE_NOOP("BoxWords", "Set Outmode Succeed"), 2),
+        row("error set mode outmode failed (NETWORK_ERROR_INVALID_MODE)", 4,
+            QT_TRANSLATE_NOOP("BoxWords", "Set Outmode Failed"), 3),
+        row("info set network boxattr", 5, QT_TRANSLATE_NOOP("BoxWords", "Set Box Network Succeed"), 2),
         row("error set network boxattr failed (NETWORK_ERROR_INVALID_IPADDR)", 5,
-            "Set Box Network Failed(INVALID IPADDR)", 3),
-        row("info set network svrattr", 6, "Set Server Network Succeed", 2),
-        row("error set network svrattr failed (NETWORK_ERROR_INVALID_IPADDR)", 6, "Set Server Failed(INVALID IPADDR)",
-            3),
-        row("error set network svrattr failed (NETWORK_ERROR_INVALID_PORT)", 6, "Set Server Failed(INVALID PORT)", 3),
-        row("info imageupdate begin", 8, "Image Update Begin", 2),
-        row("error imageupdate failed (NETWORK_ERROR_PARAM_NUM_ERROR)", 8, "Image Update Failed(INVALID PARAM)", 3),
-        row("dlreport start failed (NEW_DLCMD_REJECT)", 16, "Download Failed(TASK CONFLICT)", 3),
-        row("dlreport start failed (DL_MODE_UNSURPORT)", 16, "Download Failed(INVALID DOWNLOAD MODE)", 3),
-        row("dlreport start failed (download)", 16, "Connect Failed", 3),
-        row("dlreport writing flash done", 8, "Image Update Succeed", 2),
-        row("dlreport start failed (INVALID_BIN_FILE)", 8, "Image Update Succeed(INVALID BIN)", 3),
-        row("info fileupdate begin", 7, "File Update Begin", 2),
-        row("error fileupdate failed (NETWORK_ERROR_PARAM_NUM_ERROR)", 7, "File Download Failed(INVALID PARAM)", 3),
-        row("error fileupdate failed (NETWORK_ERROR_NWCMD_UNKOWN_MODE)", 7, "File Download Failed(INVALID MODE)", 3),
-        row("dlreport start failed (parsed)", 7, "File Download Failed(PARSED XML ERROR)", 3),
-        row("dlreport start succeed", 7, "File Download Succeed(ALL XML DONE)", 2),
+            QT_TRANSLATE_NOOP("BoxWords", "Set Box Network Failed(INVALID IPADDR)"), 3),
+        row("info set network svrattr", 6, QT_TRANSLATE_NOOP("BoxWords", "Set Server Network Succeed"), 2),
+        row("error set network svrattr failed (NETWORK_ERROR_INVALID_IPADDR)", 6,
+            QT_TRANSLATE_NOOP("BoxWords", "Set Server Failed(INVALID IPADDR)"), 3),
+        row("error set network svrattr failed (NETWORK_ERROR_INVALID_PORT)", 6,
+            QT_TRANSLATE_NOOP("BoxWords", "Set Server Failed(INVALID PORT)"), 3),
+        row("info imageupdate begin", 8, QT_TRANSLATE_NOOP("BoxWords", "Image Update Begin"), 2),
+        row("error imageupdate failed (NETWORK_ERROR_PARAM_NUM_ERROR)", 8,
+            QT_TRANSLATE_NOOP("BoxWords", "Image Update Failed(INVALID PARAM)"), 3),
+        row("dlreport start failed (NEW_DLCMD_REJECT)", 16,
+            QT_TRANSLATE_NOOP("BoxWords", "Download Failed(TASK CONFLICT)"), 3),
+        row("dlreport start failed (DL_MODE_UNSURPORT)", 16,
+            QT_TRANSLATE_NOOP("BoxWords", "Download Failed(INVALID DOWNLOAD MODE)"), 3),
+        row("dlreport start failed (download)", 16, QT_TRANSLATE_NOOP("BoxWords", "Connect Failed"), 3),
+        row("dlreport writing flash done", 8, QT_TRANSLATE_NOOP("BoxWords", "Image Update Succeed"), 2),
+        row("dlreport start failed (INVALID_BIN_FILE)", 8,
+            QT_TRANSLATE_NOOP("BoxWords", "Image Update Succeed(INVALID BIN)"), 3),
+        row("info fileupdate begin", 7, QT_TRANSLATE_NOOP("BoxWords", "File Update Begin"), 2),
+        row("error fileupdate failed (NETWORK_ERROR_PARAM_NUM_ERROR)", 7,
+            QT_TRANSLATE_NOOP("BoxWords", "File Download Failed(INVALID PARAM)"), 3),
+        row("error fileupdate failed (NETWORK_ERROR_NWCMD_UNKOWN_MODE)", 7,
+            QT_TRANSLATE_NOOP("BoxWords", "File Download Failed(INVALID MODE)"), 3),
+        row("dlreport start failed (parsed)", 7,
+            QT_TRANSLATE_NOOP("BoxWords", "File Download Failed(PARSED XML ERROR)"), 3),
+        row("dlreport start succeed", 7, QT_TRANSLATE_NOOP("BoxWords", "File Download Succeed(ALL XML DONE)"), 2),
         row("dlreport progress", 16, "", 5),
-        row("dlreport finish", 16, "File Download Succeed(ALL DONE)", 2),
-        row("info get box filename", 11, "Get Dir Succeed", 2),
-        row("error get box filename failed (NETWORK_ERROR_PARAM_NUM_ERROR)", 11, "Get Dir Failed(INVALID PARAM)", 3),
-        row("error get box filename failed (NETWORK_ERROR_FILE_TOO_MUSH)", 11, "Get Dir Failed(INVALID FILE)", 3),
-        row("info get file", 15, "Get File Succeed", 2),
-        row("info get ftp staus", 19, "Get Ftp Download Status Succeed", 2),
-        row("info fileupload begin", 20, "Command Accepted", 4),
-        row("error fileupload failed (NETWORK_ERROR_PARAM_NUM_ERROR)", 20, "File Upload Failed(INVALID PARAM)", 3),
-        row("upload report start failed (UNKNOWN)", 20, "File Upload Failed", 3),
-        row("upload report start failed (FILE_ISNOT_EXIST)", 20, "File Upload Failed(FILE IS NOT EXIST)", 3),
-        row("upload report start", 20, "File Upload Start", 4),
-        row("upload report done", 20, "File Upload Done", 2),
-        row("upload report failed", 20, "File Upload Failed", 3),
+        row("dlreport finish", 16, QT_TRANSLATE_NOOP("BoxWords", "File Download Succeed(ALL DONE)"), 2),
+        row("info get box filename", 11, QT_TRANSLATE_NOOP("BoxWords", "Get Dir Succeed"), 2),
+        row("error get box filename failed (NETWORK_ERROR_PARAM_NUM_ERROR)", 11,
+            QT_TRANSLATE_NOOP("BoxWords", "Get Dir Failed(INVALID PARAM)"), 3),
+        row("error get box filename failed (NETWORK_ERROR_FILE_TOO_MUSH)", 11,
+            QT_TRANSLATE_NOOP("BoxWords", "Get Dir Failed(INVALID FILE)"), 3),
+        row("info get file", 15, QT_TRANSLATE_NOOP("BoxWords", "Get File Succeed"), 2),
+        row("info get ftp staus", 19, QT_TRANSLATE_NOOP("BoxWords", "Get Ftp Download Status Succeed"), 2),
+        row("info fileupload begin", 20, QT_TRANSLATE_NOOP("BoxWords", "Command Accepted"), 4),
+        row("error fileupload failed (NETWORK_ERROR_PARAM_NUM_ERROR)", 20,
+            QT_TRANSLATE_NOOP("BoxWords", "File Upload Failed(INVALID PARAM)"), 3),
+        row("upload report start failed (UNKNOWN)", 20, QT_TRANSLATE_NOOP("BoxWords", "File Upload Failed"), 3),
+        row("upload report start failed (FILE_ISNOT_EXIST)", 20,
+            QT_TRANSLATE_NOOP("BoxWords", "File Upload Failed(FILE IS NOT EXIST)"), 3),
+        row("upload report start", 20, QT_TRANSLATE_NOOP("BoxWords", "File Upload Start"), 4),
+        row("upload report done", 20, QT_TRANSLATE_NOOP("BoxWords", "File Upload Done"), 2),
+        row("upload report failed", 20, QT_TRANSLATE_NOOP("BoxWords", "File Upload Failed"), 3),
     };
     return table;
 }
@@ -429,7 +447,9 @@ ParsedReply Cmd_API::ParseReply(const QString &ip, int port, const QByteArray &m
         result.status = classified;
         break;
     default:
-        result.status = 1;
+        // A recognised reply is an error in the log only when it says the
+        // box failed; a success is not.
+        result.status = classified != 0 || info.klass == 3 ? 1 : 0;
         break;
     }
     if (result.status == 0)
@@ -590,40 +610,56 @@ QString Cmd_API::HistoryName(int type, const BoxCommandArgs &args)
 {
     switch (type) {
     case CMD_SETTIME:
-        return QStringLiteral("Set Time");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("BoxWords", "Set Time"));
     case CMD_LANGUAGE:
-        return QStringLiteral("Set Lanuage");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("BoxWords", "Set Lanuage"));
     case CMD_REBOOT:
-        return QStringLiteral("Set Reboot");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("BoxWords", "Set Reboot"));
     case CMD_MODE:
-        return QStringLiteral("Set Mode");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("BoxWords", "Set Mode"));
     case CMD_BOXNETWORK:
-        return QStringLiteral("Set Box Address");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("BoxWords", "Set Box Address"));
     case CMD_SERVERADDRESS:
-        return QStringLiteral("Set Server Address");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("BoxWords", "Set Server Address"));
     case CMD_FILEUPDATE:
-        return QStringLiteral("Set FileupData");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("BoxWords", "Set FileupData"));
     case CMD_IMAGEUPDATE:
-        return QStringLiteral("Set Imageupdate");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("BoxWords", "Set Imageupdate"));
     case CMD_GETFILENAME:
-        return QStringLiteral("Get FileName");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("BoxWords", "Get FileName"));
     case CMD_PLAYTEXT:
-        return QStringLiteral("Play Emergency Text");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("BoxWords", "Play Emergency Text"));
     case CMD_PLAYMODE:
-        return QStringLiteral("Play On-off");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("BoxWords", "Play On-off"));
     case CMD_GETFILE:
-        return QStringLiteral("Get File");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("BoxWords", "Get File"));
     case CMD_FTPSTATUS:
-        return QStringLiteral("Get Ftp Download Status");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("BoxWords", "Get Ftp Download Status"));
     case CMD_FILEUPLOAD:
-        return QStringLiteral("Get Fie");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("BoxWords", "Get Fie"));
     case CMD_DELETEFILE:
-        return QStringLiteral("Delete Fie");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("BoxWords", "Delete Fie"));
     case CMD_DOWNLOADSPEED:
-        return QStringLiteral("Set Max Download Speed: %1KB/s").arg(args.numbers.value(0));
+        return QString::fromLatin1(kDownloadSpeedWord).arg(args.numbers.value(0));
     default:
         return QString::number(type);
     }
+}
+
+QStringList Cmd_API::HistoryWords()
+{
+    QStringList words;
+    for (int type = 0; type <= CMD_DOWNLOADSPEED; ++type) {
+        const QString name =
+            type == CMD_DOWNLOADSPEED ? QString::fromLatin1(kDownloadSpeedWord) : HistoryName(type, {});
+        if (name != QString::number(type) && !words.contains(name))
+            words.append(name);
+    }
+    for (const cmd_Info &info : ReplyTable()) {
+        if (!info.display.isEmpty() && !words.contains(info.display))
+            words.append(info.display);
+    }
+    return words;
 }
 
 std::optional<QByteArray> Cmd_API::BuildCommandLine(int type, const BoxCommandArgs &args, const QDateTime &now)

@@ -145,7 +145,12 @@ public:
     // The line of a command (GB2312 bytes, at most 255), or nothing for a
     // type without a line or a text GB2312 cannot hold.
     static std::optional<QByteArray> BuildCommandLine(int type, const BoxCommandArgs &args, const QDateTime &now);
+    // The word the history and the fleet status keep for a command; shown
+    // through ReadableWord.
     static QString HistoryName(int type, const BoxCommandArgs &args);
+    // Every word kept for a command or a reply, the download speed's with
+    // its "%1" standing for the number.
+    static QStringList HistoryWords();
     static const QList<cmd_Info> &ReplyTable();
     static QString LevelName(LogLevel level);
     // The line with control characters shown as \\xNN, fit for a terminal.

@@ -1,6 +1,7 @@
 #include "fleetmodel.h"
 
 #include "base/codepage.h"
+#include "boxwords.h"
 #include "history.h"
 
 #include <QCoreApplication>
@@ -46,10 +47,10 @@ void FleetModel::refresh()
                      heard < 0 ? QString() : QString::number(heard),
                      QString::number(b.ClockAhead()),
                      b.BoxVer,
-                     s.command,
+                     ReadableWord(s.command),
                      time(s.commandTime),
                      FleetStatus::ResultText(s.result),
-                     s.result == FleetStatus::Result::None ? s.lastReply : s.resultText,
+                     ReadableWord(s.result == FleetStatus::Result::None ? s.lastReply : s.resultText),
                      FleetStatus::TransferText(s.transfer),
                      files,
                      s.transfer == FleetStatus::Transfer::None ? QString() : QString::number(s.filesFailed),

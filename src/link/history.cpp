@@ -1,6 +1,7 @@
 #include "history.h"
 
 #include "base/codepage.h"
+#include "boxwords.h"
 
 #include <QTime>
 
@@ -9,11 +10,22 @@
 
 CommandHistory::CommandHistory(QObject *parent) : QAbstractTableModel(parent) {}
 
+const QStringList &CommandHistory::SentStates()
+{
+    static const QStringList states = {
+        QString::fromLatin1(QT_TRANSLATE_NOOP("BoxWords", "Command Send")),
+        QString::fromLatin1(QT_TRANSLATE_NOOP("BoxWords", "Setup Succeed")),
+        QString::fromLatin1(QT_TRANSLATE_NOOP("BoxWords", "Setup Failed")),
+        QString::fromLatin1(QT_TRANSLATE_NOOP("BoxWords", "Other")),
+    };
+    return states;
+}
+
 void CommandHistory::AddSentCommand(const QString &mac, const QString &clientName, const QString &ip,
                                     const QString &historyName, int outcome)
 {
-    static const char *const states[] = {"Command Send", "Setup Succeed", "Setup Failed"};
-    const QString state = QString::fromLatin1(outcome >= 0 && outcome <= 2 ? states[outcome] : "Other");
+    const QStringList states = SentStates();
+    const QString state = outcome >= 0 && outcome < states.size() - 1 ? states[outcome] : states.last();
     addRow({{mac, clientName, ip, state, historyName, QString()}});
 }
 
@@ -150,6 +162,11 @@ QVariant CommandHistory::data(const QModelIndex &index, int role) const
         return QDateTime::fromMSecsSinceEpoch(row.at).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     if (role == kExportRole)
         return {};
+    // Commands and replies in the words of the interface's language: the
+    // state, and the command a sent row names.
+    if (index.column() == StateColumn ||
+        (index.column() == InfoColumn && SentStates().contains(row.cells[StateColumn])))
+        return ReadableWord(row.cells[index.column()]);
     return row.cells[index.column()];
 }
 

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -33,6 +34,10 @@ public:
         TimeColumn,
         ColumnCount
     };
+
+    // The states of a sent command's row by its outcome (0 to 2), then the
+    // state of any other outcome.
+    static const QStringList &SentStates();
 
     // The clock that stamps new rows.
     void setClock(const Clock &clock) { m_clock = &clock; }

@@ -351,9 +351,15 @@ public:
         }
         if (filter && !filter->text.isEmpty()) {
             sql += QStringLiteral(" AND (mac LIKE ? ESCAPE '\\' OR client LIKE ? ESCAPE '\\' OR state LIKE ? "
-                                  "ESCAPE '\\' OR info LIKE ? ESCAPE '\\')");
+                                  "ESCAPE '\\' OR info LIKE ? ESCAPE '\\'");
             const QString pattern = containsPattern(filter->text);
             values << pattern << pattern << pattern << pattern;
+            // A kept word is a reply's state, or the command a sent row names.
+            for (const QString &word : filter->states) {
+                sql += QStringLiteral(" OR state = ? OR info = ?");
+                values << word << word;
+            }
+            sql += QLatin1Char(')');
         }
         if (filter && filter->from > 0) {
             sql += QStringLiteral(" AND at >= ?");

@@ -27,11 +27,12 @@ struct StoredHistoryRow
 };
 
 // What the history search looks for: text found in the MAC, the client
-// name, the state (the command or reply) or the information; a time range
-// (ms since 1970, 0 for open).
+// name, the state (the command or reply) or the information, or one of the
+// given states; a time range (ms since 1970, 0 for open).
 struct HistoryFilter
 {
     QString text;
+    QStringList states; // also rows whose state or information is one of these
     qint64 from = 0;
     qint64 to = 0;
 };

@@ -2,9 +2,13 @@
 // language of the next start, the system locale when neither does; and no
 // text reaches the program without its English translation.
 #include "appharness.h"
+#include "boxsimulator.h"
 #include "config/language.h"
 #include "config/mainform.h"
+#include "console/cmdhistory.h"
 #include "console/deploymanage.h"
+#include "link/cmd.h"
+#include "link/history.h"
 #include "testutil.h"
 
 #include <QAbstractButton>
@@ -20,6 +24,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -175,6 +180,47 @@ private slots:
         h.options.language = kChinese;
         restart(h);
         QCOMPARE(groupsCaption(h), QStringLiteral("群组管理"));
+    }
+
+    // Commands and replies read as words in English; the kept words stay,
+    // and the search finds a row by either.
+    void commandWordsReadInEnglish()
+    {
+        AppHarness h;
+        h.options.language = kEnglish;
+        QVERIFY(h.start());
+        BoxSimulator boxes(1, h.boxOptions());
+        QVERIFY(h.connectBoxes(boxes, 1));
+        CommandHistory &history = *h.context().history;
+        const int before = history.rowCount();
+        h.context().cmd->SendBoxCommand(CMD_LANGUAGE, BoxSimulator::macFor(0), {{1}, {}});
+        QTRY_COMPARE(history.rowCount(), before + 2);
+        const auto shown = [&history](int row) {
+            return history.index(row, CommandHistory::StateColumn).data().toString();
+        };
+        const auto info = [&history](int row) {
+            return history.index(row, CommandHistory::InfoColumn).data().toString();
+        };
+        QCOMPARE(shown(1), QStringLiteral("Command sent"));
+        QCOMPARE(info(1), QStringLiteral("Set Language"));
+        QCOMPARE(history.cell(1, CommandHistory::InfoColumn), QStringLiteral("Set Lanuage"));
+        QCOMPARE(shown(0), QStringLiteral("Language set"));
+        // A box's own text is shown as it came.
+        QCOMPARE(info(0), QStringLiteral("info set box language"));
+
+        h.clickMain("sb_CMDPrompt");
+        TForm6 *window = h.forms().form6;
+        auto *filter = GuiUtil::child<QLineEdit>(window, "ed_Filter");
+        QSignalSpy searched(window, &TForm6::searched);
+        filter->setFocus();
+        QTest::keyClicks(filter, QStringLiteral("set language"));
+        QTest::keyClick(filter, Qt::Key_Return);
+        QVERIFY(searched.wait(5000));
+        QStringList found;
+        for (int row = 0; row < window->shownModel()->rowCount(); ++row)
+            found.append(window->shownModel()->index(row, CommandHistory::InfoColumn).data().toString());
+        // The command is kept as "Set Lanuage": found by the word shown.
+        QCOMPARE(found, (QStringList{QStringLiteral("info set box language"), QStringLiteral("Set Language")}));
     }
 
     void everyWindowSpeaksTheChosenLanguage()
