@@ -26,6 +26,7 @@
 #include "schedule/scheduleeditor.h"
 
 #include <QApplication>
+#include <QDBusServiceWatcher>
 #include <QFileInfo>
 #include <QHostAddress>
 #include <QLockFile>
@@ -619,12 +620,22 @@ void ServerApp::startAlerts()
     connect(main, &TForm1::fleetSummaryChanged, m_tray.get(), &FleetTray::setSummary);
     connect(m_tray.get(), &FleetTray::fleetStatusRequested, main,
             [main] { main->findChild<QToolButton *>(QStringLiteral("sbFleetStatus"))->click(); });
-    if (!m_notifier) {
-        m_desktopNotifier = DesktopNotifier(*m_tray);
-        m_notifier = m_desktopNotifier.get();
-    }
-    if (m_notifier)
+    if (m_notifier) {
         connect(m_notifier, &AlertNotifier::clicked, main, &TForm1::showFleetAlert);
+    } else {
+        // A desktop service or tray that comes after the start is used when
+        // it comes, and one that goes is no longer counted on.
+        const QDBusConnection bus =
+            m_desktopBus.isEmpty() ? QDBusConnection::sessionBus() : QDBusConnection(m_desktopBus);
+        auto *watcher = new QDBusServiceWatcher(this);
+        watcher->setConnection(bus);
+        watcher->setWatchMode(QDBusServiceWatcher::WatchForOwnerChange);
+        watcher->addWatchedService(DesktopBusNotifier::kService);
+        watcher->addWatchedService(FleetTray::kTrayService);
+        connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this, &ServerApp::chooseDesktopNotifier,
+                Qt::QueuedConnection);
+        chooseDesktopNotifier();
+    }
     // Every alert is in the event log too; on a desktop with neither a tray
     // nor a notification service it is only there.
     connect(&m_alerts, &FleetAlerts::raised, this, [this](const FleetAlert &alert) {
@@ -634,6 +645,31 @@ void ServerApp::startAlerts()
         if (m_notifier)
             m_notifier->notify(alert);
     });
+}
+
+void ServerApp::chooseDesktopNotifier()
+{
+    if (!m_tray)
+        return;
+    const QDBusConnection bus = m_desktopBus.isEmpty() ? QDBusConnection::sessionBus() : QDBusConnection(m_desktopBus);
+    std::unique_ptr<AlertNotifier> chosen = DesktopNotifier(*m_tray, bus);
+    const auto kindOf = [](const AlertNotifier *notifier) {
+        return notifier ? QString::fromLatin1(notifier->metaObject()->className()) : QString();
+    };
+    if (kindOf(chosen.get()) == kindOf(m_desktopNotifier.get()))
+        return;
+    const bool before = bool(m_desktopNotifier);
+    m_desktopNotifier = std::move(chosen);
+    m_notifier = m_desktopNotifier.get();
+    if (m_notifier)
+        connect(m_notifier, &AlertNotifier::clicked, m_forms.form1, &TForm1::showFleetAlert);
+    if (before || m_notifier) {
+        const QString where = !m_notifier ? QStringLiteral("the event log only")
+                              : qobject_cast<TrayNotifier *>(m_notifier)
+                                  ? QStringLiteral("the tray")
+                                  : QStringLiteral("the desktop's notifications");
+        m_cmd.LogEvent(QStringLiteral("Alerts now go to ") + where, 0, LogLevel::DEBUG);
+    }
 }
 
 void ServerApp::destroyWindows()

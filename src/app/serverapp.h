@@ -58,6 +58,9 @@ public:
     // Where alerts go instead of the desktop's tray or notification service;
     // set before start().
     void setAlertNotifier(AlertNotifier *notifier) { m_notifier = notifier; }
+    // The D-Bus connection (by name) the desktop's notification service is
+    // looked for on, instead of the session bus; set before start().
+    void setDesktopBus(const QString &connectionName) { m_desktopBus = connectionName; }
 
     int exitCode() const { return m_exitCode; }
     // "zh" or "en": the language this run shows.
@@ -114,6 +117,9 @@ private:
     std::unique_ptr<FleetTray> m_tray;
     std::unique_ptr<AlertNotifier> m_desktopNotifier;
     AlertNotifier *m_notifier = nullptr;
+    QString m_desktopBus; // a connection's name; empty: the session bus
+    // Follows a notification service or a tray that comes or goes.
+    void chooseDesktopNotifier();
     QTimer m_permitTimer;                         // gathers the changes of one event into one publication
     static constexpr int kRegistryLookMs = 100;   // how often the registry is compared
     static constexpr int kRegistryWriteMs = 1000; // at most one write in this time

@@ -15,7 +15,6 @@
 
 namespace {
 
-const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 constexpr qsizetype kShownMax = 64;
 
@@ -144,11 +143,10 @@ void DesktopBusNotifier::onClosed(uint id, uint)
     m_shown.remove(id);
 }
 
-std::unique_ptr<AlertNotifier> DesktopNotifier(FleetTray &tray)
+std::unique_ptr<AlertNotifier> DesktopNotifier(FleetTray &tray, const QDBusConnection &bus)
 {
     if (tray.show())
         return std::make_unique<TrayNotifier>(*tray.icon());
-    const QDBusConnection bus = QDBusConnection::sessionBus();
     if (DesktopBusNotifier::available(bus))
         return std::make_unique<DesktopBusNotifier>(bus);
     return nullptr;

@@ -22,6 +22,9 @@ class FleetTray : public QObject
     Q_DISABLE_COPY_MOVE(FleetTray)
 
 public:
+    // The D-Bus service of the desktop's tray (status notifier) host.
+    static inline const QString kTrayService = QStringLiteral("org.kde.StatusNotifierWatcher");
+
     explicit FleetTray(QWidget *mainWindow, QObject *parent = nullptr);
     ~FleetTray() override;
 
@@ -63,6 +66,8 @@ class DesktopBusNotifier : public AlertNotifier
     Q_OBJECT
 
 public:
+    static inline const QString kService = QStringLiteral("org.freedesktop.Notifications");
+
     explicit DesktopBusNotifier(const QDBusConnection &bus, QObject *parent = nullptr);
     // True when a notification service is on the bus.
     static bool available(const QDBusConnection &bus);
@@ -79,4 +84,4 @@ private:
 
 // The desktop's way to show alerts: the tray when there is one, else the
 // notification service; null when neither is there (the event log has them).
-std::unique_ptr<AlertNotifier> DesktopNotifier(FleetTray &tray);
+std::unique_ptr<AlertNotifier> DesktopNotifier(FleetTray &tray, const QDBusConnection &bus);

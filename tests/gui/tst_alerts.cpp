@@ -314,6 +314,45 @@ private slots:
         daemon.waitForFinished(5000);
     }
 
+    // A notification service that starts after the program is used from then on.
+    void aNotificationServiceThatComesLaterIsUsed()
+    {
+        QProcess daemon;
+        daemon.start(QStringLiteral("dbus-daemon"),
+                     {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        if (!daemon.waitForStarted(5000))
+            QSKIP("dbus-daemon is not installed");
+        QTRY_VERIFY(daemon.canReadLine());
+        const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+        {
+            QVERIFY(QDBusConnection::connectToBus(address, QStringLiteral("late-boxfleet")).isConnected());
+            AppHarness h;
+            h.desktopBus = QStringLiteral("late-boxfleet");
+            QVERIFY(h.start());
+            useClock(h);
+            BoxSimulator boxes(1, h.boxOptions());
+            QVERIFY(h.connectBoxes(boxes, 1));
+
+            QDBusConnection desktop = QDBusConnection::connectToBus(address, QStringLiteral("late-desktop"));
+            FakeNotifications service;
+            QVERIFY(desktop.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &service,
+                                           QDBusConnection::ExportAllSlots));
+            QVERIFY(desktop.registerService(QStringLiteral("org.freedesktop.Notifications")));
+            QTRY_VERIFY(eventLog(h).contains(QLatin1String("Alerts now go to the desktop's notifications")));
+
+            boxes.stop();
+            m_clock.advanceSecs(OfflineAfterSeconds + 1);
+            QTRY_VERIFY(h.registry().Box(0).Online == 0);
+            passGathering(h);
+            QTRY_COMPARE(service.bodies.size(), 1);
+            QVERIFY(service.bodies.first().startsWith(QLatin1String("1 box offline")));
+        }
+        QDBusConnection::disconnectFromBus(QStringLiteral("late-boxfleet"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("late-desktop"));
+        daemon.terminate();
+        daemon.waitForFinished(5000);
+    }
+
     void trayFollowsTheFleet()
     {
         AppHarness h;

@@ -30,6 +30,8 @@ bool AppHarness::start()
     app->context().content->setPerAddressLimit(contentPeerLimit);
     if (notifier)
         app->setAlertNotifier(notifier);
+    if (!desktopBus.isEmpty())
+        app->setDesktopBus(desktopBus);
     return app->start();
 }
 

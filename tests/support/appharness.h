@@ -38,6 +38,8 @@ public:
     int contentPeerLimit = -1;
     // Where alerts go instead of the desktop, when set.
     AlertNotifier *notifier = nullptr;
+    // The D-Bus connection (by name) the desktop's services are looked for on.
+    QString desktopBus;
 
     Forms &forms() { return app->forms(); }
     AppContext &context() { return app->context(); }
