@@ -797,11 +797,11 @@
     </message>
     <message>
         <source>Driver</source>
-        <translation>Driver</translation>
+        <translation>Folder for boxfleet&apos;s content (a content/ folder is made inside it)</translation>
     </message>
     <message>
         <source>Server IP</source>
-        <translation>Server IP</translation>
+        <translation>This computer&apos;s IPv4 address, where boxes fetch their files</translation>
     </message>
     <message>
         <source>Error</source>
@@ -914,6 +914,14 @@
     <message>
         <source>The download plan could not be written: %1</source>
         <translation>The download plan could not be written: %1</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a folder on this computer. Give the full path of a folder that exists; boxfleet makes its content/ folder inside it.</source>
+        <translation>&quot;%1&quot; is not a folder on this computer. Give the full path of a folder that exists; boxfleet makes its content/ folder inside it.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not an IPv4 address (four numbers from 0 to 255, as 192.168.1.10). Boxes fetch their play lists and files from this address, so it must be one of this computer&apos;s.</source>
+        <translation>&quot;%1&quot; is not an IPv4 address (four numbers from 0 to 255, as 192.168.1.10). Boxes fetch their play lists and files from this address, so it must be one of this computer&apos;s.</translation>
     </message>
 </context>
 <context>
@@ -2061,6 +2069,26 @@
     <message>
         <source>提醒</source>
         <translation>Alerts</translation>
+    </message>
+    <message>
+        <source>已保存，下次启动时使用：%1</source>
+        <translation>Saved; used from the next start: %1</translation>
+    </message>
+    <message>
+        <source>无法保存到 %1</source>
+        <translation>Could not save to %1</translation>
+    </message>
+    <message>
+        <source>服务器 IP %1</source>
+        <translation>service address %1</translation>
+    </message>
+    <message>
+        <source>服务器端口 %1</source>
+        <translation>service port %1</translation>
+    </message>
+    <message>
+        <source>内容目录 %1</source>
+        <translation>content folder %1</translation>
     </message>
 </context>
 <context>

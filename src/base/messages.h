@@ -44,6 +44,12 @@ inline constexpr char InputBoxTitle[] = QT_TRANSLATE_NOOP("Msg", "Input Box");
 inline constexpr char DriverPrompt[] = QT_TRANSLATE_NOOP("Msg", "Driver");
 inline constexpr char ServerIpPrompt[] = QT_TRANSLATE_NOOP("Msg", "Server IP");
 inline constexpr char ErrorTitle[] = QT_TRANSLATE_NOOP("Msg", "Error");
+inline constexpr char NoSuchFolder[] = QT_TRANSLATE_NOOP(
+    "Msg", "\"%1\" is not a folder on this computer. Give the full path of a folder that exists; boxfleet makes its "
+           "content/ folder inside it.");
+inline constexpr char NotAnIpv4Address[] = QT_TRANSLATE_NOOP(
+    "Msg", "\"%1\" is not an IPv4 address (four numbers from 0 to 255, as 192.168.1.10). Boxes fetch their play "
+           "lists and files from this address, so it must be one of this computer's.");
 inline constexpr char HistorySetAside[] = QT_TRANSLATE_NOOP(
     "Msg", "The event history database %1 could not be used (%2). It was set aside as %3 and a new one was started.");
 inline constexpr char HistoryNotOpened[] = QT_TRANSLATE_NOOP(

@@ -64,6 +64,7 @@ std::optional<QString> askContentRoot(Prompter &prompter)
             return std::nullopt;
         const auto base = checkedBaseFolder(*answer);
         if (!base) {
+            prompter.error(Msg::tr(Msg::ErrorTitle), Msg::tr(Msg::NoSuchFolder).arg(answer->trimmed()));
             proposal = *answer;
             continue;
         }
@@ -172,9 +173,18 @@ LoadResult LoadServerSettings(ServerSettings &s, const StartupOptions &options, 
         QString answer = fallbackIp;
         if (!options.serviceIp.isEmpty()) {
             answer = options.serviceIp;
-        } else if (const auto typed =
-                       prompter.input(Msg::tr(Msg::InputBoxTitle), Msg::tr(Msg::ServerIpPrompt), fallbackIp)) {
-            answer = *typed;
+        } else {
+            // Only an IPv4 address is taken; a refusal says why and asks again.
+            QString proposal = fallbackIp;
+            while (const auto typed =
+                       prompter.input(Msg::tr(Msg::InputBoxTitle), Msg::tr(Msg::ServerIpPrompt), proposal)) {
+                if (IsValidIpv4Address(typed->trimmed())) {
+                    answer = typed->trimmed();
+                    break;
+                }
+                prompter.error(Msg::tr(Msg::ErrorTitle), Msg::tr(Msg::NotAnIpv4Address).arg(typed->trimmed()));
+                proposal = *typed;
+            }
         }
         // The address field holds 15 bytes; a text the settings file cannot
         // store is replaced by the default rather than written broken.

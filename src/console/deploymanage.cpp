@@ -37,6 +37,35 @@ TForm5::TForm5(AppContext &context, Forms &forms, QWidget *parent)
     connect(m_ui->sb_Close, &QToolButton::clicked, this, &QWidget::hide);
     addAlertSwitches();
     addLanguageChoice();
+    // The content folder itself, as it follows from the chosen base folder.
+    m_contentFolder = new QLabel(this);
+    m_contentFolder->setObjectName(QStringLiteral("lb_ContentFolder"));
+    m_ui->contentRow->insertWidget(m_ui->contentRow->indexOf(m_ui->SpeedButton3), m_contentFolder);
+    connect(m_ui->dcb_DirContent, &QComboBox::currentTextChanged, this,
+            [this] { m_contentFolder->setText(QStringLiteral("→ ") + chosenContentRoot()); });
+    m_contentFolder->setText(QStringLiteral("→ ") + chosenContentRoot());
+    m_applied = new QLabel(this);
+    m_applied->setObjectName(QStringLiteral("lb_Applied"));
+    m_applied->setWordWrap(true);
+    m_ui->setupLayout->insertWidget(m_ui->setupLayout->indexOf(m_ui->gb_Content) + 1, m_applied);
+}
+
+QString TForm5::chosenContentRoot() const
+{
+    const QString base = m_ui->dcb_DirContent->currentText();
+    if (base.isEmpty())
+        return {};
+    return (base.endsWith(QLatin1Char('/')) ? base : base + QLatin1Char('/')) + QStringLiteral("content/");
+}
+
+void TForm5::applied(bool written, const QString &what)
+{
+    if (written) {
+        m_applied->setText(tr("已保存，下次启动时使用：%1").arg(what));
+        return;
+    }
+    m_applied->setText(tr("无法保存到 %1").arg(m_deployFile));
+    m_context.prompter->error(Msg::tr(Msg::ErrorTitle), m_applied->text());
 }
 
 void TForm5::addAlertSwitches()
@@ -143,6 +172,7 @@ void TForm5::FillSetup(const QString &contentPath, const QString &serviceIp, int
         index = m_ui->dcb_DirContent->count() - 1;
     }
     m_ui->dcb_DirContent->setCurrentIndex(index);
+    m_contentFolder->setText(QStringLiteral("→ ") + chosenContentRoot());
 }
 
 void TForm5::showEvent(QShowEvent *event)
@@ -168,8 +198,8 @@ void TForm5::SpeedButton1Click()
         error(Msg::InvalidIp);
         return;
     }
-    if (!IniWriteString("SERVICE", "SERVICE IP", address.toLatin1(), m_deployFile))
-        qWarning("Could not write the service address to %s", qPrintable(m_deployFile));
+    applied(IniWriteString("SERVICE", "SERVICE IP", address.toLatin1(), m_deployFile) != 0,
+            tr("服务器 IP %1").arg(address));
 }
 
 void TForm5::SpeedButton2Click()
@@ -181,25 +211,22 @@ void TForm5::SpeedButton2Click()
         error(Msg::InvalidPort);
         return;
     }
-    if (!IniWriteString("SERVICE", "SERVICE PORT", typed.toLatin1(), m_deployFile))
-        qWarning("Could not write the service port to %s", qPrintable(m_deployFile));
+    applied(IniWriteString("SERVICE", "SERVICE PORT", typed.toLatin1(), m_deployFile) != 0,
+            tr("服务器端口 %1").arg(typed));
 }
 
 void TForm5::SpeedButton3Click()
 {
-    const QString base = m_ui->dcb_DirContent->currentText();
-    if (base.isEmpty())
+    const QString root = chosenContentRoot();
+    if (root.isEmpty())
         return;
-    const QString root =
-        (base.endsWith(QLatin1Char('/')) ? base : base + QLatin1Char('/')) + QStringLiteral("content/");
     bool ok = false;
     const QByteArray bytes = CodePage::toGb2312(root, &ok);
     if (!ok) {
         m_context.prompter->error(Msg::tr(Msg::ErrorTitle), Msg::tr(Msg::FolderNotStorable).arg(root));
         return;
     }
-    if (!IniWriteString("PATH", "CONTENT", bytes, m_deployFile))
-        qWarning("Could not write the content folder to %s", qPrintable(m_deployFile));
+    applied(IniWriteString("PATH", "CONTENT", bytes, m_deployFile) != 0, tr("内容目录 %1").arg(root));
 }
 
 void TForm5::sb_RebootClick()

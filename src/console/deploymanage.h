@@ -6,6 +6,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 struct AppContext;
 struct Forms;
 
@@ -50,6 +51,10 @@ private:
     void addAlertSwitches();
     void addLanguageChoice();
     void error(const char *text);
+    // The content folder the chosen base folder gives ("/home/op/content/").
+    QString chosenContentRoot() const;
+    // Tells in the window what an Apply saved, or that it could not.
+    void applied(bool written, const QString &what);
 
     std::unique_ptr<Ui::TForm5> m_ui;
     AppContext &m_context;
@@ -60,4 +65,6 @@ private:
     QString m_deployFile;
     QList<QCheckBox *> m_alertSwitches; // in the order of the alert kinds
     QComboBox *m_language = nullptr;
+    QLabel *m_contentFolder = nullptr; // the content folder itself
+    QLabel *m_applied = nullptr;       // what the last Apply did
 };

@@ -78,6 +78,11 @@ private slots:
         ServerSettings s;
         QCOMPARE(LoadServerSettings(s, m_options, prompter, nullptr), LoadResult::Ok);
         QCOMPARE(prompter.askedOf(QStringLiteral("input")).size(), 6);
+        // Each refusal says why.
+        const auto errors = prompter.askedOf(QStringLiteral("message"));
+        QCOMPARE(errors.size(), 4);
+        QVERIFY(errors[3].text.startsWith(QLatin1Char('"') + path(QStringLiteral("missing")) +
+                                          QLatin1String("\" is not a folder on this computer.")));
         QCOMPARE(s.contentRoot, m_dir->path() + QStringLiteral("/content/"));
         // A cancelled address prompt keeps and writes the default.
         QCOMPARE(s.serviceIp, DefaultServiceIp());
@@ -93,18 +98,26 @@ private slots:
         ServerSettings s;
         QCOMPARE(LoadServerSettings(s, m_options, prompter, nullptr), LoadResult::Cancelled);
         QVERIFY(!QFile::exists(m_options.deployFile));
-        QCOMPARE(prompter.asked.size(), 2);
+        QCOMPARE(prompter.askedOf(QStringLiteral("input")).size(), 2);
     }
 
-    void addressIsCutTo15Characters()
+    void onlyAnIpv4AddressIsTakenForTheService()
     {
         writeFile(m_options.deployFile, "[PATH]\nCONTENT=" + path(QStringLiteral("c/")).toUtf8() + "\n");
         ScriptedPrompter prompter;
+        prompter.answerInput(QStringLiteral("shop-server"));
         prompter.answerInput(QStringLiteral("192.168.100.200.99"));
+        prompter.answerInput(QStringLiteral(" 192.168.100.200 "));
         ServerSettings s;
         QCOMPARE(LoadServerSettings(s, m_options, prompter, nullptr), LoadResult::Ok);
         QCOMPARE(s.serviceIp, QStringLiteral("192.168.100.200"));
         QVERIFY(readFile(m_options.deployFile).contains("SERVICE IP=192.168.100.200\n"));
+        const auto inputs = prompter.askedOf(QStringLiteral("input"));
+        QCOMPARE(inputs.size(), 3);
+        QCOMPARE(inputs[1].initial, QStringLiteral("shop-server")); // asked again with what was typed
+        const auto errors = prompter.askedOf(QStringLiteral("message"));
+        QCOMPARE(errors.size(), 2);
+        QVERIFY(errors[0].text.startsWith(QLatin1String("\"shop-server\" is not an IPv4 address")));
     }
 
     void storedValuesAreUsedAsTheyStand()

@@ -15,6 +15,7 @@
 #include <QTcpSocket>
 
 #include <QHostAddress>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -180,8 +181,12 @@ private slots:
     {
         auto *folders = control<QComboBox>("dcb_DirContent");
         folders->setCurrentIndex(folders->findText(QDir::homePath()));
+        // The window shows the content folder itself, and what Apply saved.
+        const QString root = QDir::homePath() + QStringLiteral("/content/");
+        QCOMPARE(control<QLabel>("lb_ContentFolder")->text(), QStringLiteral("→ ") + root);
         click("SpeedButton3");
-        QVERIFY(deployText().contains("CONTENT=" + QDir::homePath().toUtf8() + "/content/\n"));
+        QVERIFY(deployText().contains("CONTENT=" + root.toUtf8() + "\n"));
+        QVERIFY(control<QLabel>("lb_Applied")->text().endsWith(root));
     }
 
     void restartHandsThePortsToANewCopy()
