@@ -1,5 +1,6 @@
 #include "serverapp.h"
 
+#include "base/codepage.h"
 #include "base/messages.h"
 #include "base/prompter.h"
 #include "base/signalbridge.h"
@@ -26,6 +27,7 @@
 #include "schedule/scheduleeditor.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDBusServiceWatcher>
 #include <QFileInfo>
 #include <QHostAddress>
@@ -120,6 +122,7 @@ bool ServerApp::start()
     try {
         m_forms.form1 = new TForm1(m_context, m_forms);
         m_forms.pickLists.append({PickMain, m_forms.form1->pickGroups(), m_forms.form1->pickBoxes()});
+        keepChosenGroup(m_forms.pickLists.last(), "MAIN");
         m_forms.form2 = new TForm2(m_context, m_forms);
         m_forms.form3 = new TForm3(m_context, m_forms);
         m_forms.form4 = new TForm4(m_context, m_forms);
@@ -127,10 +130,12 @@ bool ServerApp::start()
         m_forms.form6 = new TForm6(m_context, m_forms);
         m_forms.form7 = new TForm7(m_context, m_forms);
         m_forms.pickLists.append({PickFtpFiles, m_forms.form7->pickGroups(), m_forms.form7->pickBoxes()});
+        keepChosenGroup(m_forms.pickLists.last(), "FTP FILES");
         m_forms.form8 = new TForm8(m_context, m_forms);
         m_forms.form9 = new TForm9(m_context, m_forms);
         m_forms.form10 = new TForm10(m_context, m_forms);
         m_forms.pickLists.append({PickFileSystem, m_forms.form10->pickGroups(), m_forms.form10->pickBoxes()});
+        keepChosenGroup(m_forms.pickLists.last(), "FILE SYSTEM");
         m_forms.form11 = new TForm11(m_context, m_forms);
     } catch (const StartupError &error) {
         destroyWindows();
@@ -644,6 +649,27 @@ void ServerApp::startAlerts()
                                                                                            : LogLevel::ERR);
         if (m_notifier)
             m_notifier->notify(alert);
+    });
+}
+
+void ServerApp::keepChosenGroup(const Forms::PickList &pick, const char *key)
+{
+    QComboBox *groups = pick.groups;
+    // Each window's pick list opens on the group last chosen in it, kept
+    // under [PICK] in Deploy.ini (empty: every box).
+    const QString file = m_context.settings.deployFile;
+    QByteArray stored;
+    if (IniReadString("PICK", key, stored, 256, nullptr, file)) {
+        groups->setProperty(BoxLists::kChosenGroup, CodePage::fromGb2312(stored));
+        BoxLists::PickList(groups, pick.boxes, m_registry, BoxLists::PickRefresh);
+    }
+    connect(groups, &QComboBox::activated, this, [groups, key, file](int index) {
+        const QString chosen = index == 0 ? QString() : groups->itemText(index);
+        groups->setProperty(BoxLists::kChosenGroup, chosen);
+        bool ok = false;
+        const QByteArray bytes = CodePage::toGb2312(chosen, &ok);
+        if (!ok || !IniWriteString("PICK", key, bytes, file))
+            qWarning("The chosen group cannot be kept in %s", qPrintable(file));
     });
 }
 

@@ -21,6 +21,7 @@
 #include <memory>
 
 class FleetTray;
+class QComboBox;
 class SignalBridge;
 
 // The server process: its process-wide objects, its eleven windows created in
@@ -120,6 +121,7 @@ private:
     QString m_desktopBus; // a connection's name; empty: the session bus
     // Follows a notification service or a tray that comes or goes.
     void chooseDesktopNotifier();
+    void keepChosenGroup(const Forms::PickList &pick, const char *key);
     QTimer m_permitTimer;                         // gathers the changes of one event into one publication
     static constexpr int kRegistryLookMs = 100;   // how often the registry is compared
     static constexpr int kRegistryWriteMs = 1000; // at most one write in this time

@@ -371,12 +371,15 @@ void PickList(QComboBox *groups, QTreeWidget *boxes, const MacGruoup &registry, 
     const QSignalBlocker blocker(groups);
     switch (code) {
     case PickRefresh: {
-        const bool all = showsAll(groups);
-        const QString remembered = groups->currentText();
+        // The operator's last choice, once the list holds it; else the
+        // group shown, or every box.
+        const QVariant chosen = groups->property(kChosenGroup);
+        const bool all = chosen.isValid() ? chosen.toString().isEmpty() : showsAll(groups);
+        const QString remembered = chosen.isValid() ? chosen.toString() : groups->currentText();
         fillGroups(groups, registry);
         int index = all ? 0 : groupIndex(groups, remembered);
         if (index < 0)
-            index = groups->count() > 1 ? 1 : 0;
+            index = 0;
         groups->setCurrentIndex(index);
         ShowChosenGroup(groups, boxes, registry);
         break;
@@ -421,6 +424,7 @@ void PickList(QComboBox *groups, QTreeWidget *boxes, const MacGruoup &registry, 
         groups->addItem(argument);
         break;
     case PickShowGroup: {
+        groups->setProperty(kChosenGroup, QVariant());
         const int index = groupIndex(groups, argument);
         if (index >= 0)
             groups->setCurrentIndex(index);

@@ -44,6 +44,9 @@ void FillWeekDays(QListWidget *list);
 // of every group; the groups follow in registry order. A box checked under
 // one group stays checked when another group is shown.
 inline constexpr char kAllGroups[] = QT_TRANSLATE_NOOP("BoxLists", "全部");
+// The chooser's property that holds the group the operator chose last (empty:
+// every box); a refresh shows it again when the registry has it, else every box.
+inline constexpr char kChosenGroup[] = "chosenGroup";
 void PickList(QComboBox *groups, QTreeWidget *boxes, const MacGruoup &registry, int code,
               const QString &argument = QString());
 // Shows what the chooser's current entry names (a group, or every box).

@@ -56,6 +56,10 @@ private slots:
     {
         PickList(&m_groups, &m_boxes, *m_reg, PickRefresh);
         QCOMPARE(entries(&m_groups), (QStringList{"全部", "No Group", "Hall", "Shop"}));
+        // It opens on every box, or on the group the operator chose last.
+        QCOMPARE(m_groups.currentText(), QStringLiteral("全部"));
+        m_groups.setProperty(kChosenGroup, QStringLiteral("No Group"));
+        PickList(&m_groups, &m_boxes, *m_reg, PickRefresh);
         QCOMPARE(m_groups.currentText(), QStringLiteral("No Group"));
         QCOMPARE(column(&m_boxes, 1), (QStringList{"a", "d"}));
         QCOMPARE(m_boxes.topLevelItem(0)->checkState(0), Qt::Unchecked);
@@ -113,10 +117,10 @@ private slots:
         PickList(&m_groups, &m_boxes, *m_reg, PickGroupDeleted, QStringLiteral("Shop"));
         QCOMPARE(m_groups.currentText(), QStringLiteral("No Group"));
         QCOMPARE(column(&m_boxes, 1), (QStringList{"a", "b", "c", "d"}));
-        // A refresh after the chosen group vanished falls back to the first entry.
+        // A refresh after the chosen group vanished shows every box.
         PickList(&m_groups, &m_boxes, *m_reg, PickShowGroup, QStringLiteral("Depot"));
         PickList(&m_groups, &m_boxes, *m_reg, PickRefresh);
-        QCOMPARE(m_groups.currentText(), QStringLiteral("No Group"));
+        QCOMPARE(m_groups.currentText(), QStringLiteral("全部"));
         PickList(&m_groups, &m_boxes, *m_reg, 3, QStringLiteral("a")); // no such operation
         QCOMPARE(m_boxes.topLevelItemCount(), 4);
     }

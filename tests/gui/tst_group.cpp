@@ -83,6 +83,26 @@ private slots:
 
     void cleanup() { m_harness.reset(); }
 
+    // A window's pick list opens on the group last chosen in it, also after a restart.
+    void theChosenGroupIsKeptForTheNextStart()
+    {
+        addGroup(QStringLiteral("Hall"));
+        selectBox(0);
+        auto *groups = control<QComboBox>("cbGroupName");
+        groups->setCurrentIndex(groups->findText(QStringLiteral("Hall")));
+        click("sbMACNodeModify");
+        QComboBox *chooser = ftpGroups();
+        for (int i = 0; i < chooser->count() && chooser->currentText() != QStringLiteral("Hall"); ++i)
+            QTest::keyClick(chooser, Qt::Key_Down);
+        QCOMPARE(chooser->currentText(), QStringLiteral("Hall"));
+        QTimer::singleShot(0, m_app->forms().form1, &QWidget::close);
+        QCOMPARE(m_app->exec(), 0);
+        m_harness->app.reset();
+        QVERIFY(m_harness->start());
+        QCOMPARE(m_harness->forms().form7->pickGroups()->currentText(), QStringLiteral("Hall"));
+        QCOMPARE(m_harness->forms().form1->pickGroups()->currentText(), QStringLiteral("全部"));
+    }
+
     void addsGroups()
     {
         addGroup(QString());
@@ -233,6 +253,10 @@ private slots:
         // The main window's transfer selection, its list as the boxes'
         // heartbeats would have left it.
         UpdatePickLists(m_app->forms(), registry(), PickMain, BoxLists::PickRefresh);
+        // It opens on every box; the operator picks "No Group".
+        QComboBox *chooser = m_app->forms().form1->pickGroups();
+        QCOMPARE(chooser->currentText(), QStringLiteral("全部"));
+        chooser->setCurrentIndex(chooser->findText(QStringLiteral("No Group")));
         QTreeWidget *picks = m_app->forms().form1->pickBoxes();
         QCOMPARE(picks->topLevelItemCount(), 3);
         for (int i = 0; i < 3; ++i)
