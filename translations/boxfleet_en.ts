@@ -95,10 +95,6 @@
         <translation>it is in another box&apos;s folder</translation>
     </message>
     <message>
-        <source>%1 cannot be fetched: %2</source>
-        <translation>%1 cannot be fetched: %2</translation>
-    </message>
-    <message>
         <source>Box</source>
         <translation>Box</translation>
     </message>
@@ -125,6 +121,10 @@
     <message>
         <source>Files</source>
         <translation>Files</translation>
+    </message>
+    <message>
+        <source>%1 cannot be fetched: the box could not send it (%2)</source>
+        <translation>%1 cannot be fetched: the box could not send it (%2)</translation>
     </message>
 </context>
 <context>

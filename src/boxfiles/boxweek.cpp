@@ -2,6 +2,7 @@
 
 #include "boxfiles/uploadqueue.h"
 #include "config/settings.h"
+#include "link/boxwords.h"
 #include "link/cmd.h"
 #include "link/fleetstatus.h"
 #include "registry/MacGroup.h"
@@ -432,7 +433,8 @@ void WeekReader::onReply(const QString &mac, int code, int klass, const QString 
         int day = 0, kind = 0;
         ParseListName(it->current, &day, &kind);
         m_weeks[mac].notes.append(
-            {day, translated(QT_TRANSLATE_NOOP("BoxWeek", "%1 cannot be fetched: %2")).arg(it->current, display)});
+            {day, translated(QT_TRANSLATE_NOOP("BoxWeek", "%1 cannot be fetched: the box could not send it (%2)"))
+                      .arg(it->current, ReadableWord(display))});
     }
     it->current.clear();
     next(mac);

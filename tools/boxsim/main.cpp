@@ -63,8 +63,14 @@ int main(int argc, char *argv[])
     const QCommandLineOption duration({QStringLiteral("duration")}, QStringLiteral("Seconds to run, 0 for ever."),
                                       QStringLiteral("s"), QStringLiteral("0"));
     const QCommandLineOption quiet({QStringLiteral("quiet")}, QStringLiteral("Do not print received lines."));
-    parser.addOptions({host,     port,  count, first,  period, version, status, mode,      layout,   clockOffset, bare,
-                       coalesce, split, fail,  silent, files,  perPart, flood,  floodLine, duration, quiet});
+    const QCommandLineOption content(
+        {QStringLiteral("content")},
+        QStringLiteral("The server's content folder as an address (http://ip:port//path/content/), where the boxes "
+                       "put files they are asked for; learnt from the first transfer or plan when not given."),
+        QStringLiteral("address"));
+    parser.addOptions({host,    port,        count,     first,    period, version, status, mode,
+                       layout,  clockOffset, bare,      coalesce, split,  fail,    silent, files,
+                       perPart, flood,       floodLine, duration, quiet,  content});
     parser.process(app);
 
     SimulatorOptions options;
@@ -77,6 +83,9 @@ int main(int argc, char *argv[])
     options.silent = parser.isSet(silent);
     options.files = parser.value(files).split(QLatin1Char(','), Qt::SkipEmptyParts);
     options.namesPerPart = parser.value(perPart).toInt();
+    options.contentAddress = parser.value(content);
+    if (!options.contentAddress.isEmpty() && !options.contentAddress.endsWith(QLatin1Char('/')))
+        options.contentAddress += QLatin1Char('/');
     for (const QString &type : parser.value(fail).split(QLatin1Char(','), Qt::SkipEmptyParts))
         options.failTypes.insert(type.toInt());
 
