@@ -460,6 +460,14 @@
         <source> · not read: no answer</source>
         <translation> · not read: no answer</translation>
     </message>
+    <message>
+        <source>%1 (%2) · week of %3 to %4 · as read at %5</source>
+        <translation>%1 (%2) · week of %3 to %4 · as read at %5</translation>
+    </message>
+    <message>
+        <source>No play lists were read from this box.</source>
+        <translation>No play lists were read from this box.</translation>
+    </message>
 </context>
 <context>
     <name>CommandHistory</name>

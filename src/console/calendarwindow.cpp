@@ -340,6 +340,7 @@ void CalendarWindow::boxRead(const QString &mac)
 {
     if (!m_reading.contains(mac))
         return;
+    m_readAt.insert(mac, m_clock->now());
     int done = 0;
     for (const QString &m : std::as_const(m_reading))
         done += m_reader->week(m).state != BoxWeek::Reading;
@@ -443,29 +444,63 @@ void CalendarWindow::updateNow()
     m_nowLine->setText(tr("now: ") + (playing.isEmpty() ? tr("nothing plays") : playing.join(QStringLiteral(" · "))));
 }
 
+QString CalendarWindow::exportHeading() const
+{
+    // The box, the dates of the week (Sunday first, as the boxes count) and
+    // when it was read.
+    const QString mac = m_model->week().mac;
+    const QDateTime readAt = m_readAt.value(mac, m_clock->now());
+    const QDate sunday = readAt.date().addDays(-(readAt.date().dayOfWeek() % 7));
+    return tr("%1 (%2) · week of %3 to %4 · as read at %5")
+        .arg(nameOf(mac), mac, sunday.toString(QStringLiteral("yyyy-MM-dd")),
+             sunday.addDays(6).toString(QStringLiteral("yyyy-MM-dd")),
+             readAt.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+}
+
+QString CalendarWindow::exportProposal(const QString &suffix) const
+{
+    // One pattern for both exports: week-<MAC>-<day read>.<suffix>.
+    const QString mac = m_model->week().mac;
+    const QDateTime readAt = m_readAt.value(mac, m_clock->now());
+    return QDir::homePath() + QStringLiteral("/week-") + QString(mac).replace(QLatin1Char(':'), QLatin1Char('-')) +
+           QLatin1Char('-') + readAt.toString(QStringLiteral("yyyyMMdd")) + QLatin1Char('.') + suffix;
+}
+
 void CalendarWindow::exportPng()
 {
     if (m_model->week().mac.isEmpty())
         return;
-    const QString proposal = QDir::homePath() + QStringLiteral("/week-") +
-                             QString(m_model->week().mac).replace(QLatin1Char(':'), QLatin1Char('-')) +
-                             QStringLiteral(".png");
-    SafeFile::exportTo(*m_context.prompter, tr("导出 PNG"), proposal, tr("PNG pictures (*.png)"), [this] {
-        // Drawn again at a size that fills a landscape A4 page.
-        WeekView page(*m_model);
-        page.resize(kA4);
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        page.grab().save(&buffer, "PNG");
-        return bytes;
-    });
+    const QString heading = exportHeading();
+    SafeFile::exportTo(*m_context.prompter, tr("导出 PNG"), exportProposal(QStringLiteral("png")),
+                       tr("PNG pictures (*.png)"), [this, heading] {
+                           // Drawn again to fill a landscape A4 page, under a heading.
+                           QWidget page;
+                           page.resize(kA4);
+                           auto *layout = new QVBoxLayout(&page);
+                           auto *title = new QLabel(heading, &page);
+                           QFont font = title->font();
+                           font.setPointSizeF(font.pointSizeF() * 1.6);
+                           title->setFont(font);
+                           layout->addWidget(title);
+                           layout->addWidget(new WeekView(*m_model, &page), 1);
+                           QByteArray bytes;
+                           QBuffer buffer(&bytes);
+                           buffer.open(QIODevice::WriteOnly);
+                           page.grab().save(&buffer, "PNG");
+                           return bytes;
+                       });
 }
 
 void CalendarWindow::exportCsv()
 {
     if (m_model->week().mac.isEmpty())
         return;
-    SafeFile::exportTo(*m_context.prompter, tr("导出 CSV"), QDir::homePath() + QStringLiteral("/week.csv"),
-                       tr("CSV files (*.csv)"), [this] { return FleetCsv(*m_model); });
+    SafeFile::exportTo(*m_context.prompter, tr("导出 CSV"), exportProposal(QStringLiteral("csv")),
+                       tr("CSV files (*.csv)"), [this] {
+                           QByteArray csv = FleetCsv(*m_model);
+                           // A box with no lists says so rather than giving only the header.
+                           if (m_model->rowCount() == 0)
+                               csv += (tr("No play lists were read from this box.") + QStringLiteral("\r\n")).toUtf8();
+                           return csv;
+                       });
 }

@@ -4,6 +4,7 @@
 #include "boxfiles/boxweek.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QWidget>
 
 #include <functional>
@@ -85,6 +86,10 @@ private:
     void listOddOnes();
     void updateNow();
     void exportPng();
+    // The picture's heading: the box, the week's dates and when it was read.
+    QString exportHeading() const;
+    // Where an export is proposed: week-<MAC>-<day read>.<suffix> at home.
+    QString exportProposal(const QString &suffix) const;
     void exportCsv();
     QString nameOf(const QString &mac) const;
 
@@ -97,6 +102,7 @@ private:
     QTreeWidget *m_oddOnes = nullptr;
     QLabel *m_boxLine = nullptr;
     QLabel *m_nowLine = nullptr;
+    QHash<QString, QDateTime> m_readAt; // when each box's week was read
     QLabel *m_notes = nullptr;
     QLabel *m_readState = nullptr;
     QTimer *m_nowTimer = nullptr;

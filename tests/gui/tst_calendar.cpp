@@ -17,6 +17,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QSignalSpy>
@@ -217,6 +218,16 @@ private slots:
         GuiUtil::click(window, "sb_ExportPng");
         const QImage page(png);
         QCOMPARE(page.size(), QSize(1754, 1240));
+        // Both proposed by one pattern: the box and the day it was read.
+        const auto saves = h.prompter.askedOf(QStringLiteral("save"));
+        QCOMPARE(QFileInfo(saves[saves.size() - 2].initial).fileName(),
+                 QStringLiteral("week-02-00-00-00-00-00-20261209.csv"));
+        QCOMPARE(QFileInfo(saves.last().initial).fileName(), QStringLiteral("week-02-00-00-00-00-00-20261209.png"));
+        // The offline box read nothing, and its export says so.
+        clickRow(picks, BoxSimulator::macFor(4));
+        h.prompter.answerFile(csv);
+        GuiUtil::click(window, "sb_ExportCsv");
+        QVERIFY(TestUtil::readFile(csv).endsWith("No play lists were read from this box.\r\n"));
     }
 
     // A list of thousands of schedules shows a day's worth and says so; a box
