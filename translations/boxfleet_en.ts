@@ -2534,6 +2534,10 @@
         <source>播放列表</source>
         <translation>Play list</translation>
     </message>
+    <message>
+        <source>The plan&apos;s download window opened at %1, which has passed: the boxes start fetching as soon as they get it. Send it?</source>
+        <translation>The plan&apos;s download window opened at %1, which has passed: the boxes start fetching as soon as they get it. Send it?</translation>
+    </message>
 </context>
 <context>
     <name>WeekDays</name>

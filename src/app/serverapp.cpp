@@ -230,6 +230,7 @@ int ServerApp::exec()
 
 void ServerApp::setClock(const Clock &clock)
 {
+    m_context.clock = &clock;
     m_registry.setClock(clock);
     m_database.setClock(clock);
     m_cmd.setClock(clock);

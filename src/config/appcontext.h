@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/clock.h"
 #include "settings.h"
 
 #include <QStringList>
@@ -30,12 +31,13 @@ struct AppContext
     MacGruoup *registry = nullptr;
     CommandHistory *history = nullptr;
     Cmd_API *cmd = nullptr;
-    FleetStatus *fleet = nullptr;       // commands' answers and transfers, per box
-    FleetAlerts *alerts = nullptr;      // what the operator is told without looking
-    ServerDatabase *database = nullptr; // history and fleet status kept between runs
-    BoxServer *boxServer = nullptr;     // the socket boxes connect to
-    TPlayList *schedules = nullptr;     // the working schedule set
-    QString contentLibrary;             // the service library to load
+    FleetStatus *fleet = nullptr;          // commands' answers and transfers, per box
+    FleetAlerts *alerts = nullptr;         // what the operator is told without looking
+    ServerDatabase *database = nullptr;    // history and fleet status kept between runs
+    BoxServer *boxServer = nullptr;        // the socket boxes connect to
+    TPlayList *schedules = nullptr;        // the working schedule set
+    const Clock *clock = &Clock::system(); // the time windows read
+    QString contentLibrary;                // the service library to load
     // Held while this copy serves its content folder; a restart passes it on.
     std::shared_ptr<QLockFile> contentLock;
     // Where the setup window learns this computer's addresses; tests hand in

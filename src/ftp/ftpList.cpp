@@ -168,6 +168,16 @@ void TForm9::sendClick()
         m_context.prompter->error(windowTitle(), Msg::tr(Msg::FillPlanTime) + QLatin1Char('\n') + problem);
         return;
     }
+    // A download window that opened already starts the boxes fetching at once.
+    const QDateTime start(QDate(times.start.year, times.start.month, times.start.day),
+                          QTime(times.start.hour, times.start.minute));
+    if (start < m_context.clock->now() &&
+        m_context.prompter->message(windowTitle(),
+                                    tr("The plan's download window opened at %1, which has passed: the boxes start "
+                                       "fetching as soon as they get it. Send it?")
+                                        .arg(start.toString(QStringLiteral("yyyy-MM-dd HH:mm"))),
+                                    Prompter::Buttons::YesNo, Prompter::Icon::Warning) != Prompter::Button::Yes)
+        return;
     const PlanWriteResult plan = WritePlan(m_context.settings, times, m_rows, MakeTimestamp());
     if (!plan.ok) {
         m_context.prompter->error(windowTitle(), Msg::tr(Msg::CannotWritePlan).arg(plan.error));

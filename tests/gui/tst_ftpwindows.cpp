@@ -3,6 +3,7 @@
 // file list and schedule rows, and the plans window sending a plan to two
 // simulated boxes, which fetch it over HTTP and its files over FTP.
 #include "appharness.h"
+#include "base/clock.h"
 #include "boxsimulator.h"
 #include "config/forms.h"
 #include "config/settings.h"
@@ -344,6 +345,7 @@ void TestFtpWindows::browseAndComposePlan()
 
 void TestFtpWindows::planSentToBoxes()
 {
+    ManualClock serverClock(QDateTime(QDate::currentDate(), QTime(0, 30))); // outlives the program
     AppHarness h;
     h.contentPeerLimit = 0;
     QVERIFY(h.start());
@@ -436,9 +438,15 @@ void TestFtpWindows::planSentToBoxes()
     typeInCombo(child<QComboBox>(plans, "cbEndHour"), QStringLiteral("01"));
     typeInCombo(child<QComboBox>(plans, "cb_ActivateHour"), QStringLiteral("02"));
     boxClock = QDateTime(QDate::currentDate(), QTime(0, 30));
+    // At 00:30 the window has opened: the operator is told, and No sends nothing.
+    h.app->setClock(serverClock);
+    h.prompter.answerMessage(Prompter::Button::No);
+    click(plans, "sb_Send");
+    QVERIFY(h.prompter.asked.last().text.contains(QLatin1String("which has passed")));
+    QVERIFY(QDir(h.context().settings.xmlDir).entryList(QDir::Files).isEmpty());
     QSignalSpy done0(boxes.box(0), &SimulatedBox::planFinished);
     QSignalSpy done1(boxes.box(1), &SimulatedBox::planFinished);
-    click(plans, "sb_Send");
+    click(plans, "sb_Send"); // Yes
     QVERIFY(!child<QToolButton>(plans, "sb_Send")->isEnabled());
     const PlanWriteResult &written = plans->lastPlan();
     QVERIFY2(written.ok, qPrintable(written.error));
