@@ -7,6 +7,7 @@
 #include "config/appcontext.h"
 #include "config/settings.h"
 #include "console/boxlists.h"
+#include "ftpclient.h"
 #include "link/cmd.h"
 #include "registry/MacGroup.h"
 #include "timebox.h"
@@ -123,20 +124,20 @@ void TForm9::LoadPlan(const QList<FtpScheduleRow> &rows, const QList<BoxBasicInf
 
     m_ui->lv_Download->clear();
     for (const sFtpFile &file : BuildDownloadList(rows))
-        m_ui->lv_Download->addTopLevelItem(new QTreeWidgetItem(QStringList{file.name, file.url}));
+        m_ui->lv_Download->addTopLevelItem(new QTreeWidgetItem(QStringList{file.name, MaskedFtpUrl(file.url)}));
 
     for (int d = 0; d < 7; ++d) {
         QTreeWidget *list = dayList(d);
         list->clear();
         for (const sPlayList &slot : BuildDaySlots(rows, d)) {
             const QString first = slot.files.isEmpty() ? QString() : slot.files.first().name;
-            const QString firstUrl = slot.files.isEmpty() ? QString() : slot.files.first().url;
+            const QString firstUrl = slot.files.isEmpty() ? QString() : MaskedFtpUrl(slot.files.first().url);
             list->addTopLevelItem(
                 new QTreeWidgetItem(QStringList{SlotTimeText(slot.startHour, slot.startMin),
                                                 SlotTimeText(slot.endHour, slot.endMin), slot.kind, first, firstUrl}));
             for (qsizetype f = 1; f < slot.files.size(); ++f)
                 list->addTopLevelItem(
-                    new QTreeWidgetItem(QStringList{{}, {}, {}, slot.files[f].name, slot.files[f].url}));
+                    new QTreeWidgetItem(QStringList{{}, {}, {}, slot.files[f].name, MaskedFtpUrl(slot.files[f].url)}));
         }
     }
 }

@@ -37,6 +37,18 @@ QString JoinFtpPath(const QString &current, const QString &folder)
     return path;
 }
 
+QString MaskedFtpUrl(const QString &url)
+{
+    static const QString scheme = QStringLiteral("ftp://");
+    if (!url.startsWith(scheme))
+        return url;
+    const qsizetype at = url.indexOf(QLatin1Char('@'), scheme.size());
+    const qsizetype colon = url.indexOf(QLatin1Char(':'), scheme.size());
+    if (at < 0 || colon < 0 || colon > at)
+        return url;
+    return url.left(colon + 1) + QStringLiteral("****") + url.mid(at);
+}
+
 QString FtpDownloadUrl(const host_info &account, const QByteArray &serverPath)
 {
     return QStringLiteral("ftp://") + account.user + QLatin1Char(':') + account.password + QLatin1Char('@') +

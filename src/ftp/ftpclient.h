@@ -134,3 +134,6 @@ QString JoinFtpPath(const QString &current, const QString &folder);
 // printable ASCII and '%', '?', '#' are written as %XX so that the box asks
 // for exactly the name the server listed.
 QString FtpDownloadUrl(const host_info &account, const QByteArray &serverPath);
+// The address as a window shows it: the password between "user:" and "@"
+// replaced by "****"; an address without one as it is.
+QString MaskedFtpUrl(const QString &url);

@@ -337,8 +337,10 @@ void TForm7::leadIn(bool all)
             refused.append(row->text(0));
             continue;
         }
-        auto *plan = new QTreeWidgetItem(
-            QStringList{row->text(0), FtpDownloadUrl(m_current, m_client.serverBytes(row->text(4)))});
+        // The window shows the address without its password; the row keeps it whole.
+        const QString url = FtpDownloadUrl(m_current, m_client.serverBytes(row->text(4)));
+        auto *plan = new QTreeWidgetItem(QStringList{row->text(0), MaskedFtpUrl(url)});
+        plan->setData(1, Qt::UserRole, url);
         plan->setFlags(plan->flags() | Qt::ItemIsUserCheckable);
         plan->setCheckState(0, Qt::Unchecked);
         m_ui->lv_PlanFileList->addTopLevelItem(plan);
@@ -383,7 +385,7 @@ void TForm7::removeRepeatedPlanRows()
         const QTreeWidgetItem *row = plan->topLevelItem(i);
         for (int j = 0; j < i; ++j) {
             const QTreeWidgetItem *earlier = plan->topLevelItem(j);
-            if (earlier->text(1) == row->text(1) && earlier->text(0) == row->text(0)) {
+            if (earlier->data(1, Qt::UserRole) == row->data(1, Qt::UserRole) && earlier->text(0) == row->text(0)) {
                 delete plan->takeTopLevelItem(i);
                 break;
             }
@@ -446,7 +448,7 @@ void TForm7::addScheduleClick()
     row.days = days;
     for (int i = 0; i < m_ui->lv_PlanFileList->topLevelItemCount(); ++i) {
         const QTreeWidgetItem *plan = m_ui->lv_PlanFileList->topLevelItem(i);
-        row.files.append({plan->text(0), plan->text(1)});
+        row.files.append({plan->text(0), plan->data(1, Qt::UserRole).toString()});
     }
     const QStringList items = row.subItems();
     auto *item = new QTreeWidgetItem(QStringList{row.caption()} + items.mid(0, 10));
