@@ -872,20 +872,12 @@
         <translation>The text holds control characters a play list cannot carry; only line breaks and tabs may stand in it.</translation>
     </message>
     <message>
-        <source>The text holds characters the boxes cannot show (GB2312 only).</source>
-        <translation>The text holds characters the boxes cannot show (GB2312 only).</translation>
-    </message>
-    <message>
         <source>The name &quot;%1&quot; is too long: at most 63 bytes (a Chinese character takes two).</source>
         <translation>The name &quot;%1&quot; is too long: at most 63 bytes (a Chinese character takes two).</translation>
     </message>
     <message>
         <source>The name &quot;%1&quot; may not hold &apos;,&apos;, &apos;}&apos;, &apos;[&apos; or a line break.</source>
         <translation>The name &quot;%1&quot; may not hold &apos;,&apos;, &apos;}&apos;, &apos;[&apos; or a line break.</translation>
-    </message>
-    <message>
-        <source>The name &quot;%1&quot; holds characters the box registry cannot store.</source>
-        <translation>The name &quot;%1&quot; holds characters the box registry cannot store.</translation>
     </message>
     <message>
         <source>The box registry could not be saved to %1 (%2). Changes to boxes, names and groups made in this run are lost.</source>
@@ -930,6 +922,18 @@
     <message>
         <source>&quot;%1&quot; is not an IPv4 address (four numbers from 0 to 255, as 192.168.1.10). Boxes fetch their play lists and files from this address, so it must be one of this computer&apos;s.</source>
         <translation>&quot;%1&quot; is not an IPv4 address (four numbers from 0 to 255, as 192.168.1.10). Boxes fetch their play lists and files from this address, so it must be one of this computer&apos;s.</translation>
+    </message>
+    <message>
+        <source>The text holds characters the boxes cannot show (GB2312 only): %1</source>
+        <translation>The text holds characters the boxes cannot show (GB2312 only): %1</translation>
+    </message>
+    <message>
+        <source>The name &quot;%1&quot; holds characters the box registry cannot store: %2</source>
+        <translation>The name &quot;%1&quot; holds characters the box registry cannot store: %2</translation>
+    </message>
+    <message>
+        <source>A group named &quot;%2&quot; exists: renaming &quot;%1&quot; to it puts the boxes of both in one group. Go on?</source>
+        <translation>A group named &quot;%2&quot; exists: renaming &quot;%1&quot; to it puts the boxes of both in one group. Go on?</translation>
     </message>
 </context>
 <context>
@@ -1032,10 +1036,6 @@
     <message>
         <source>滚动速度</source>
         <translation>Scroll speed</translation>
-    </message>
-    <message>
-        <source>9999;_</source>
-        <translation>9999;_</translation>
     </message>
     <message>
         <source>抬高像素</source>
@@ -1344,6 +1344,10 @@
     <message>
         <source>Color</source>
         <translation>Color</translation>
+    </message>
+    <message>
+        <source>9999; </source>
+        <translation>9999; </translation>
     </message>
 </context>
 <context>
@@ -1753,10 +1757,6 @@
         <translation>Download speed (KB/s)</translation>
     </message>
     <message>
-        <source>9999;_</source>
-        <translation>9999;_</translation>
-    </message>
-    <message>
         <source>网络设置</source>
         <translation>Network settings</translation>
     </message>
@@ -1767,10 +1767,6 @@
     <message>
         <source>IP</source>
         <translation>IP</translation>
-    </message>
-    <message>
-        <source>999.999.999.999;_</source>
-        <translation>999.999.999.999;_</translation>
     </message>
     <message>
         <source>Mask</source>
@@ -1916,6 +1912,14 @@
         <source>Color</source>
         <translation>Color</translation>
     </message>
+    <message>
+        <source>9999; </source>
+        <translation>9999; </translation>
+    </message>
+    <message>
+        <source>999.999.999.999; </source>
+        <translation>999.999.999.999; </translation>
+    </message>
 </context>
 <context>
     <name>TForm4</name>
@@ -2015,20 +2019,12 @@
         <translation>Server IP</translation>
     </message>
     <message>
-        <source>999.999.999.999;_</source>
-        <translation>999.999.999.999;_</translation>
-    </message>
-    <message>
         <source>应用</source>
         <translation>Apply</translation>
     </message>
     <message>
         <source>服务器端口</source>
         <translation>Server port</translation>
-    </message>
-    <message>
-        <source>99999;_</source>
-        <translation>99999;_</translation>
     </message>
     <message>
         <source>内容</source>
@@ -2097,6 +2093,14 @@
     <message>
         <source>内容目录 %1</source>
         <translation>content folder %1</translation>
+    </message>
+    <message>
+        <source>999.999.999.999; </source>
+        <translation>999.999.999.999; </translation>
+    </message>
+    <message>
+        <source>99999; </source>
+        <translation>99999; </translation>
     </message>
 </context>
 <context>

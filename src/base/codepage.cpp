@@ -66,6 +66,20 @@ bool canEncode(const QString &text)
     return ok;
 }
 
+QString unencodable(const QString &text)
+{
+    QStringList refused;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        // A character beyond the first plane is a surrogate pair.
+        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString character = text.mid(i, length);
+        i += length - 1;
+        if (!canEncode(character) && !refused.contains(character))
+            refused.append(character);
+    }
+    return refused.join(QStringLiteral(", "));
+}
+
 qsizetype byteLength(const QString &text)
 {
     bool ok = false;

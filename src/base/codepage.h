@@ -22,6 +22,9 @@ QString fromGb2312(const QByteArray &bytes);
 QString fromGb2312(const QByteArray &bytes, bool *exact);
 
 bool canEncode(const QString &text);
+// The characters of the text GB2312 cannot hold, each once, in order
+// ("€, 😀"), for telling the operator which ones are refused.
+QString unencodable(const QString &text);
 
 // A text that GB2312 holds and that decodes back to itself.
 bool roundTrips(const QString &text);

@@ -77,16 +77,18 @@ inline constexpr char TextTooLong[] =
 inline constexpr char TextControlCharacters[] = QT_TRANSLATE_NOOP(
     "Msg", "The text holds control characters a play list cannot carry; only line breaks and tabs may stand in it.");
 inline constexpr char TextNotEncodable[] =
-    QT_TRANSLATE_NOOP("Msg", "The text holds characters the boxes cannot show (GB2312 only).");
+    QT_TRANSLATE_NOOP("Msg", "The text holds characters the boxes cannot show (GB2312 only): %1");
 inline constexpr char NameTooLong[] =
     QT_TRANSLATE_NOOP("Msg", "The name \"%1\" is too long: at most 63 bytes (a Chinese character takes two).");
 inline constexpr char NameBadCharacters[] =
     QT_TRANSLATE_NOOP("Msg", "The name \"%1\" may not hold ',', '}', '[' or a line break.");
 inline constexpr char NameNotEncodable[] =
-    QT_TRANSLATE_NOOP("Msg", "The name \"%1\" holds characters the box registry cannot store.");
+    QT_TRANSLATE_NOOP("Msg", "The name \"%1\" holds characters the box registry cannot store: %2");
 inline constexpr char RegistryNotSaved[] = QT_TRANSLATE_NOOP(
     "Msg",
     "The box registry could not be saved to %1 (%2). Changes to boxes, names and groups made in this run are lost.");
+inline constexpr char MergeGroupsQuestion[] = QT_TRANSLATE_NOOP(
+    "Msg", "A group named \"%2\" exists: renaming \"%1\" to it puts the boxes of both in one group. Go on?");
 inline constexpr char RemoveBoxQuestion[] =
     QT_TRANSLATE_NOOP("Msg", "Remove box %1 from the registry? It registers again when it next connects.");
 inline constexpr char RemoveBoxOnline[] =

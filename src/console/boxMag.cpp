@@ -354,7 +354,8 @@ void TForm3::sb_PlayTextClick()
     // The limit counts the bytes the box gets: a Chinese character takes two.
     const qsizetype bytes = CodePage::byteLength(text);
     if (!text.isEmpty() && bytes < 0) {
-        m_context.prompter->error(Msg::tr(Msg::ErrorTitle), Msg::tr(Msg::TextNotEncodable));
+        m_context.prompter->error(Msg::tr(Msg::ErrorTitle),
+                                  Msg::tr(Msg::TextNotEncodable).arg(CodePage::unencodable(text)));
         return;
     }
     if (bytes > kMaxTextBytes) {

@@ -101,7 +101,10 @@ bool TForm2::acceptableName(const QString &name)
         problem = Msg::NameBadCharacters;
     if (!problem)
         return true;
-    m_context.prompter->error(Msg::tr(Msg::ErrorTitle), Msg::tr(problem).arg(name));
+    QString text = Msg::tr(problem).arg(name);
+    if (problem == Msg::NameNotEncodable)
+        text = text.arg(CodePage::unencodable(name));
+    m_context.prompter->error(Msg::tr(Msg::ErrorTitle), text);
     return false;
 }
 
@@ -157,6 +160,11 @@ void TForm2::sbRenameGroupClick()
     if (oldName.isEmpty() || !acceptableName(newName))
         return;
     MacGruoup &registry = *m_context.registry;
+    // Onto a group that exists, the two become one: asked first.
+    if (newName != oldName && registry.GroupNames().contains(newName) &&
+        m_context.prompter->message(Msg::tr(Msg::WarningTitle), Msg::tr(Msg::MergeGroupsQuestion).arg(oldName, newName),
+                                    Prompter::Buttons::YesNo, Prompter::Icon::Question) != Prompter::Button::Yes)
+        return;
     QList<int> changed;
     if (registry.RenameGroup(oldName, newName, &changed) != RES_OK)
         return;

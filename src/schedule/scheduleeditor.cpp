@@ -336,7 +336,8 @@ void ScheduleEditor::sb_TextAddClick()
     if (text.isEmpty())
         return;
     if (bytes < 0) {
-        m_context.prompter->error(Msg::tr(Msg::ErrorTitle), Msg::tr(Msg::TextNotEncodable));
+        m_context.prompter->error(Msg::tr(Msg::ErrorTitle),
+                                  Msg::tr(Msg::TextNotEncodable).arg(CodePage::unencodable(text)));
         return;
     }
     if (bytes > kMaxTextBytes) {

@@ -35,6 +35,9 @@ private slots:
             QVERIFY(!CodePage::canEncode(text));
             QCOMPARE(CodePage::byteLength(text), -1);
         }
+        // Which characters, each once: a pair of surrogates is one.
+        QCOMPARE(CodePage::unencodable(QStringLiteral("a\u20AC中\U0001F600\u20AC")),
+                 QStringLiteral("\u20AC, \U0001F600"));
     }
 
     void decodesBrokenBytesWithoutFailing()

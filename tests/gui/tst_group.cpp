@@ -144,6 +144,9 @@ private slots:
             QVERIFY(m_prompter->asked[0].text.contains(name));
             if (name.contains(QLatin1Char('[')))
                 QVERIFY(m_prompter->asked[0].text.contains(QLatin1String("'['")));
+            // A name GB2312 cannot hold is told which characters.
+            if (name == QStringLiteral("그룹"))
+                QVERIFY(m_prompter->asked[0].text.endsWith(QStringLiteral("cannot store: 그, 룹")));
         }
         // The same check guards a box's client name.
         m_prompter->asked.clear();
@@ -190,9 +193,15 @@ private slots:
         click("sbRenameGroup");
         QCOMPARE(column(groupList(), 3), (QStringList{"C", "No Group", "B"}));
         QCOMPARE(entries(mainGroups()), (QStringList{"全部", "No Group", "C", "B"}));
-        // Onto another group's name: the two merge and the old name is gone everywhere.
+        // Onto another group's name: asked first; No changes nothing.
         selectGroup(QStringLiteral("C"));
         control<QLineEdit>("edAddGpName")->setText(QStringLiteral("B"));
+        m_prompter->answerMessage(Prompter::Button::No);
+        click("sbRenameGroup");
+        QVERIFY(m_prompter->asked.last().text.startsWith(QLatin1String("A group named \"B\" exists")));
+        QCOMPARE(column(groupList(), 3), (QStringList{"C", "No Group", "B"}));
+        // Yes: the two merge and the old name is gone everywhere.
+        selectGroup(QStringLiteral("C"));
         click("sbRenameGroup");
         QCOMPARE(column(groupList(), 3), (QStringList{"B", "No Group", "B"}));
         const QStringList expected = {"No Group", "B"};
