@@ -1920,6 +1920,10 @@
         <source>999.999.999.999; </source>
         <translation>999.999.999.999; </translation>
     </message>
+    <message>
+        <source>隐藏心跳</source>
+        <translation>Hide heartbeats</translation>
+    </message>
 </context>
 <context>
     <name>TForm4</name>

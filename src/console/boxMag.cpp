@@ -15,6 +15,7 @@
 #include "picklists.h"
 #include "registry/MacGroup.h"
 
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QListWidget>
 #include <QMenu>
@@ -24,6 +25,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <cstdio>
 
@@ -43,6 +45,16 @@ TForm3::TForm3(AppContext &context, Forms &forms, QWidget *parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::TForm3>()), m_context(context), m_forms(forms)
 {
     m_ui->setupUi(this);
+    // Above the memo, the choice to leave heartbeats out of it.
+    auto *logPane = new QWidget;
+    auto *logLayout = new QVBoxLayout(logPane);
+    logLayout->setContentsMargins(0, 0, 0, 0);
+    m_hideHeartbeats = new QCheckBox(tr("隐藏心跳"), logPane);
+    m_hideHeartbeats->setObjectName(QStringLiteral("cb_HideHeartbeats"));
+    const int memoAt = m_ui->splitter->indexOf(m_ui->mm_log);
+    logLayout->addWidget(m_hideHeartbeats);
+    logLayout->addWidget(m_ui->mm_log);
+    m_ui->splitter->insertWidget(memoAt, logPane);
     // The memo keeps the newest kLogLines lines; flushLog trims it itself.
     m_logFlush = new QTimer(this);
     m_logFlush->setSingleShot(true);
@@ -227,7 +239,7 @@ void TForm3::sb_rebootClick()
         // The box is away until its next heartbeat.
         registry.MarkOffline(slot);
         emit boxTakenOffline(mac);
-        BoxLists::UpdateDetailRow(m_ui->lv_OnlineBox, registry, BoxFilter::Online, mac);
+        removeRow(mac);
         UpdatePickLists(m_forms, registry, PickAll, BoxLists::PickRemoveBox, mac);
     }
 }
@@ -398,13 +410,16 @@ void TForm3::groupModeChecked()
 
 void TForm3::appendLogLine(const QString &line)
 {
+    if (m_context.options.echoLog)
+        std::fprintf(stderr, "%s\n", Cmd_API::TerminalSafe(line).toLocal8Bit().constData());
+    // Heartbeats, one per box every few seconds, can be left out of the memo.
+    if (m_hideHeartbeats->isChecked() && line.contains(QLatin1String("   --heatbeat ")))
+        return;
     m_pendingLog.append(line);
     if (m_pendingLog.size() > kLogLines)
         m_pendingLog.removeFirst();
     if (isVisible() && !m_logFlush->isActive())
         m_logFlush->start();
-    if (m_context.options.echoLog)
-        std::fprintf(stderr, "%s\n", Cmd_API::TerminalSafe(line).toLocal8Bit().constData());
 }
 
 void TForm3::flushLog()
@@ -439,18 +454,46 @@ void TForm3::showEvent(QShowEvent *event)
 
 void TForm3::refill()
 {
-    if (m_context.registry)
-        BoxLists::FillDetailList(boxList(), *m_context.registry, BoxFilter::Online);
+    if (!m_context.registry)
+        return;
+    BoxLists::FillDetailList(boxList(), *m_context.registry, BoxFilter::Online);
+    // The rows keep the order the operator sorted them in, and a checked box
+    // that went away (a reboot) is checked again.
+    if (m_sortColumn >= 0)
+        BoxLists::sortRows(boxList(), m_sortColumn);
+    for (int i = 0; i < boxList()->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *row = boxList()->topLevelItem(i);
+        if (m_checkedAway.remove(row->text(0)))
+            row->setCheckState(0, Qt::Checked);
+    }
 }
 
 void TForm3::followBoxes(const QList<BoxLists::BoxChange> &changes)
 {
     if (!m_context.registry)
         return;
+    bool added = false;
     for (const BoxLists::BoxChange &change : changes) {
-        if (change.heard)
+        if (change.heard) {
+            const bool known = BoxLists::findByCaption(boxList(), change.mac);
             BoxLists::UpdateDetailRow(boxList(), *m_context.registry, BoxFilter::Online, change.mac);
-        else // the box left the online list then, even if it is back now
-            delete BoxLists::findByCaption(boxList(), change.mac);
+            added = added || (!known && BoxLists::findByCaption(boxList(), change.mac));
+        } else { // the box left the online list then, even if it is back now
+            removeRow(change.mac);
+        }
     }
+    // A box back (after a reboot, say) takes its place in the list's order.
+    if (added)
+        refill();
+}
+
+void TForm3::removeRow(const QString &mac)
+{
+    QTreeWidgetItem *row = BoxLists::findByCaption(boxList(), mac);
+    if (!row)
+        return;
+    // A checked box that goes away is checked again when it comes back.
+    if (row->checkState(0) == Qt::Checked)
+        m_checkedAway.insert(mac);
+    delete row;
 }

@@ -3,11 +3,13 @@
 #include "link/cmd.h"
 #include "registry/boxchange.h"
 
+#include <QSet>
 #include <QStringList>
 #include <QWidget>
 
 #include <memory>
 
+class QCheckBox;
 class QListWidget;
 class QTimer;
 class QTreeWidget;
@@ -72,6 +74,7 @@ private:
     // The checked boxes in list order; empty after a refusal. Sending the
     // command named askFor to more than one box needs a Yes.
     QStringList takeSelection(const QString &askFor);
+    void removeRow(const QString &mac);
     void sendToAll(const QStringList &macs, int type, const BoxCommandArgs &args = {});
     void error(const char *text);
 
@@ -99,7 +102,9 @@ private:
     QStringList m_pendingLog;
     QTimer *m_logFlush = nullptr;
     QString m_imageFolder;
-    int m_sortColumn = 0;
+    int m_sortColumn = -1; // the column the operator sorted by; -1: registry order
+    QSet<QString> m_checkedAway;
+    QCheckBox *m_hideHeartbeats = nullptr; // checked boxes gone from the list, checked again when back
     quint32 m_bgColour = 0x000000;
     quint32 m_textColour = 0xFFFFFF;
     QList<st_TBoxFilename> m_filePages;

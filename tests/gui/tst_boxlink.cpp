@@ -195,6 +195,20 @@ private slots:
         QTRY_COMPARE(countLog(QStringLiteral(" 6   [!INFORcv]   --heatbeat 10.0.")), 4);
         QCOMPARE(countLog(QStringLiteral(" 0   [!INFORcv]   --info set box time")), 2);
         QCOMPARE(countLog(QStringLiteral(" 1   [!ERR]")), 0);
+
+        // Heartbeats left out of the memo; replies still in it.
+        auto *hide = forms().form3->findChild<QCheckBox *>(QStringLiteral("cb_HideHeartbeats"));
+        forms().form3->show();
+        QVERIFY(QTest::qWaitForWindowExposed(forms().form3));
+        QTest::mouseClick(hide, Qt::LeftButton, {}, QPoint(8, hide->height() / 2));
+        QVERIFY(hide->isChecked());
+        SimulatedBox *box = m_boxes->boxes().first();
+        box->sendHeartbeat();
+        box->sendLine("info set box time");
+        QTRY_COMPARE(countLog(QStringLiteral(" 0   [!INFORcv]   --info set box time")), 3);
+        QCOMPARE(countLog(QStringLiteral(" 0   [!INFORcv]   --heatbeat 10.0.")) +
+                     countLog(QStringLiteral(" 6   [!INFORcv]   --heatbeat 10.0.")),
+                 10);
     }
 
     void commandTravelsAs256BytesAndTheReplyReachesTheHistory()

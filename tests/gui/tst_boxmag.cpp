@@ -167,6 +167,12 @@ private slots:
         QCOMPARE(m_app->forms().form2->groupList()->topLevelItem(0)->text(4), QStringLiteral("Offline"));
         QVERIFY(away0.wait(5000));
         QTRY_COMPARE_WITH_TIMEOUT(boxes()->topLevelItemCount(), 3, 10000);
+        // Back in their places, still checked.
+        QCOMPARE(column(boxes(), 0),
+                 (QStringList{BoxSimulator::macFor(0), BoxSimulator::macFor(1), BoxSimulator::macFor(2)}));
+        QCOMPARE(boxes()->topLevelItem(0)->checkState(0), Qt::Checked);
+        QCOMPARE(boxes()->topLevelItem(1)->checkState(0), Qt::Unchecked);
+        QCOMPARE(boxes()->topLevelItem(2)->checkState(0), Qt::Checked);
         QCOMPARE(m_app->forms().form1->pickBoxes()->topLevelItemCount(), 3);
 
         // A single box is never asked about.
