@@ -461,7 +461,8 @@ int WeekModel::columnCount(const QModelIndex &parent) const
 
 QVariant WeekModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_week.blocks.size() || role != Qt::DisplayRole)
+    // A tool tip gives the whole text of a cell cut to fit.
+    if (!index.isValid() || index.row() >= m_week.blocks.size() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return {};
     const WeekBlock &b = m_week.blocks.at(index.row());
     switch (index.column()) {

@@ -69,6 +69,7 @@ void setText(QTreeWidgetItem *item, int column, const QString &text)
     if (item->text(column) == text)
         return;
     item->setText(column, text);
+    item->setToolTip(column, text); // whole, where the column cuts it
     QTreeWidget *view = item->treeWidget();
     if (!view)
         return;

@@ -233,6 +233,7 @@ CalendarWindow::CalendarWindow(AppContext &context, QWidget *parent) : QWidget(p
     m_nowLine = new QLabel(this);
     m_nowLine->setObjectName(QStringLiteral("lb_Now"));
     m_nowLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_nowLine->setWordWrap(true); // a long line wraps rather than being cut
     auto *png = new QToolButton(this);
     png->setObjectName(QStringLiteral("sb_ExportPng"));
     png->setText(tr("导出 PNG"));
@@ -442,6 +443,7 @@ void CalendarWindow::updateNow()
     for (const WeekBlock &b : m_model->week().playingAt(day, second))
         playing.append(b.text());
     m_nowLine->setText(tr("now: ") + (playing.isEmpty() ? tr("nothing plays") : playing.join(QStringLiteral(" · "))));
+    m_nowLine->setToolTip(m_nowLine->text());
 }
 
 QString CalendarWindow::exportHeading() const

@@ -132,14 +132,17 @@ void FleetWindow::showAllBoxes()
 void FleetWindow::fitColumns()
 {
     // Every column in sight without scrolling sideways: the widest ones
-    // give way first, down to a common width, and their texts elide.
+    // give way first, down to a common width, and their texts elide (the
+    // whole text is in the cell's tool tip). The MAC, which names the box,
+    // never gives way.
     QHeaderView *header = m_table->horizontalHeader();
-    const int available = m_table->viewport()->width();
     const int count = header->count();
+    const int macWidth = count > FleetModel::MacColumn ? header->sectionSize(FleetModel::MacColumn) : 0;
+    const int available = m_table->viewport()->width() - macWidth;
     QList<int> widths;
     int total = 0;
     for (int c = 0; c < count; ++c) {
-        widths.append(header->sectionSize(c));
+        widths.append(c == FleetModel::MacColumn ? 0 : header->sectionSize(c));
         total += widths.last();
     }
     if (total <= available || count == 0)
@@ -156,8 +159,10 @@ void FleetWindow::fitColumns()
         else
             high = cap - 1;
     }
-    for (int c = 0; c < count; ++c)
-        header->resizeSection(c, qMin(widths[c], low));
+    for (int c = 0; c < count; ++c) {
+        if (c != FleetModel::MacColumn)
+            header->resizeSection(c, qMin(widths[c], low));
+    }
 }
 
 void FleetWindow::resizeEvent(QResizeEvent *event)

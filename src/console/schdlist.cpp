@@ -183,9 +183,16 @@ void TForm4::fillGrid()
     grid->setColumnCount(columns);
     grid->setRowCount(int(rows.size()));
     for (int r = 0; r < rows.size(); ++r) {
-        for (int c = 0; c < rows[r].size(); ++c)
-            grid->setItem(r, c, new QTableWidgetItem(rows[r][c]));
+        for (int c = 0; c < rows[r].size(); ++c) {
+            auto *item = new QTableWidgetItem(rows[r][c]);
+            item->setToolTip(rows[r][c]);
+            grid->setItem(r, c, item);
+        }
     }
+    // Every file of a play list reads whole, each in a column of its own;
+    // the columns under the heading buttons keep the buttons' widths.
+    for (int c = kFixedColumns; c < columns; ++c)
+        grid->resizeColumnToContents(c);
 }
 
 void TForm4::sortBy(int mode)

@@ -97,6 +97,7 @@ QVariant FleetModel::data(const QModelIndex &index, int role) const
     const Row &row = m_rows.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
+    case Qt::ToolTipRole: // the whole text of a cell cut to fit
         return row.texts.value(index.column());
     case SortRole:
         return row.keys.value(index.column());

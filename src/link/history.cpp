@@ -153,6 +153,9 @@ bool CommandHistory::isToday(qint64 at) const
 
 QVariant CommandHistory::data(const QModelIndex &index, int role) const
 {
+    // A tool tip gives the whole text of a cell cut to fit.
+    if (role == Qt::ToolTipRole)
+        role = Qt::DisplayRole;
     if ((role != Qt::DisplayRole && role != kExportRole) || !index.isValid() || index.row() >= m_rows.size())
         return {};
     const Row &row = m_rows.at(index.row());

@@ -9,6 +9,7 @@
 #include "console/deploymanage.h"
 #include "link/cmd.h"
 #include "link/history.h"
+#include "schedule/playlist.h"
 #include "testutil.h"
 
 #include <QAbstractButton>
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -26,9 +28,11 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeView>
 #include <QTreeWidget>
 
 class TestLanguage : public QObject
@@ -110,8 +114,11 @@ private:
                         add(l, l->item(i)->text());
                 }
                 if (auto *v = qobject_cast<QAbstractItemView *>(w); v && v->model()) {
-                    for (int c = 0; c < v->model()->columnCount(); ++c)
+                    for (int c = 0; c < v->model()->columnCount(); ++c) {
                         add(v, v->model()->headerData(c, Qt::Horizontal).toString());
+                        for (int r = 0; r < qMin(v->model()->rowCount(), 20); ++r)
+                            add(v, v->model()->index(r, c).data().toString());
+                    }
                 }
             }
         };
@@ -124,6 +131,45 @@ private:
         }
         texts.removeDuplicates();
         return texts;
+    }
+
+    // Cells and header captions of the window's views that are cut although
+    // the view has room beside its columns to show them whole.
+    static QStringList cutWhileThereIsRoom(QWidget *window)
+    {
+        QStringList cut;
+        for (QAbstractItemView *view : window->findChildren<QAbstractItemView *>()) {
+            auto *tree = qobject_cast<QTreeView *>(view);
+            auto *table = qobject_cast<QTableView *>(view);
+            QHeaderView *header = tree ? tree->header() : table ? table->horizontalHeader() : nullptr;
+            if (!header || !view->isVisibleTo(window) || !view->model())
+                continue;
+            int used = 0;
+            for (int c = 0; c < header->count(); ++c)
+                used += header->isSectionHidden(c) ? 0 : header->sectionSize(c);
+            const int room = view->viewport()->width() - used;
+            const QFontMetrics cells(view->font());
+            const QFontMetrics captions(header->font());
+            for (int c = 0; c < header->count(); ++c) {
+                if (header->isSectionHidden(c) || (header->stretchLastSection() && c == header->count() - 1))
+                    continue;
+                const int width = header->sectionSize(c);
+                QStringList texts;
+                if (header->isVisible())
+                    texts.append(view->model()->headerData(c, Qt::Horizontal).toString());
+                for (int r = 0; r < qMin(view->model()->rowCount(), 20); ++r)
+                    texts.append(view->model()->index(r, c).data().toString());
+                for (qsizetype i = 0; i < texts.size(); ++i) {
+                    // Margins, and the check box of a first column.
+                    const int needed = (i == 0 && header->isVisible() ? captions : cells).horizontalAdvance(texts[i]) +
+                                       12 + (c == 0 ? 24 : 0);
+                    if (needed > width && needed - width <= room)
+                        cut.append(view->objectName() + QLatin1Char(' ') + QString::number(c) + QStringLiteral(": ") +
+                                   texts[i]);
+                }
+            }
+        }
+        return cut;
     }
 
     static QList<QWidget *> everyWindow(AppHarness &h)
@@ -228,22 +274,41 @@ private slots:
         // The language's own name is the one Chinese text an English
         // interface shows.
         static const QRegularExpression chinese(QStringLiteral("[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+        // A time written as "%2d:%2d" (" 8: 0", "10:0") rather than 08:00.
+        static const QRegularExpression looseTime(QStringLiteral("(?<![\\d.:(])\\d{1,2}: ?\\d(?![\\d.:)])"));
         AppHarness h;
         h.options.language = kEnglish;
         QVERIFY(h.start());
+        // A box and a schedule, so that the lists have rows to show.
+        BoxSimulator boxes(1, h.boxOptions());
+        QVERIFY(h.connectBoxes(boxes, 1));
+        TScheduleNode entry;
+        entry.StartHour = 8;
+        entry.EndHour = 22;
+        entry.WeekDays = 0x02;
+        entry.vec_shortname = {QStringLiteral("a.mp4")};
+        entry.vec_fullname = {h.context().settings.videoDir + QStringLiteral("/a.mp4")};
+        QCOMPARE(h.context().schedules->AddSchd(entry), int(RES_OK));
         const QList<QWidget *> windows = everyWindow(h);
         QCOMPARE(windows.size(), 13);
-        QStringList left;
+        QStringList left, loose, cut;
         for (QWidget *window : windows) {
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));
+            const QString name = QString::fromLatin1(window->metaObject()->className()) + QLatin1Char(' ');
             for (const QString &text : shownTexts(window)) {
                 if (chinese.match(text).hasMatch() && text != QStringLiteral("cb_Language: 中文"))
-                    left.append(QString::fromLatin1(window->metaObject()->className()) + QLatin1Char(' ') + text);
+                    left.append(name + text);
+                if (looseTime.match(text).hasMatch())
+                    loose.append(name + text);
             }
+            for (const QString &text : cutWhileThereIsRoom(window))
+                cut.append(name + text);
             window->hide();
         }
         QVERIFY2(left.isEmpty(), qPrintable(left.join(QLatin1Char('\n'))));
+        QVERIFY2(loose.isEmpty(), qPrintable(loose.join(QLatin1Char('\n'))));
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
 
         // In Chinese no window shows an English translation where its
         // source stands.
