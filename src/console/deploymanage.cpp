@@ -47,6 +47,7 @@ TForm5::TForm5(AppContext &context, Forms &forms, QWidget *parent)
     m_applied = new QLabel(this);
     m_applied->setObjectName(QStringLiteral("lb_Applied"));
     m_applied->setWordWrap(true);
+    m_applied->hide(); // until an Apply has something to say
     m_ui->setupLayout->insertWidget(m_ui->setupLayout->indexOf(m_ui->gb_Content) + 1, m_applied);
 }
 
@@ -60,6 +61,7 @@ QString TForm5::chosenContentRoot() const
 
 void TForm5::applied(bool written, const QString &what)
 {
+    m_applied->show();
     if (written) {
         m_applied->setText(tr("已保存，下次启动时使用：%1").arg(what));
         return;

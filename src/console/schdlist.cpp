@@ -60,8 +60,9 @@ TForm4::~TForm4() = default;
 bool TForm4::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show) {
-        layoutHeader();
+        // The rows first: the headings take the widths of the filled columns.
         fillGrid();
+        layoutHeader();
         emit schedulesChanged();
     }
     return QWidget::event(event);
